@@ -1,0 +1,76 @@
+#include "CliHost.h"
+
+#include <algorithm>
+#include <csignal>
+
+namespace tus2wf {
+namespace {
+
+// Reading the clock on every line would cost more than the line itself.
+constexpr std::uint32_t kYieldsPerClockCheck = 512;
+constexpr auto kDrawInterval = std::chrono::milliseconds(100);
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+extern "C" void requestStop(int) { g_stopRequested = 1; }
+
+}  // namespace
+
+CliHost::CliHost(const CommandLineOptions& options, std::ostream& err, bool showProgress)
+    : m_options(options), m_err(err), m_showProgress(showProgress) {
+    g_stopRequested = 0;
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+}
+
+CliHost::~CliHost() {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
+std::string CliHost::pathText(PathBox box) {
+    switch (box) {
+        case PathBox::TusworldScp:
+            return m_options.tus;
+        case PathBox::ItemList:
+            return m_options.idList;
+        case PathBox::Worldforge:
+            return m_options.worldforge;
+        case PathBox::NewTusworldScp:
+            return m_options.newTus;
+    }
+    return {};
+}
+
+bool CliHost::yield() {
+    if (m_showProgress && ++m_yieldsSinceClock >= kYieldsPerClockCheck) {
+        m_yieldsSinceClock = 0;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_lastDraw >= kDrawInterval) {
+            m_lastDraw = now;
+            drawProgress();
+        }
+    }
+    return g_stopRequested == 0;
+}
+
+void CliHost::drawProgress() {
+    m_err << '\r' << m_progress.text() << "\x1b[K" << std::flush;
+    m_drawn = true;
+}
+
+void CliHost::endRun() {
+    if (m_drawn) {
+        m_err << "\r\x1b[K" << std::flush;
+        m_drawn = false;
+    }
+}
+
+void CliHost::showMessage(std::string_view prompt, std::string_view) {
+    endRun();
+    std::string text(prompt);
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    m_err << text << '\n';
+}
+
+}  // namespace tus2wf

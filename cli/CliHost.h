@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "CommandLine.h"
+#include "Host.h"
+
+namespace tus2wf {
+
+// The engine's host on a terminal: paths come from the options, messages go to err, and the run
+// stops at the next yield once SIGINT or SIGTERM has arrived.
+class CliHost : public Host {
+public:
+    CliHost(const CommandLineOptions& options, std::ostream& err, bool showProgress);
+    ~CliHost() override;
+
+    std::string pathText(PathBox box) override;
+    void setProgress(const Progress& progress) override { m_progress = progress; }
+    std::string resultsText() override { return m_results; }
+    void setResultsText(std::string text) override { m_results = std::move(text); }
+    bool yield() override;
+    void showMessage(std::string_view prompt, std::string_view title) override;
+
+    // Clears the progress line, if one was drawn.
+    void endRun();
+
+private:
+    void drawProgress();
+
+    const CommandLineOptions& m_options;
+    std::ostream& m_err;
+    bool m_showProgress;
+    Progress m_progress;
+    std::string m_results;
+    std::uint32_t m_yieldsSinceClock = 0;
+    std::chrono::steady_clock::time_point m_lastDraw{};
+    bool m_drawn = false;
+};
+
+}  // namespace tus2wf

@@ -1,0 +1,190 @@
+#include "Converter.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "FileExsists.h"
+#include "HexId.h"
+#include "IdLookup.h"
+#include "InputFile.h"
+#include "Messages.h"
+#include "OutputFiles.h"
+
+namespace tus2wf {
+namespace {
+
+// Two output names that would end up as one file: the same path once made absolute and
+// normalised, or two names of one existing file.
+bool sameFile(const std::string& first, const std::string& second) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path a = fs::absolute(first, error).lexically_normal();
+    const fs::path b = fs::absolute(second, error).lexically_normal();
+    if (a == b) {
+        return true;
+    }
+    return fs::equivalent(a, b, error) && !error;
+}
+
+// Whole percent of the lines handled, never above 100.
+std::int64_t percentDone(std::int64_t index, std::int64_t count) {
+    return std::min(index, count) * 100 / count;
+}
+
+}  // namespace
+
+Converter::Converter(Host& host) : m_host(host) {}
+
+void Converter::appendResults(std::string_view text) {
+    std::string results = m_host.resultsText();
+    results += text;
+    m_host.setResultsText(std::move(results));
+}
+
+Status Converter::failStage(Status failure) {
+    m_host.showMessage(failure.prompt(), failure.title());
+    appendResults("failed\r");
+    return failure;
+}
+
+Status Converter::reportNotFound(const std::string& path) {
+    Status failure = messages::fileNotFound(path);
+    m_host.showMessage(failure.prompt(), failure.title());
+    appendResults("File not found!\r");
+    return failure;
+}
+
+Status Converter::convert() {
+    m_host.setProgress(Progress::empty());
+    m_host.setResultsText("Results:");
+    if (Status checked = checkPaths(); !checked.isOk()) {
+        return checked;
+    }
+    return ReadInputFiles();
+}
+
+Status Converter::checkPaths() {
+    const std::string script = m_host.pathText(PathBox::TusworldScp);
+    if (FileExists(script) == 0) {
+        return reportNotFound(script);
+    }
+    m_state.reset();
+    const std::string records = m_host.pathText(PathBox::Worldforge);
+    const std::string newScript = m_host.pathText(PathBox::NewTusworldScp);
+    Status failure;
+    if (records.empty()) {
+        failure = messages::noWorldforgeFile();
+    } else if (newScript.empty()) {
+        failure = messages::noNewTusFile();
+    } else if (const std::string list = m_host.pathText(PathBox::ItemList); FileExists(list) == 0) {
+        return reportNotFound(list);
+    } else if (sameFile(records, newScript)) {
+        failure = messages::sameOutputFile();
+    }
+    if (!failure.isOk()) {
+        m_host.showMessage(failure.prompt(), failure.title());
+    }
+    return failure;
+}
+
+Status Converter::loadTable(PathBox box, LineTable& table, Progress (*progress)(std::int64_t)) {
+    const std::string path = m_host.pathText(box);
+    FileBytes bytes;
+    if (Status read = readInputFile(path, bytes); !read.isOk()) {
+        return failStage(read);
+    }
+    table.attach(std::move(bytes.data), bytes.size);
+    while (!table.atEnd()) {
+        if (!table.appendNext()) {
+            return failStage(messages::tooLong(path, table.capacity()));
+        }
+        m_host.setProgress(progress(table.count() + 1));
+        if (!m_host.yield()) {
+            return Status::stopped();
+        }
+    }
+    appendResults("done\r");
+    return Status::ok();
+}
+
+Status Converter::ReadInputFiles() {
+    appendResults("\rReading scp...");
+    if (Status loaded = loadTable(PathBox::TusworldScp, m_state.ScriptLines, Progress::readingScript);
+        !loaded.isOk()) {
+        return loaded;
+    }
+    appendResults("\rReading item list...");
+    if (Status loaded = loadTable(PathBox::ItemList, m_state.ItemIds, Progress::readingList);
+        !loaded.isOk()) {
+        return loaded;
+    }
+    return ConvertItems();
+}
+
+Status Converter::ConvertItems() {
+    appendResults("\rBeginning conversion for item list...");
+    OutputFiles outputs;
+    if (Status opened = outputs.open(m_host.pathText(PathBox::Worldforge),
+                                     m_host.pathText(PathBox::NewTusworldScp));
+        !opened.isOk()) {
+        return failStage(opened);
+    }
+    const IdLookup listed(m_state.ItemIds);
+    const LineTable& lines = m_state.ScriptLines;
+    const std::int32_t count = m_state.ScriptLineCount();
+    m_position = {};
+    m_recordNumber = 0;
+    std::int32_t index = 0;
+    while (index < count) {
+        const std::string_view line = lines.line(index);
+        const auto headerId = headerItemId(line);
+        if (headerId && listed.contains(*headerId)) {
+            if (Status converted = convertSection(index, *headerId, outputs); !converted.isOk()) {
+                return converted;
+            }
+        } else {
+            if (!outputs.copyLine(line, lines.endsWithCrLf(index))) {
+                return failStage(outputs.writeFailure());
+            }
+            ++index;
+        }
+        m_host.setProgress(Progress::percent(percentDone(index, count)));
+        if (!m_host.yield()) {
+            return Status::stopped();
+        }
+    }
+    m_host.setProgress(Progress::percent(100));
+    if (Status finished = outputs.finish(); !finished.isOk()) {
+        return failStage(finished);
+    }
+    m_recordsWritten = m_recordNumber;
+    m_linesCopied = outputs.linesCopied();
+    appendResults("done\r\rConversion Complete");
+    return Status::ok();
+}
+
+Status Converter::convertSection(std::int32_t& index, std::uint32_t headerId,
+                                 OutputFiles& outputs) {
+    const LineTable& lines = m_state.ScriptLines;
+    std::uint32_t itemId = headerId;
+    // The section runs to its first empty line; lines past the end of the script read as empty.
+    for (std::string_view line = lines.line(index); !line.empty(); line = lines.line(index)) {
+        if (line.starts_with("ID=")) {
+            itemId = parseHexId(line.substr(3)).value_or(itemId);
+        } else if (line.starts_with("P=")) {
+            m_position = Position::parse(line.substr(2));
+        }
+        ++index;
+        if (!m_host.yield()) {
+            return Status::stopped();
+        }
+    }
+    if (!outputs.writeRecord(m_recordNumber, itemId, m_position)) {
+        return failStage(outputs.writeFailure());
+    }
+    ++m_recordNumber;
+    ++index;
+    return Status::ok();
+}
+
+}  // namespace tus2wf

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ConversionState.h"
+#include "Host.h"
+#include "Position.h"
+#include "Status.h"
+
+namespace tus2wf {
+
+class OutputFiles;
+
+// One conversion run, from the checks of the Convert command to the finished outputs. The owner
+// keeps one Converter for its whole life; convert() may be called any number of times, but not
+// from inside one of its own yields (the caller must ignore a Convert that arrives then).
+//
+// Every failure is reported through Host::showMessage() and also returned. A run that fails or
+// is stopped leaves every existing file exactly as it was.
+class Converter {
+public:
+    explicit Converter(Host& host);
+
+    // The Convert command: checks the four paths, then reads, converts and writes.
+    Status convert();
+
+    const ConversionState& state() const { return m_state; }
+
+    // Figures of the last run that completed.
+    std::int64_t recordsWritten() const { return m_recordsWritten; }
+    std::int64_t linesCopied() const { return m_linesCopied; }
+
+private:
+    Status checkPaths();
+    Status reportNotFound(const std::string& path);
+
+    // Loads the world script and the ID list, then calls ConvertItems().
+    Status ReadInputFiles();
+    Status loadTable(PathBox box, LineTable& table, Progress (*progress)(std::int64_t));
+
+    // Writes a record for every listed world item and copies every other line.
+    Status ConvertItems();
+    Status convertSection(std::int32_t& index, std::uint32_t headerId, OutputFiles& outputs);
+
+    // Reports a failure of the stage under way: message first, then "failed" where the stage's
+    // "done" would stand.
+    Status failStage(Status failure);
+    void appendResults(std::string_view text);
+
+    Host& m_host;
+    ConversionState m_state;
+    // Per run of ConvertItems(): the position carries over from one converted item to the next.
+    Position m_position;
+    std::int64_t m_recordNumber = 0;
+    std::int64_t m_recordsWritten = 0;
+    std::int64_t m_linesCopied = 0;
+};
+
+}  // namespace tus2wf

@@ -1,0 +1,62 @@
+#include "Messages.h"
+
+namespace tus2wf::messages {
+namespace {
+
+constexpr char kCr = '\r';
+
+std::string concat(std::initializer_list<std::string_view> parts) {
+    std::string text;
+    for (std::string_view part : parts) {
+        text += part;
+    }
+    return text;
+}
+
+}  // namespace
+
+Status fileNotFound(std::string_view path) {
+    return Status::failure(Status::Code::Refused,
+                           concat({"File '", path, "' not found!", {&kCr, 1},
+                                   "Make sure the path and file name are correct."}),
+                           "File Not Found!");
+}
+
+Status noWorldforgeFile() {
+    return Status::failure(Status::Code::Refused, "You must enter an output file for Worldforge!",
+                           "Enter Output File");
+}
+
+Status noNewTusFile() {
+    return Status::failure(Status::Code::Refused,
+                           "You must enter an output file for the new TUS script!",
+                           "Enter Output File");
+}
+
+Status sameOutputFile() {
+    return Status::failure(Status::Code::Refused,
+                           concat({"The Worldforge file and the new TUS file are the same file!",
+                                   {&kCr, 1}, "Enter a different name for one of them."}),
+                           "Enter Output File");
+}
+
+Status cannotRead(std::string_view path, std::string_view reason) {
+    return Status::failure(Status::Code::ReadError,
+                           concat({"Cannot read file '", path, "'!", {&kCr, 1}, reason}),
+                           "Read Error");
+}
+
+Status tooLong(std::string_view path, std::int32_t limit) {
+    return Status::failure(Status::Code::TooLong,
+                           concat({"File '", path, "' is too long!", {&kCr, 1}, "It has more than ",
+                                   std::to_string(limit), " lines."}),
+                           "File Too Long");
+}
+
+Status cannotWrite(std::string_view path, std::string_view reason) {
+    return Status::failure(Status::Code::WriteError,
+                           concat({"Cannot write file '", path, "'!", {&kCr, 1}, reason}),
+                           "Write Error");
+}
+
+}  // namespace tus2wf::messages

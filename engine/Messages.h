@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "Status.h"
+
+namespace tus2wf {
+
+// Every message the Convert command and the run can show, with its exact prompt and title.
+// CR (13) separates the lines of a prompt.
+namespace messages {
+
+Status fileNotFound(std::string_view path);
+Status noWorldforgeFile();
+Status noNewTusFile();
+Status sameOutputFile();
+Status cannotRead(std::string_view path, std::string_view reason);
+Status tooLong(std::string_view path, std::int32_t limit);
+Status cannotWrite(std::string_view path, std::string_view reason);
+
+}  // namespace messages
+}  // namespace tus2wf

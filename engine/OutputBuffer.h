@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "AtomicFile.h"
+
+namespace tus2wf {
+
+// Collects many small writes into large blocks for one atomic output file.
+class OutputBuffer {
+public:
+    static constexpr std::size_t kBlockSize = 1 << 20;
+
+    OutputBuffer() : m_block(std::make_unique_for_overwrite<char[]>(kBlockSize)) {}
+
+    // Opens a temporary file that will replace target. false with error() on failure.
+    bool create(const std::string& target) { return m_file.create(target); }
+
+    // false when the file could not be written; then the output is lost and error() says why.
+    bool append(std::string_view text) {
+        if (text.size() <= kBlockSize - m_used) {
+            std::memcpy(m_block.get() + m_used, text.data(), text.size());
+            m_used += text.size();
+            return true;
+        }
+        return appendSlow(text);
+    }
+
+    // Writes what is left and closes the temporary file.
+    bool close() { return flush() && m_file.close(); }
+    bool replaceTarget() { return m_file.replaceTarget(); }
+
+    const std::string& error() const { return m_file.error(); }
+
+private:
+    bool appendSlow(std::string_view text);
+    bool flush();
+
+    AtomicFile m_file;
+    std::unique_ptr<char[]> m_block;
+    std::size_t m_used = 0;
+};
+
+}  // namespace tus2wf

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "OutputBuffer.h"
+#include "Position.h"
+#include "Status.h"
+
+namespace tus2wf {
+
+// The record file and the new world script of one run. Nothing the user can see changes until
+// finish() has succeeded: destroying an unfinished OutputFiles leaves both targets as they were.
+// Every line written ends with CR LF.
+class OutputFiles {
+public:
+    // Opens the record file, then the new world script. On failure names the file that failed.
+    Status open(const std::string& recordPath, const std::string& newScriptPath);
+
+    // The nine lines of one record.
+    bool writeRecord(std::int64_t number, std::uint32_t id, const Position& position);
+
+    // One line of the new world script. withCrLf says the line is followed by CR LF in memory,
+    // so line and terminator go out in one piece.
+    bool copyLine(std::string_view line, bool withCrLf) {
+        ++m_linesCopied;
+        if (withCrLf) {
+            return m_newScript.append({line.data(), line.size() + 2});
+        }
+        return m_newScript.append(line) && m_newScript.append("\r\n");
+    }
+
+    // After a false from writeRecord() or copyLine(): which file failed and why.
+    Status writeFailure() const;
+
+    // Writes the trailer, closes both files and only then puts them in place, the record file
+    // first. On failure neither is put in place, unless the record file already was.
+    Status finish();
+
+    std::int64_t linesCopied() const { return m_linesCopied; }
+
+private:
+    std::string m_recordPath;
+    std::string m_newScriptPath;
+    OutputBuffer m_records;
+    OutputBuffer m_newScript;
+    std::int64_t m_linesCopied = 0;
+};
+
+}  // namespace tus2wf

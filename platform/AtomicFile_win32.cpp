@@ -1,0 +1,125 @@
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "AtomicFile.h"
+
+namespace tus2wf {
+namespace {
+
+std::string systemReason(DWORD code) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = length != 0 ? std::string(text, length) : "Error " + std::to_string(code);
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == '.')) {
+        reason.pop_back();
+    }
+    return reason;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto separator = path.find_last_of("\\/:");
+    if (separator == std::string::npos) {
+        return ".";
+    }
+    return path.substr(0, separator + (path[separator] == ':' ? 1 : 0));
+}
+
+std::string nameOf(const std::string& path) {
+    const auto separator = path.find_last_of("\\/:");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+HANDLE asHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+}  // namespace
+
+AtomicFile::~AtomicFile() { discard(); }
+
+bool AtomicFile::fail() {
+    m_error = systemReason(GetLastError());
+    return false;
+}
+
+bool AtomicFile::create(const std::string& target) {
+    m_target = target;
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        SetLastError(ERROR_DIRECTORY_NOT_SUPPORTED);
+        return fail();
+    }
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = folderOf(target) + "\\~" + nameOf(target) + "." +
+                                      std::to_string(GetCurrentProcessId()) + "." +
+                                      std::to_string(counter++) + ".tmp";
+        const HANDLE handle = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            m_handle = reinterpret_cast<std::intptr_t>(handle);
+            m_tempPath = candidate;
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) {
+            return fail();
+        }
+    }
+    return fail();
+}
+
+bool AtomicFile::write(const char* data, std::size_t size) {
+    while (size > 0) {
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(asHandle(m_handle), data, chunk, &written, nullptr)) {
+            return fail();
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool AtomicFile::close() {
+    const HANDLE handle = asHandle(m_handle);
+    m_handle = -1;
+    const bool flushed = FlushFileBuffers(handle) != 0;
+    const DWORD flushError = GetLastError();
+    if (!CloseHandle(handle) || !flushed) {
+        if (!flushed) {
+            SetLastError(flushError);
+        }
+        return fail();
+    }
+    return true;
+}
+
+bool AtomicFile::replaceTarget() {
+    // ReplaceFile keeps the target's attributes and security settings; a new target is moved.
+    const bool moved =
+        GetFileAttributesA(m_target.c_str()) != INVALID_FILE_ATTRIBUTES
+            ? ReplaceFileA(m_target.c_str(), m_tempPath.c_str(), nullptr,
+                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+            : MoveFileExA(m_tempPath.c_str(), m_target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    if (!moved) {
+        return fail();
+    }
+    m_replaced = true;
+    return true;
+}
+
+void AtomicFile::discard() {
+    if (m_handle != -1) {
+        CloseHandle(asHandle(m_handle));
+        m_handle = -1;
+    }
+    if (!m_replaced && !m_tempPath.empty()) {
+        DeleteFileA(m_tempPath.c_str());
+    }
+}
+
+}  // namespace tus2wf
