@@ -12,7 +12,7 @@ namespace {
 constexpr std::uint32_t kIdRange = 0x3FFF;
 
 class Writer {
-public:
+  public:
     explicit Writer(const char* path) : m_file(std::fopen(path, "wb")) {
         if (m_file == nullptr) {
             std::perror(path);
@@ -35,7 +35,7 @@ public:
     void flush() { std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file); }
     std::uint64_t lines() const { return m_lines; }
 
-private:
+  private:
     std::FILE* m_file;
     std::string m_buffer;
     std::uint64_t m_lines = 0;

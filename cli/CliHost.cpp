@@ -12,7 +12,9 @@ constexpr auto kDrawInterval = std::chrono::milliseconds(100);
 
 volatile std::sig_atomic_t g_stopRequested = 0;
 
-extern "C" void requestStop(int) { g_stopRequested = 1; }
+extern "C" void requestStop(int) {
+    g_stopRequested = 1;
+}
 
 }  // namespace
 

@@ -13,7 +13,7 @@ namespace tus2wf {
 // The engine's host on a terminal: paths come from the options, messages go to err, and the run
 // stops at the next yield once SIGINT or SIGTERM has arrived.
 class CliHost : public Host {
-public:
+  public:
     CliHost(const CommandLineOptions& options, std::ostream& err, bool showProgress);
     ~CliHost() override;
 
@@ -27,7 +27,7 @@ public:
     // Clears the progress line, if one was drawn.
     void endRun();
 
-private:
+  private:
     void drawProgress();
 
     const CommandLineOptions& m_options;

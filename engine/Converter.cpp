@@ -1,6 +1,5 @@
 #include "Converter.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include "FileExsists.h"
@@ -26,11 +25,6 @@ bool sameFile(const std::string& first, const std::string& second) {
     return fs::equivalent(a, b, error) && !error;
 }
 
-// Whole percent of the lines handled, never above 100.
-std::int64_t percentDone(std::int64_t index, std::int64_t count) {
-    return std::min(index, count) * 100 / count;
-}
-
 }  // namespace
 
 Converter::Converter(Host& host) : m_host(host) {}
@@ -41,7 +35,14 @@ void Converter::appendResults(std::string_view text) {
     m_host.setResultsText(std::move(results));
 }
 
+bool Converter::yieldNow() {
+    m_linesSinceYield = 0;
+    showProgress();
+    return m_host.yield();
+}
+
 Status Converter::failStage(Status failure) {
+    showProgress();
     m_host.showMessage(failure.prompt(), failure.title());
     appendResults("failed\r");
     return failure;
@@ -55,7 +56,9 @@ Status Converter::reportNotFound(const std::string& path) {
 }
 
 Status Converter::convert() {
-    m_host.setProgress(Progress::empty());
+    m_progress = Progress::empty();
+    m_linesSinceYield = 0;
+    showProgress();
     m_host.setResultsText("Results:");
     if (Status checked = checkPaths(); !checked.isOk()) {
         return checked;
@@ -87,34 +90,36 @@ Status Converter::checkPaths() {
     return failure;
 }
 
-Status Converter::loadTable(PathBox box, LineTable& table, Progress (*progress)(std::int64_t)) {
+Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progress) {
     const std::string path = m_host.pathText(box);
-    FileBytes bytes;
-    if (Status read = readInputFile(path, bytes); !read.isOk()) {
-        return failStage(read);
+    InputFile file;
+    if (!file.read(path)) {
+        return failStage(messages::cannotRead(path, file.error()));
     }
-    table.attach(std::move(bytes.data), bytes.size);
+    table.attach(std::move(file));
     while (!table.atEnd()) {
         if (!table.appendNext()) {
             return failStage(messages::tooLong(path, table.capacity()));
         }
-        m_host.setProgress(progress(table.count() + 1));
-        if (!m_host.yield()) {
+        m_progress = {progress, table.count() + 1, 0};
+        if (!pace()) {
             return Status::stopped();
         }
     }
+    showProgress();
     appendResults("done\r");
     return Status::ok();
 }
 
 Status Converter::ReadInputFiles() {
     appendResults("\rReading scp...");
-    if (Status loaded = loadTable(PathBox::TusworldScp, m_state.ScriptLines, Progress::readingScript);
+    if (Status loaded =
+            loadTable(PathBox::TusworldScp, m_state.ScriptLines, Progress::Kind::ReadingScript);
         !loaded.isOk()) {
         return loaded;
     }
     appendResults("\rReading item list...");
-    if (Status loaded = loadTable(PathBox::ItemList, m_state.ItemIds, Progress::readingList);
+    if (Status loaded = loadTable(PathBox::ItemList, m_state.ItemIds, Progress::Kind::ReadingList);
         !loaded.isOk()) {
         return loaded;
     }
@@ -148,12 +153,13 @@ Status Converter::ConvertItems() {
             }
             ++index;
         }
-        m_host.setProgress(Progress::percent(percentDone(index, count)));
-        if (!m_host.yield()) {
+        m_progress = Progress::linesDone(index, count);
+        if (!pace()) {
             return Status::stopped();
         }
     }
-    m_host.setProgress(Progress::percent(100));
+    m_progress = Progress::complete();
+    showProgress();
     if (Status finished = outputs.finish(); !finished.isOk()) {
         return failStage(finished);
     }
@@ -175,7 +181,7 @@ Status Converter::convertSection(std::int32_t& index, std::uint32_t headerId,
             m_position = Position::parse(line.substr(2));
         }
         ++index;
-        if (!m_host.yield()) {
+        if (!pace()) {
             return Status::stopped();
         }
     }

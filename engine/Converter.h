@@ -19,7 +19,7 @@ class OutputFiles;
 // Every failure is reported through Host::showMessage() and also returned. A run that fails or
 // is stopped leaves every existing file exactly as it was.
 class Converter {
-public:
+  public:
     explicit Converter(Host& host);
 
     // The Convert command: checks the four paths, then reads, converts and writes.
@@ -31,25 +31,37 @@ public:
     std::int64_t recordsWritten() const { return m_recordsWritten; }
     std::int64_t linesCopied() const { return m_linesCopied; }
 
-private:
+  private:
     Status checkPaths();
     Status reportNotFound(const std::string& path);
 
     // Loads the world script and the ID list, then calls ConvertItems().
     Status ReadInputFiles();
-    Status loadTable(PathBox box, LineTable& table, Progress (*progress)(std::int64_t));
+    Status loadTable(PathBox box, LineTable& table, Progress::Kind progress);
 
     // Writes a record for every listed world item and copies every other line.
     Status ConvertItems();
     Status convertSection(std::int32_t& index, std::uint32_t headerId, OutputFiles& outputs);
+
+    // Called after every line and list entry. The host is asked to yield only every
+    // kLinesPerYield calls, with the progress of that moment: it cannot tell the difference,
+    // and ten million virtual calls a phase would cost more than the conversion itself.
+    bool pace() { return ++m_linesSinceYield < kLinesPerYield || yieldNow(); }
+    bool yieldNow();
+    // Hands the host the progress of this moment.
+    void showProgress() { m_host.setProgress(m_progress); }
 
     // Reports a failure of the stage under way: message first, then "failed" where the stage's
     // "done" would stand.
     Status failStage(Status failure);
     void appendResults(std::string_view text);
 
+    static constexpr std::uint32_t kLinesPerYield = 128;
+
     Host& m_host;
     ConversionState m_state;
+    Progress m_progress;
+    std::uint32_t m_linesSinceYield = 0;
     // Per run of ConvertItems(): the position carries over from one converted item to the next.
     Position m_position;
     std::int64_t m_recordNumber = 0;

@@ -7,7 +7,9 @@ constexpr std::string_view kHeaderPrefix = "[WORLDITEM";
 constexpr std::size_t kHeaderIdOffset = 11;
 constexpr std::size_t kMaxDigits = 8;
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 int digitValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -45,7 +47,9 @@ std::optional<std::uint32_t> parseHexId(std::string_view text) {
     return value;
 }
 
-bool isHeaderLine(std::string_view line) { return line.starts_with(kHeaderPrefix); }
+bool isHeaderLine(std::string_view line) {
+    return !line.empty() && line.front() == '[' && line.starts_with(kHeaderPrefix);
+}
 
 std::optional<std::uint32_t> headerItemId(std::string_view line) {
     if (!isHeaderLine(line) || line.size() <= kHeaderIdOffset) {

@@ -14,7 +14,7 @@ enum class PathBox { TusworldScp, ItemList, Worldforge, NewTusworldScp };
 // Converter::convert(). Texts are bytes in the system's 8-bit encoding; the results text uses a
 // lone carriage return (13) as its line separator.
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // The current text of a path box, exactly as it stands (no trimming). Read at the moment the
@@ -29,7 +29,8 @@ public:
     virtual void setResultsText(std::string text) = 0;
 
     // Called after every line and list entry. Returns false when the run must stop (Quit in the
-    // window, a signal in the CLI); the engine then unwinds at once and leaves every file as it was.
+    // window, a signal in the CLI); the engine then unwinds at once and leaves every file as it
+    // was.
     virtual bool yield() = 0;
 
     // A modal error report: critical icon, one OK button. Returns when the user has closed it.

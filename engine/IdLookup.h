@@ -10,14 +10,14 @@ namespace tus2wf {
 // The set of item IDs a run converts, built once from the ID list: its entries up to the first
 // "[EOF]" that are IDs with a value from 0 to 0x3FFE. Other entries never match.
 class IdLookup {
-public:
+  public:
     static constexpr std::uint32_t kMaxId = 0x3FFE;
 
     explicit IdLookup(const LineTable& itemIds);
 
     bool contains(std::uint32_t id) const { return id <= kMaxId && m_ids.test(id); }
 
-private:
+  private:
     std::bitset<kMaxId + 1> m_ids;
 };
 

@@ -2,53 +2,86 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <vector>
+
+#include "InputFile.h"
 
 namespace tus2wf {
 
 // A table of text lines cut from one file's bytes, with a fixed capacity.
 //
-// The file is held as one buffer and each stored line costs one 32-bit offset, so a script of
-// ten million lines needs no allocation per line. A line ends at CR or CR LF; the terminator is
-// not part of the line, and a lone LF is an ordinary character.
+// The file stays one buffer and lines are found in it as they are asked for: reading the lines
+// in order costs a short scan each, and any other index costs at most a walk from the nearest
+// of the checkpoints kept every kCheckpointSpacing lines. So ten million lines need neither an
+// allocation nor a stored offset each. A line ends at CR or CR LF; the terminator is not part of
+// the line, and a lone LF is an ordinary character. The last line counts whether or not a
+// terminator follows it.
+//
+// Not for use from several threads at once: reading a line moves a cursor.
 class LineTable {
-public:
+  public:
+    static constexpr std::int32_t kCheckpointSpacing = 4096;
+
     explicit LineTable(std::int32_t capacity);
 
     std::int32_t capacity() const { return m_capacity; }
-    std::int32_t count() const { return static_cast<std::int32_t>(m_next.size()); }
+    std::int32_t count() const { return m_count; }
 
-    // Hands the table a new file's bytes and sets the count to 0. Lines are then stored one at a
-    // time with appendNext(). Precondition: size < 4 GiB.
-    void attach(std::unique_ptr<char[]> bytes, std::size_t size);
+    // Takes a new file's bytes and counts its lines; the count becomes 0. Lines are then stored
+    // one at a time with appendNext().
+    void attach(InputFile file);
 
     // Forgets the stored lines (count 0); the bytes stay until the next attach().
-    void reset() { m_next.clear(); }
+    void reset() { m_count = 0; }
 
-    // True when every line of the attached bytes has been stored (or there were none).
-    bool atEnd() const { return m_readPos >= m_size; }
+    // True when every line of the attached file has been stored.
+    bool atEnd() const { return m_count == m_fileLines; }
 
-    // Stores the next line of the attached bytes and counts it. Returns false, storing nothing,
+    // Stores the next line of the attached file and counts it. Returns false, storing nothing,
     // when the table is full (a capacity overflow).
-    bool appendNext();
+    bool appendNext() {
+        if (m_count >= m_capacity) {
+            return false;
+        }
+        ++m_count;
+        return true;
+    }
 
     // The stored line at index; the empty line for an index at or beyond count().
-    std::string_view line(std::int32_t index) const;
+    std::string_view line(std::int32_t index) const {
+        return index >= 0 && index < m_count ? seek(index).text : std::string_view();
+    }
 
-    // True when the stored line at index is followed in the file by CR LF, so that it can be
-    // written out with its terminator straight from the buffer.
-    bool endsWithCrLf(std::int32_t index) const;
+    // True when the stored line at index is followed in the file by CR LF, so that line and
+    // terminator can be written out in one piece.
+    bool endsWithCrLf(std::int32_t index) const {
+        return index >= 0 && index < m_count && seek(index).crLf;
+    }
 
-private:
-    std::size_t lineStart(std::int32_t index) const { return index == 0 ? 0 : m_next[index - 1]; }
+  private:
+    struct Cursor {
+        std::int32_t index = -1;
+        std::string_view text;
+        std::size_t next = 0;  // where the following line starts
+        bool crLf = false;
+    };
+
+    const Cursor& seek(std::int32_t index) const {
+        if (index != m_cursor.index) {
+            moveCursor(index);
+        }
+        return m_cursor;
+    }
+    void moveCursor(std::int32_t index) const;
+    void readLineAt(std::int32_t index, std::size_t start) const;
 
     std::int32_t m_capacity;
-    std::unique_ptr<char[]> m_bytes;
-    std::size_t m_size = 0;
-    std::size_t m_readPos = 0;
-    std::vector<std::uint32_t> m_next;  // offset just past line i and its terminator
+    std::int32_t m_count = 0;
+    std::int32_t m_fileLines = 0;  // lines in the file, at most one more than the capacity
+    InputFile m_file;
+    std::vector<std::uint32_t> m_checkpoints;  // start of line k * kCheckpointSpacing
+    mutable Cursor m_cursor;
 };
 
 }  // namespace tus2wf

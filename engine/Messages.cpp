@@ -17,7 +17,10 @@ std::string concat(std::initializer_list<std::string_view> parts) {
 
 Status fileNotFound(std::string_view path) {
     return Status::failure(Status::Code::Refused,
-                           concat({"File '", path, "' not found!", {&kCr, 1},
+                           concat({"File '",
+                                   path,
+                                   "' not found!",
+                                   {&kCr, 1},
                                    "Make sure the path and file name are correct."}),
                            "File Not Found!");
 }
@@ -36,7 +39,8 @@ Status noNewTusFile() {
 Status sameOutputFile() {
     return Status::failure(Status::Code::Refused,
                            concat({"The Worldforge file and the new TUS file are the same file!",
-                                   {&kCr, 1}, "Enter a different name for one of them."}),
+                                   {&kCr, 1},
+                                   "Enter a different name for one of them."}),
                            "Enter Output File");
 }
 
@@ -48,8 +52,13 @@ Status cannotRead(std::string_view path, std::string_view reason) {
 
 Status tooLong(std::string_view path, std::int32_t limit) {
     return Status::failure(Status::Code::TooLong,
-                           concat({"File '", path, "' is too long!", {&kCr, 1}, "It has more than ",
-                                   std::to_string(limit), " lines."}),
+                           concat({"File '",
+                                   path,
+                                   "' is too long!",
+                                   {&kCr, 1},
+                                   "It has more than ",
+                                   std::to_string(limit),
+                                   " lines."}),
                            "File Too Long");
 }
 

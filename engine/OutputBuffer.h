@@ -11,7 +11,7 @@ namespace tus2wf {
 
 // Collects many small writes into large blocks for one atomic output file.
 class OutputBuffer {
-public:
+  public:
     static constexpr std::size_t kBlockSize = 1 << 20;
 
     OutputBuffer() : m_block(std::make_unique_for_overwrite<char[]>(kBlockSize)) {}
@@ -35,7 +35,7 @@ public:
 
     const std::string& error() const { return m_file.error(); }
 
-private:
+  private:
     bool appendSlow(std::string_view text);
     bool flush();
 

@@ -32,11 +32,21 @@ bool OutputFiles::writeRecord(std::int64_t number, std::uint32_t id, const Posit
     char numberDigits[24];
     char idDigits[24];
     const std::string_view parts[] = {
-        "SECTION WORLDITEM ", decimal(static_cast<std::uint64_t>(number), numberDigits), kCrLf,
-        "{\r\nID ", decimal(id, idDigits), kCrLf,
-        "X ", position.x, kCrLf,
-        "Y ", position.y, kCrLf,
-        "Z ", position.z, kCrLf,
+        "SECTION WORLDITEM ",
+        decimal(static_cast<std::uint64_t>(number), numberDigits),
+        kCrLf,
+        "{\r\nID ",
+        decimal(id, idDigits),
+        kCrLf,
+        "X ",
+        position.x,
+        kCrLf,
+        "Y ",
+        position.y,
+        kCrLf,
+        "Z ",
+        position.z,
+        kCrLf,
         "TYPE 255\r\n}\r\n\r\n",
     };
     for (std::string_view part : parts) {

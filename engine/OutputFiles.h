@@ -14,7 +14,7 @@ namespace tus2wf {
 // finish() has succeeded: destroying an unfinished OutputFiles leaves both targets as they were.
 // Every line written ends with CR LF.
 class OutputFiles {
-public:
+  public:
     // Opens the record file, then the new world script. On failure names the file that failed.
     Status open(const std::string& recordPath, const std::string& newScriptPath);
 
@@ -40,7 +40,7 @@ public:
 
     std::int64_t linesCopied() const { return m_linesCopied; }
 
-private:
+  private:
     std::string m_recordPath;
     std::string m_newScriptPath;
     OutputBuffer m_records;

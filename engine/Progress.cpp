@@ -1,5 +1,7 @@
 #include "Progress.h"
 
+#include <algorithm>
+
 namespace tus2wf {
 
 std::string Progress::text() const {
@@ -9,11 +11,18 @@ std::string Progress::text() const {
         case Kind::ReadingList:
             return "Reading line " + std::to_string(value) + "...";
         case Kind::Percent:
-            return std::to_string(value) + "% done.";
+            return std::to_string(percent()) + "% done.";
         case Kind::Empty:
             break;
     }
     return {};
+}
+
+std::int64_t Progress::percent() const {
+    if (total <= 0) {
+        return 100;
+    }
+    return std::min(value, total) * 100 / total;
 }
 
 }  // namespace tus2wf

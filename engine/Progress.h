@@ -12,18 +12,24 @@ struct Progress {
         Empty,          // ""
         ReadingScript,  // "Reading line N...."
         ReadingList,    // "Reading line N..."
-        Percent,        // "N% done."
+        Percent,        // "N% done.", N the whole percent of value out of total, at most 100
     };
 
     Kind kind = Kind::Empty;
     std::int64_t value = 0;
+    std::int64_t total = 0;
 
     static Progress empty() { return {}; }
-    static Progress readingScript(std::int64_t n) { return {Kind::ReadingScript, n}; }
-    static Progress readingList(std::int64_t n) { return {Kind::ReadingList, n}; }
-    static Progress percent(std::int64_t n) { return {Kind::Percent, n}; }
+    static Progress readingScript(std::int64_t n) { return {Kind::ReadingScript, n, 0}; }
+    static Progress readingList(std::int64_t n) { return {Kind::ReadingList, n, 0}; }
+    static Progress linesDone(std::int64_t done, std::int64_t total) {
+        return {Kind::Percent, done, total};
+    }
+    static Progress complete() { return {Kind::Percent, 1, 1}; }
 
     std::string text() const;
+    // For Percent: the whole percent done, rounded down.
+    std::int64_t percent() const;
 
     friend bool operator==(const Progress&, const Progress&) = default;
 };

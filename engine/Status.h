@@ -9,7 +9,7 @@ namespace tus2wf {
 // user was shown, so that a caller which has no message box (the CLI, a test) can still tell what
 // went wrong. Cheap to copy; never thrown.
 class Status {
-public:
+  public:
     enum class Code {
         Ok,
         Stopped,     // the host asked the run to stop; nothing was reported
@@ -32,7 +32,7 @@ public:
     const std::string& prompt() const { return m_prompt; }
     const std::string& title() const { return m_title; }
 
-private:
+  private:
     Status(Code code, std::string prompt, std::string title)
         : m_code(code), m_prompt(std::move(prompt)), m_title(std::move(title)) {}
 

@@ -15,7 +15,7 @@ namespace tus2wf {
 // stopped run leaves no trace. Each call that fails returns false and sets error() to the
 // system's reason; the file is then unusable except for destruction.
 class AtomicFile {
-public:
+  public:
     AtomicFile() = default;
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
@@ -29,7 +29,7 @@ public:
 
     const std::string& error() const { return m_error; }
 
-private:
+  private:
     bool fail();
     void discard();
 

@@ -45,7 +45,9 @@ mode_t newFileMode() {
 
 }  // namespace
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile() {
+    discard();
+}
 
 bool AtomicFile::fail() {
     m_error = std::strerror(errno);

@@ -4,22 +4,10 @@
 #include <string>
 
 #include "AtomicFile.h"
+#include "SystemError_win32.h"
 
 namespace tus2wf {
 namespace {
-
-std::string systemReason(DWORD code) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = length != 0 ? std::string(text, length) : "Error " + std::to_string(code);
-    LocalFree(text);
-    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == '.')) {
-        reason.pop_back();
-    }
-    return reason;
-}
 
 std::string folderOf(const std::string& path) {
     const auto separator = path.find_last_of("\\/:");
@@ -34,11 +22,15 @@ std::string nameOf(const std::string& path) {
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-HANDLE asHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE asHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 }  // namespace
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile() {
+    discard();
+}
 
 bool AtomicFile::fail() {
     m_error = systemReason(GetLastError());

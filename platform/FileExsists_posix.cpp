@@ -11,7 +11,9 @@ namespace {
 constexpr std::int16_t kTrue = -1;
 constexpr std::int16_t kFalse = 0;
 
-bool isPattern(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
+bool isPattern(std::string_view name) {
+    return name.find_first_of("*?") != std::string_view::npos;
+}
 
 // The search's own wildcards: * for any run of characters, ? for any one. Nothing else is
 // special (no brackets, no escapes).
@@ -63,8 +65,9 @@ std::int16_t FileExists(const std::string& path) {
         return kFalse;
     }
     const auto slash = path.rfind('/');
-    const std::string_view name =
-        slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+    const std::string_view name = slash == std::string::npos
+                                      ? std::string_view(path)
+                                      : std::string_view(path).substr(slash + 1);
     if (!isPattern(name)) {
         struct stat info {};
         return lstat(path.c_str(), &info) == 0 ? kTrue : kFalse;

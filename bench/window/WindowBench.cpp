@@ -1,0 +1,136 @@
+// Drives the real window and its host over given files on the offscreen platform, and prints
+// what a user would feel of a large run: one figure a line, as name=value.
+//
+//   tus2wf-window-bench WORLD_SCRIPT ID_LIST RECORD_FILE NEW_WORLD_SCRIPT run|quit
+//
+// run   times a whole run and counts how often the progress label was repainted;
+// quit  clicks Quit once the conversion is halfway and measures how long the run takes to end.
+#include <cstdio>
+#include <cstring>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "PaintCounter.h"
+#include "frmConvert.h"
+
+namespace {
+
+struct Arguments {
+    const char* tusworldScp;
+    const char* itemList;
+    const char* worldforge;
+    const char* newTusworldScp;
+    bool quit;
+};
+
+bool parse(int argc, char* argv[], Arguments& arguments) {
+    if (argc != 6 || (std::strcmp(argv[5], "run") != 0 && std::strcmp(argv[5], "quit") != 0)) {
+        return false;
+    }
+    arguments = {argv[1], argv[2], argv[3], argv[4], std::strcmp(argv[5], "quit") == 0};
+    return true;
+}
+
+template <typename Control>
+Control* control(const tus2wf::frmConvert& window, const char* name) {
+    return window.findChild<Control*>(QLatin1String(name));
+}
+
+void enterPaths(const tus2wf::frmConvert& window, const Arguments& arguments) {
+    control<QLineEdit>(window, "txtTusworldScp")->setText(QString::fromLocal8Bit(arguments.tusworldScp));
+    control<QLineEdit>(window, "txtItemList")->setText(QString::fromLocal8Bit(arguments.itemList));
+    control<QLineEdit>(window, "txtWorldforge")->setText(QString::fromLocal8Bit(arguments.worldforge));
+    control<QLineEdit>(window, "txtNewTusworldScp")
+        ->setText(QString::fromLocal8Bit(arguments.newTusworldScp));
+}
+
+// Lets the window be shown and painted once before the clock starts.
+void settle(tus2wf::frmConvert& window) {
+    window.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 200) {
+        QCoreApplication::processEvents();
+    }
+}
+
+int timeRun(tus2wf::frmConvert& window) {
+    const PaintCounter progressPaints(control<QLabel>(window, "lblProgress"));
+    const PaintCounter resultsPaints(control<QLabel>(window, "lblResults"));
+    QElapsedTimer clock;
+    clock.start();
+    control<QPushButton>(window, "cmdConvert")->click();
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    if (!window.resultsText().endsWith(QStringLiteral("Conversion Complete"))) {
+        std::fprintf(stderr, "tus2wf-window-bench: the run did not complete\n");
+        return 1;
+    }
+    std::printf("window_seconds=%.3f\n", seconds);
+    std::printf("repaints_per_second=%.1f\n", progressPaints.paints() / seconds);
+    std::printf("progress_repaints=%d\n", progressPaints.paints());
+    std::printf("results_repaints=%d\n", resultsPaints.paints());
+    return 0;
+}
+
+bool halfConverted(const QLabel& progress) {
+    const QString text = progress.text();
+    const QString done = QStringLiteral("% done.");
+    return text.endsWith(done) && text.chopped(done.size()).toInt() >= 50;
+}
+
+int timeQuit(tus2wf::frmConvert& window) {
+    const QLabel& progress = *control<QLabel>(window, "lblProgress");
+    QPushButton* quit = control<QPushButton>(window, "Command1");
+    QElapsedTimer sinceQuit;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (window.isRunning() && halfConverted(progress)) {
+            watch.stop();
+            sinceQuit.start();
+            quit->click();
+        }
+    });
+    watch.start();
+    control<QPushButton>(window, "cmdConvert")->click();
+    if (!sinceQuit.isValid()) {
+        std::fprintf(stderr, "tus2wf-window-bench: the run ended before Quit was clicked\n");
+        return 1;
+    }
+    std::printf("quit_ms=%.1f\n", static_cast<double>(sinceQuit.nsecsElapsed()) / 1e6);
+    std::printf("window_closed=%d\n", window.isVisible() ? 0 : 1);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    Arguments arguments{};
+    if (!parse(argc, argv, arguments)) {
+        std::fprintf(stderr,
+                     "usage: tus2wf-window-bench WORLD_SCRIPT ID_LIST RECORD_FILE "
+                     "NEW_WORLD_SCRIPT run|quit\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    tus2wf::frmConvert window;
+    bool failed = false;
+    window.setMessageBoxPresenter([&failed](const QString& prompt, const QString& title,
+                                            QMessageBox::Icon) {
+        std::fprintf(stderr, "tus2wf-window-bench: %s: %s\n", qPrintable(title),
+                     qPrintable(QString(prompt).replace(QLatin1Char('\r'), QLatin1Char(' '))));
+        failed = true;
+    });
+    enterPaths(window, arguments);
+    settle(window);
+    const int status = arguments.quit ? timeQuit(window) : timeRun(window);
+    return failed ? 1 : status;
+}
