@@ -142,7 +142,7 @@ Status Converter::ConvertItems() {
     std::int32_t index = 0;
     while (index < count) {
         const std::string_view line = lines.line(index);
-        const auto headerId = headerItemId(line);
+        const auto headerId = isHeaderLine(line) ? headerItemId(line) : std::nullopt;
         if (headerId && listed.contains(*headerId)) {
             if (Status converted = convertSection(index, *headerId, outputs); !converted.isOk()) {
                 return converted;

@@ -3,7 +3,6 @@
 namespace tus2wf {
 namespace {
 
-constexpr std::string_view kHeaderPrefix = "[WORLDITEM";
 constexpr std::size_t kHeaderIdOffset = 11;
 constexpr std::size_t kMaxDigits = 8;
 
@@ -45,10 +44,6 @@ std::optional<std::uint32_t> parseHexId(std::string_view text) {
         value = value << 4 | static_cast<std::uint32_t>(digit);
     }
     return value;
-}
-
-bool isHeaderLine(std::string_view line) {
-    return !line.empty() && line.front() == '[' && line.starts_with(kHeaderPrefix);
 }
 
 std::optional<std::uint32_t> headerItemId(std::string_view line) {

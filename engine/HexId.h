@@ -14,6 +14,8 @@ std::optional<std::uint32_t> parseHexId(std::string_view text);
 // nullopt when the line is no header or what is left is no ID.
 std::optional<std::uint32_t> headerItemId(std::string_view line);
 
-bool isHeaderLine(std::string_view line);
+inline bool isHeaderLine(std::string_view line) {
+    return !line.empty() && line.front() == '[' && line.starts_with("[WORLDITEM");
+}
 
 }  // namespace tus2wf

@@ -4,83 +4,73 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TUS2WF_HAVE_SSE2 1
+#endif
+
 namespace tus2wf {
 namespace {
 
-constexpr std::uint64_t kCrBytes = 0x0D0D0D0D0D0D0D0DULL;
-constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::size_t kBlock = 64;
 
-// One high bit for each CR byte of an 8-byte word, and no other bits.
-std::uint64_t crMask(const char* bytes) {
-    std::uint64_t word;
-    std::memcpy(&word, bytes, sizeof word);
-    const std::uint64_t x = word ^ kCrBytes;
-    return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-
-// Each marked byte becomes a 1 in its own byte; the multiplication adds them up.
-unsigned markedCount(std::uint64_t mask) {
-    return static_cast<unsigned>(((mask >> 7) * kOnes) >> 56);
-}
-
-// The position within its word of the first marked byte in memory order.
-unsigned firstMarked(std::uint64_t mask) {
-    if constexpr (std::endian::native == std::endian::little) {
-        return static_cast<unsigned>(std::countr_zero(mask)) / 8;
-    } else {
-        return static_cast<unsigned>(std::countl_zero(mask)) / 8;
-    }
-}
-
-// The position within its word of the n-th marked byte (from 0) in memory order.
-unsigned nthMarked(std::uint64_t mask, unsigned n) {
-    for (; n > 0; --n) {
-        if constexpr (std::endian::native == std::endian::little) {
-            mask &= mask - 1;
-        } else {
-            mask &= ~(std::uint64_t{1} << (63 - std::countl_zero(mask)));
+// One bit for each CR among the 64 bytes at block (bit i for byte i); bytes at or beyond size
+// count as no CR. Scripts have ten million short lines, so this is the loop everything runs on.
+std::uint64_t crBits(const char* bytes, std::size_t block, std::size_t size) {
+    const char* p = bytes + block;
+    std::uint64_t bits = 0;
+#ifdef TUS2WF_HAVE_SSE2
+    if (block + kBlock <= size) {
+        const __m128i cr = _mm_set1_epi8('\r');
+        for (int part = 0; part < 4; ++part) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+            const auto found =
+                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, cr)));
+            bits |= std::uint64_t{found} << (16 * part);
         }
+        return bits;
     }
-    return firstMarked(mask);
+#endif
+    const std::size_t end = std::min(kBlock, size - block);
+    for (std::size_t i = 0; i < end; ++i) {
+        bits |= std::uint64_t{p[i] == '\r'} << i;
+    }
+    return bits;
 }
 
 std::size_t afterTerminator(const char* bytes, std::size_t size, std::size_t cr) {
     return cr + 1 < size && bytes[cr + 1] == '\n' ? cr + 2 : cr + 1;
 }
 
-// The first CR at or after from, or size when there is none.
-std::size_t findCr(const char* bytes, std::size_t from, std::size_t size) {
-    for (; from + 8 <= size; from += 8) {
-        if (const std::uint64_t mask = crMask(bytes + from); mask != 0) {
-            return from + firstMarked(mask);
-        }
+// The bit of the n-th set bit (from 0) of bits, which has more than n of them.
+unsigned nthBit(std::uint64_t bits, unsigned n) {
+    for (; n > 0; --n) {
+        bits &= bits - 1;
     }
-    const void* cr = std::memchr(bytes + from, '\r', size - from);
-    return cr == nullptr ? size : static_cast<std::size_t>(static_cast<const char*>(cr) - bytes);
+    return static_cast<unsigned>(std::countr_zero(bits));
 }
 
-// Passes over up to n line ends from pos, eight bytes at a time, and returns where the line after
-// the last one passed starts. found tells how many there were (fewer than n at the end of bytes).
+// Passes over up to n line ends from pos and returns where the line after the last one passed
+// starts. found tells how many there were (fewer than n at the end of bytes).
 std::size_t skipLines(const char* bytes, std::size_t size, std::size_t pos, std::int64_t n,
                       std::int64_t& found) {
     found = 0;
-    for (; pos + 8 <= size; pos += 8) {
-        const std::uint64_t mask = crMask(bytes + pos);
-        const unsigned marked = markedCount(mask);
+    std::size_t block = pos / kBlock * kBlock;
+    std::uint64_t bits = crBits(bytes, block, size) & (~std::uint64_t{0} << (pos - block));
+    for (;;) {
+        const auto marked = static_cast<std::int64_t>(std::popcount(bits));
         if (found + marked >= n) {
             const auto last = static_cast<unsigned>(n - found - 1);
             found = n;
-            return afterTerminator(bytes, size, pos + nthMarked(mask, last));
+            return afterTerminator(bytes, size, block + nthBit(bits, last));
         }
         found += marked;
-    }
-    for (; pos < size; ++pos) {
-        if (bytes[pos] == '\r' && ++found == n) {
-            return afterTerminator(bytes, size, pos);
+        block += kBlock;
+        if (block >= size) {
+            return size;
         }
+        bits = crBits(bytes, block, size);
     }
-    return size;
 }
 
 // Where the last line of bytes[from, size) starts.
@@ -101,6 +91,7 @@ void LineTable::attach(InputFile file) {
     m_file = std::move(file);
     m_count = 0;
     m_cursor = {};
+    m_blockStart = SIZE_MAX;
     m_checkpoints.assign(1, 0);
     const char* bytes = m_file.data();
     const std::size_t size = m_file.size();
@@ -127,16 +118,11 @@ void LineTable::attach(InputFile file) {
 }
 
 void LineTable::moveCursor(std::int32_t index) const {
-    if (m_cursor.index >= 0 && index == m_cursor.index + 1) {
-        readLineAt(index, m_cursor.next);
-        return;
-    }
-    const char* bytes = m_file.data();
-    const std::size_t size = m_file.size();
-    std::size_t start = m_checkpoints[static_cast<std::size_t>(index / kCheckpointSpacing)];
-    for (std::int32_t i = index / kCheckpointSpacing * kCheckpointSpacing; i < index; ++i) {
-        const std::size_t cr = findCr(bytes, start, size);
-        start = cr < size ? afterTerminator(bytes, size, cr) : size;
+    const std::int32_t checkpoint = index / kCheckpointSpacing;
+    std::size_t start = m_checkpoints[static_cast<std::size_t>(checkpoint)];
+    for (std::int32_t i = checkpoint * kCheckpointSpacing; i < index; ++i) {
+        readLineAt(i, start);
+        start = m_cursor.next;
     }
     readLineAt(index, start);
 }
@@ -144,11 +130,32 @@ void LineTable::moveCursor(std::int32_t index) const {
 void LineTable::readLineAt(std::int32_t index, std::size_t start) const {
     const char* bytes = m_file.data();
     const std::size_t size = m_file.size();
-    const std::size_t cr = findCr(bytes, start, size);
+    const std::size_t cr = findCr(start);
     m_cursor.index = index;
     m_cursor.text = std::string_view(bytes + start, cr - start);
     m_cursor.crLf = cr + 1 < size && bytes[cr + 1] == '\n';
     m_cursor.next = cr < size ? afterTerminator(bytes, size, cr) : size;
+}
+
+}  // namespace tus2wf
+
+namespace tus2wf {
+
+std::size_t LineTable::findCr(std::size_t from) const {
+    const char* bytes = m_file.data();
+    const std::size_t size = m_file.size();
+    for (std::size_t block = from / kBlock * kBlock; block < size; block += kBlock) {
+        if (block != m_blockStart) {
+            m_blockStart = block;
+            m_blockBits = crBits(bytes, block, size);
+        }
+        const std::uint64_t bits =
+            from > block ? m_blockBits & (~std::uint64_t{0} << (from - block)) : m_blockBits;
+        if (bits != 0) {
+            return block + static_cast<std::size_t>(std::countr_zero(bits));
+        }
+    }
+    return size;
 }
 
 }  // namespace tus2wf

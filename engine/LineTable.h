@@ -68,13 +68,17 @@ class LineTable {
     };
 
     const Cursor& seek(std::int32_t index) const {
-        if (index != m_cursor.index) {
+        if (index == m_cursor.index + 1 && m_cursor.index >= 0) {
+            readLineAt(index, m_cursor.next);
+        } else if (index != m_cursor.index) {
             moveCursor(index);
         }
         return m_cursor;
     }
     void moveCursor(std::int32_t index) const;
     void readLineAt(std::int32_t index, std::size_t start) const;
+    // The first CR at or after from, or the file's size when there is none.
+    std::size_t findCr(std::size_t from) const;
 
     std::int32_t m_capacity;
     std::int32_t m_count = 0;
@@ -82,6 +86,9 @@ class LineTable {
     InputFile m_file;
     std::vector<std::uint32_t> m_checkpoints;  // start of line k * kCheckpointSpacing
     mutable Cursor m_cursor;
+    // The CRs of the 64-byte block the cursor last looked at.
+    mutable std::size_t m_blockStart = SIZE_MAX;
+    mutable std::uint64_t m_blockBits = 0;
 };
 
 }  // namespace tus2wf

@@ -3,7 +3,8 @@
 //
 //   tus2wf-window-bench WORLD_SCRIPT ID_LIST RECORD_FILE NEW_WORLD_SCRIPT run|quit
 //
-// run   times a whole run and counts how often the progress label was repainted;
+// run   times a whole run, counts how often the progress label was repainted and finds the
+//       longest stretch in which it was not;
 // quit  clicks Quit once the conversion is halfway and measures how long the run takes to end.
 #include <cstdio>
 #include <cstring>
@@ -73,6 +74,8 @@ int timeRun(tus2wf::frmConvert& window) {
     std::printf("window_seconds=%.3f\n", seconds);
     std::printf("repaints_per_second=%.1f\n", progressPaints.paints() / seconds);
     std::printf("progress_repaints=%d\n", progressPaints.paints());
+    std::printf("longest_unpainted_ms=%lld\n",
+                static_cast<long long>(progressPaints.longestGapMs()));
     std::printf("results_repaints=%d\n", resultsPaints.paints());
     return 0;
 }

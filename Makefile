@@ -1,0 +1,35 @@
+# The everyday commands. Each one installs what it needs, configures build/ and builds.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTUS2WF_WERROR=ON
+
+.PHONY: all deps build run test demo bench screenshot clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/app/tus2wf
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+demo: build
+	bash scripts/demo.sh $(BUILD_DIR)
+
+bench: build
+	@bash scripts/install-deps.sh bc time
+	bash bench/run.sh $(BUILD_DIR)
+
+screenshot: build
+	@bash scripts/install-deps.sh xvfb xauth imagemagick
+	bash scripts/screenshot.sh $(BUILD_DIR)/app/tus2wf
+
+clean:
+	rm -rf $(BUILD_DIR)
