@@ -41,7 +41,7 @@ bool AtomicFile::create(const std::string& target) {
     m_target = target;
     const DWORD attributes = GetFileAttributesA(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        SetLastError(ERROR_DIRECTORY_NOT_SUPPORTED);
+        SetLastError(ERROR_ACCESS_DENIED);
         return fail();
     }
     static std::atomic<unsigned> counter{0};
