@@ -1,0 +1,197 @@
+#include "frmConvert.h"
+
+#include <algorithm>
+#include <iterator>
+#include <span>
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tus2wf {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+QFont textBoxFont() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(9.75);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+// Sizes tried for the window's default font, which the captions, buttons and status labels
+// share. The largest is the classic dialog size; a smaller one is taken only where the platform's
+// face is too wide for a caption to fit its fixed label.
+constexpr double kLargestFontPoints = 8.25;
+constexpr double kSmallestFontPoints = 6.0;
+constexpr double kFontPointsStep = 0.25;
+
+bool showsWholeText(const QFont& font, const QLabel& label) {
+    const QRect needed =
+        QFontMetrics(font).boundingRect(QRect(0, 0, label.width(), QWIDGETSIZE_MAX),
+                                        label.alignment() | Qt::TextWordWrap, label.text());
+    return needed.width() <= label.width() && needed.height() <= label.height();
+}
+
+// The largest size of the face of font at which every caption shows its whole text.
+QFont captionFont(QFont font, std::span<const QLabel* const> captions) {
+    const double platformPoints = font.pointSizeF() > 0 ? font.pointSizeF() : kLargestFontPoints;
+    for (double points = std::min(platformPoints, kLargestFontPoints); points > kSmallestFontPoints;
+         points -= kFontPointsStep) {
+        font.setPointSizeF(points);
+        if (std::all_of(captions.begin(), captions.end(),
+                        [&font](const QLabel* label) { return showsWholeText(font, *label); })) {
+            return font;
+        }
+    }
+    font.setPointSizeF(kSmallestFontPoints);
+    return font;
+}
+
+void showMessageBox(QWidget* parent, const QString& prompt, const QString& title,
+                    QMessageBox::Icon icon) {
+    QMessageBox box(icon, title, QString(prompt).replace(QLatin1Char('\r'), QLatin1Char('\n')),
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+}  // namespace
+
+frmConvert::frmConvert(QWidget* parent)
+    : QWidget(parent),
+      m_txtTusworldScp(addTextBox("txtTusworldScp", {1800, 120, 3975, 375})),
+      m_txtWorldforge(addTextBox("txtWorldforge", {1800, 720, 3975, 375})),
+      m_txtNewTusworldScp(addTextBox("txtNewTusworldScp", {1800, 1320, 3975, 375})),
+      m_txtItemList(addTextBox("txtItemList", {1800, 1920, 3975, 405})),
+      m_cmdConvert(addButton("cmdConvert", QStringLiteral("&Convert"), {6000, 120, 1335, 375})),
+      m_Command1(addButton("Command1", QStringLiteral("&Quit"), {6000, 1920, 1335, 375})),
+      m_lblProgress(addLabel("lblProgress", QString(), {120, 2520, 7095, 255})),
+      m_lblResults(addLabel("lblResults", QString(), {120, 3000, 7095, 1815})),
+      m_presentMessage([this](const QString& prompt, const QString& title, QMessageBox::Icon icon) {
+          showMessageBox(this, prompt, title, icon);
+      }),
+      m_host(
+          {m_txtTusworldScp, m_txtItemList, m_txtWorldforge, m_txtNewTusworldScp},
+          {m_lblProgress, m_lblResults},
+          [this](const QString& prompt, const QString& title) { presentMessage(prompt, title); }),
+      m_converter(m_host) {
+    setObjectName(QStringLiteral("frmConvert"));
+    setWindowTitle(QStringLiteral("TUS TO WORLDFORGE COMPATIBLE FORMAT"));
+    setFixedSize(7380 / kTwipsPerPixel, 4995 / kTwipsPerPixel);
+
+    const QLabel* const captions[] = {
+        addLabel("Label2", QStringLiteral("TUS Filename and Location"), {120, 120, 1455, 375}),
+        addLabel("Label3", QStringLiteral("Worldforge Filename and Location"),
+                 {120, 720, 1455, 375}),
+        addLabel("Label4", QStringLiteral("New TUS Filename and Location"), {120, 1320, 1455, 375}),
+        addLabel("Label1", QStringLiteral("ID List Filename and Location"), {120, 1920, 1455, 375}),
+        addLabel("Label5", QStringLiteral("tus2wf\nVersion " TUS2WF_VERSION_TEXT),
+                 {6000, 840, 1215, 735}),
+    };
+    setFont(captionFont(font(), captions));
+
+    chainFocus();
+    m_txtTusworldScp->setFocus();
+
+    connect(m_cmdConvert, &QPushButton::clicked, this, &frmConvert::cmdConvertClick);
+    connect(m_Command1, &QPushButton::clicked, this, &frmConvert::command1Click);
+}
+
+void frmConvert::setMessageBoxPresenter(MessageBoxPresenter presenter) {
+    m_presentMessage = std::move(presenter);
+}
+
+void frmConvert::setRefreshInterval(std::chrono::milliseconds interval) {
+    m_host.setRefreshInterval(interval);
+}
+
+QString frmConvert::resultsText() const {
+    return QString::fromLocal8Bit(m_host.results());
+}
+
+void frmConvert::keyPressEvent(QKeyEvent* event) {
+    // A text box passes Enter on to its window; it clicks the default button, cmdConvert. A
+    // focused button takes Enter itself.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_cmdConvert->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmConvert::closeEvent(QCloseEvent* event) {
+    // A run under way stops at the yield in which the window is closed and discards what it has
+    // written, before the program's event loop gets to end the program.
+    m_host.requestStop();
+    event->accept();
+}
+
+void frmConvert::cmdConvertClick() {
+    // A Click that arrives in one of the run's own yields would start the engine again under the
+    // run that is still using it.
+    if (m_host.isRunning()) {
+        return;
+    }
+    m_host.beginRun();
+    // Every failure has already been shown to the user by the time convert() returns.
+    m_converter.convert();
+    m_host.endRun();
+}
+
+void frmConvert::command1Click() {
+    close();
+}
+
+void frmConvert::presentMessage(const QString& prompt, const QString& title) {
+    m_presentMessage(prompt, title, QMessageBox::Critical);
+}
+
+QLineEdit* frmConvert::addTextBox(const char* name, const Twips& at) {
+    auto* box = new QLineEdit(this);
+    box->setFont(textBoxFont());
+    placeWidget(box, name, at);
+    return box;
+}
+
+QPushButton* frmConvert::addButton(const char* name, const QString& caption, const Twips& at) {
+    auto* button = new QPushButton(caption, this);
+    // Enter clicks the focused button, as Space does.
+    button->setAutoDefault(true);
+    placeWidget(button, name, at);
+    return button;
+}
+
+QLabel* frmConvert::addLabel(const char* name, const QString& caption, const Twips& at) {
+    auto* label = new QLabel(this);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setText(caption);
+    placeWidget(label, name, at);
+    return label;
+}
+
+void frmConvert::placeWidget(QWidget* control, const char* name, const Twips& at) {
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(at.left / kTwipsPerPixel, at.top / kTwipsPerPixel,
+                         at.width / kTwipsPerPixel, at.height / kTwipsPerPixel);
+}
+
+void frmConvert::chainFocus() {
+    QWidget* const order[] = {m_txtTusworldScp, m_txtWorldforge, m_txtNewTusworldScp,
+                              m_txtItemList,    m_cmdConvert,    m_Command1};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+}  // namespace tus2wf
