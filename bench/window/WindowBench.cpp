@@ -43,9 +43,11 @@ Control* control(const tus2wf::frmConvert& window, const char* name) {
 }
 
 void enterPaths(const tus2wf::frmConvert& window, const Arguments& arguments) {
-    control<QLineEdit>(window, "txtTusworldScp")->setText(QString::fromLocal8Bit(arguments.tusworldScp));
+    control<QLineEdit>(window, "txtTusworldScp")
+        ->setText(QString::fromLocal8Bit(arguments.tusworldScp));
     control<QLineEdit>(window, "txtItemList")->setText(QString::fromLocal8Bit(arguments.itemList));
-    control<QLineEdit>(window, "txtWorldforge")->setText(QString::fromLocal8Bit(arguments.worldforge));
+    control<QLineEdit>(window, "txtWorldforge")
+        ->setText(QString::fromLocal8Bit(arguments.worldforge));
     control<QLineEdit>(window, "txtNewTusworldScp")
         ->setText(QString::fromLocal8Bit(arguments.newTusworldScp));
 }
@@ -126,12 +128,12 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     tus2wf::frmConvert window;
     bool failed = false;
-    window.setMessageBoxPresenter([&failed](const QString& prompt, const QString& title,
-                                            QMessageBox::Icon) {
-        std::fprintf(stderr, "tus2wf-window-bench: %s: %s\n", qPrintable(title),
-                     qPrintable(QString(prompt).replace(QLatin1Char('\r'), QLatin1Char(' '))));
-        failed = true;
-    });
+    window.setMessageBoxPresenter(
+        [&failed](const QString& prompt, const QString& title, QMessageBox::Icon) {
+            std::fprintf(stderr, "tus2wf-window-bench: %s: %s\n", qPrintable(title),
+                         qPrintable(QString(prompt).replace(QLatin1Char('\r'), QLatin1Char(' '))));
+            failed = true;
+        });
     enterPaths(window, arguments);
     settle(window);
     const int status = arguments.quit ? timeQuit(window) : timeRun(window);
