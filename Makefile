@@ -28,7 +28,7 @@ bench: build
 	bash bench/run.sh $(BUILD_DIR)
 
 screenshot: build
-	@bash scripts/install-deps.sh xvfb xauth imagemagick
+	@bash scripts/install-deps.sh xvfb xauth imagemagick x11-utils
 	bash scripts/screenshot.sh $(BUILD_DIR)/app/tus2wf
 
 clean:

@@ -96,7 +96,14 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
     if (!file.read(path)) {
         return failStage(messages::cannotRead(path, file.error()));
     }
+    // Reading and counting a large file takes a moment of its own: let the window breathe.
+    if (!yieldNow()) {
+        return Status::stopped();
+    }
     table.attach(std::move(file));
+    if (!yieldNow()) {
+        return Status::stopped();
+    }
     while (!table.atEnd()) {
         if (!table.appendNext()) {
             return failStage(messages::tooLong(path, table.capacity()));
@@ -158,8 +165,10 @@ Status Converter::ConvertItems() {
             return Status::stopped();
         }
     }
-    m_progress = Progress::complete();
-    showProgress();
+    m_progress = Progress::linesDone(count, count);
+    if (!yieldNow()) {
+        return Status::stopped();
+    }
     if (Status finished = outputs.finish(); !finished.isOk()) {
         return failStage(finished);
     }

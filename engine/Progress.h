@@ -25,7 +25,6 @@ struct Progress {
     static Progress linesDone(std::int64_t done, std::int64_t total) {
         return {Kind::Percent, done, total};
     }
-    static Progress complete() { return {Kind::Percent, 1, 1}; }
 
     std::string text() const;
     // For Percent: the whole percent done, rounded down.
