@@ -1,0 +1,177 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "RunFixture.h"
+
+namespace tus2wf::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(ParseCommandLineTest, EachOptionFillsItsOwnPath) {
+    std::string error;
+    const auto options = parseCommandLine(
+        {"--tus", "a.scp", "--id-list", "b.txt", "--worldforge", "c.wf", "--new-tus", "d.scp"},
+        error);
+
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->action, CommandLineOptions::Action::Convert);
+    EXPECT_EQ(options->tus, "a.scp");
+    EXPECT_EQ(options->idList, "b.txt");
+    EXPECT_EQ(options->worldforge, "c.wf");
+    EXPECT_EQ(options->newTus, "d.scp");
+    EXPECT_FALSE(options->quiet);
+}
+
+TEST(ParseCommandLineTest, ValuesMayFollowAnEqualsSignAndAreTakenAsTheyStand) {
+    std::string error;
+    const auto options =
+        parseCommandLine({"--new-tus= d.scp", "--quiet", "--tus=", "--id-list", "--quiet"}, error);
+
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->newTus, " d.scp");
+    EXPECT_EQ(options->tus, "");
+    EXPECT_EQ(options->idList, "--quiet");
+    EXPECT_EQ(options->worldforge, "");
+    EXPECT_TRUE(options->quiet);
+}
+
+TEST(ParseCommandLineTest, OptionLeftOutIsAnEmptyPath) {
+    std::string error;
+    const auto options = parseCommandLine({}, error);
+
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->tus, "");
+    EXPECT_EQ(options->newTus, "");
+}
+
+TEST(ParseCommandLineTest, UsageErrorsAreNamed) {
+    std::string error;
+    EXPECT_FALSE(parseCommandLine({"--tus", "a", "--worldforge"}, error));
+    EXPECT_NE(error.find("--worldforge"), std::string::npos) << error;
+    EXPECT_FALSE(parseCommandLine({"--bogus"}, error));
+    EXPECT_NE(error.find("--bogus"), std::string::npos) << error;
+    EXPECT_FALSE(parseCommandLine({"a.scp"}, error));
+    EXPECT_FALSE(parseCommandLine({"--quiet=yes"}, error));
+}
+
+class RunCommandLineTest : public ::testing::Test {
+  protected:
+    RunCommandLineTest() {
+        files.writeFile("world.scp",
+                        "[WORLDITEM 0eed]\r\nP=1234,567,0\r\n\r\n[WORLDITEM 0f00]\r\n"
+                        "P=10,20,5\r\n\r\nQ\r\n");
+        files.writeFile("ids.txt", "EED\r\n[EOF]\r\n");
+    }
+
+    Args convertArgs() const {
+        return {"--tus",        files.path("world.scp"), "--id-list", files.path("ids.txt"),
+                "--worldforge", files.path("out.wf"),    "--new-tus", files.path("new.scp")};
+    }
+
+    int run(const Args& args) { return runCommandLine(args, out, err, false); }
+
+    TestFiles files;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(RunCommandLineTest, SuccessPrintsTheResultsAndASummary) {
+    EXPECT_EQ(run(convertArgs()), 0);
+
+    EXPECT_EQ(out.str(),
+              "Results:\nReading scp...done\n\nReading item list...done\n\n"
+              "Beginning conversion for item list...done\n\nConversion Complete\n"
+              "1 records written, 4 lines copied.\n");
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(files.readFile("out.wf"), record(0, "3821", "1234", "567", "0") + "[EOF]\r\n");
+    EXPECT_EQ(files.readFile("new.scp"), "[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n");
+}
+
+TEST_F(RunCommandLineTest, QuietPrintsNothingOnSuccess) {
+    Args args = convertArgs();
+    args.push_back("--quiet");
+
+    EXPECT_EQ(run(args), 0);
+
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(files.readFile("out.wf"), record(0, "3821", "1234", "567", "0") + "[EOF]\r\n");
+}
+
+TEST_F(RunCommandLineTest, CheckFailurePrintsThePromptAsLines) {
+    EXPECT_EQ(run({"--worldforge", files.path("out.wf"), "--new-tus", files.path("new.scp")}), 1);
+
+    EXPECT_EQ(err.str(), "File '' not found!\nMake sure the path and file name are correct.\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_FALSE(files.exists("out.wf"));
+}
+
+TEST_F(RunCommandLineTest, LeftOutOutputCountsAsAnEmptyBox) {
+    EXPECT_EQ(run({"--tus", files.path("world.scp"), "--id-list", files.path("ids.txt"),
+                   "--worldforge", files.path("out.wf")}),
+              1);
+
+    EXPECT_EQ(err.str(), "You must enter an output file for the new TUS script!\n");
+}
+
+TEST_F(RunCommandLineTest, SameOutputTwiceIsRefused) {
+    Args args = convertArgs();
+    args[7] = files.path("out.wf");
+
+    EXPECT_EQ(run(args), 1);
+
+    EXPECT_EQ(err.str(),
+              "The Worldforge file and the new TUS file are the same file!\n"
+              "Enter a different name for one of them.\n");
+}
+
+TEST_F(RunCommandLineTest, RunFailureExitsOneAndWritesNothing) {
+    Args args = convertArgs();
+    args[5] = files.path("nowhere/out.wf");
+
+    EXPECT_EQ(run(args), 1);
+
+    EXPECT_EQ(err.str(), "Cannot write file '" + files.path("nowhere/out.wf") + "'!\n" +
+                             std::strerror(ENOENT) + "\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_FALSE(files.exists("new.scp"));
+}
+
+TEST_F(RunCommandLineTest, UsageErrorExitsTwoWithAUsageLine) {
+    EXPECT_EQ(run({"--tus"}), 2);
+
+    EXPECT_EQ(out.str(), "");
+    const std::string text = err.str();
+    EXPECT_TRUE(text.starts_with("tus2wf-cli: ")) << text;
+    EXPECT_NE(text.find("\nusage: tus2wf-cli --tus WORLD_SCRIPT --id-list ID_LIST --worldforge "
+                        "RECORD_FILE --new-tus NEW_WORLD_SCRIPT [--quiet]\n"),
+              std::string::npos)
+        << text;
+
+    err.str("");
+    EXPECT_EQ(run({"--verbose"}), 2);
+    EXPECT_NE(err.str().find("usage: tus2wf-cli"), std::string::npos);
+}
+
+TEST_F(RunCommandLineTest, VersionAndHelp) {
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(out.str(), "tus2wf-cli 1.01\n");
+
+    out.str("");
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_TRUE(out.str().starts_with("usage: tus2wf-cli --tus WORLD_SCRIPT")) << out.str();
+    EXPECT_NE(out.str().find("--quiet"), std::string::npos);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_FALSE(files.exists("out.wf"));
+}
+
+}  // namespace
+}  // namespace tus2wf::test

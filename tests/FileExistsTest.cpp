@@ -1,0 +1,93 @@
+#include "FileExsists.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "TestFiles.h"
+
+namespace tus2wf::test {
+namespace {
+
+class FileExistsTest : public ::testing::Test {
+  protected:
+    FileExistsTest() {
+        files.writeFile("world.scp", "x");
+        files.writeFile("ids.txt", "");
+        files.makeDir("sub");
+        files.makeDir("empty");
+    }
+
+    std::int16_t exists(const std::string& name) const { return FileExists(files.path(name)); }
+
+    TestFiles files;
+};
+
+TEST_F(FileExistsTest, ExistingFileIsTrue) {
+    EXPECT_EQ(exists("world.scp"), -1);
+    EXPECT_EQ(exists("ids.txt"), -1);
+}
+
+TEST_F(FileExistsTest, MissingFileOrFolderIsFalse) {
+    EXPECT_EQ(exists("missing.scp"), 0);
+    EXPECT_EQ(exists("World.scp"), 0);
+    EXPECT_EQ(exists("nowhere/world.scp"), 0);
+    EXPECT_EQ(exists("world.scp/inside"), 0);
+}
+
+TEST_F(FileExistsTest, DirectoryIsTrueOnlyWithoutTrailingSeparator) {
+    EXPECT_EQ(exists("sub"), -1);
+    EXPECT_EQ(FileExists(files.dir().string()), -1);
+    EXPECT_EQ(exists("sub/"), 0);
+}
+
+TEST_F(FileExistsTest, PatternIsTrueWhenSomethingInItsFolderMatches) {
+    EXPECT_EQ(exists("*.scp"), -1);
+    EXPECT_EQ(exists("world.*"), -1);
+    EXPECT_EQ(exists("w?rld.scp"), -1);
+    EXPECT_EQ(exists("?????.scp"), -1);
+    EXPECT_EQ(exists("*d*.s?p"), -1);
+    EXPECT_EQ(exists("s*"), -1);
+}
+
+TEST_F(FileExistsTest, PatternIsFalseWhenNothingMatches) {
+    EXPECT_EQ(exists("*.txtx"), 0);
+    EXPECT_EQ(exists("????.scp"), 0);
+    EXPECT_EQ(exists("w?d.scp"), 0);
+    EXPECT_EQ(exists("sub/*.scp"), 0);
+    EXPECT_EQ(exists("nowhere/*"), 0);
+}
+
+TEST_F(FileExistsTest, StarInAnEmptyFolderFindsItsOwnEntries) {
+    EXPECT_EQ(exists("empty/*"), -1);
+    EXPECT_EQ(exists("empty/.."), -1);
+    EXPECT_EQ(exists("empty/?*x"), 0);
+}
+
+TEST_F(FileExistsTest, RelativePathsAndPatternsUseTheCurrentFolder) {
+    const CurrentDir here(files.dir());
+    EXPECT_EQ(FileExists("world.scp"), -1);
+    EXPECT_EQ(FileExists("*.txt"), -1);
+    EXPECT_EQ(FileExists("*.none"), 0);
+    EXPECT_EQ(FileExists("./sub"), -1);
+}
+
+TEST_F(FileExistsTest, EmptyPathIsFalse) {
+    EXPECT_EQ(FileExists(""), 0);
+}
+
+TEST_F(FileExistsTest, ManyCallsInARowLeaveNothingOpen) {
+    const int before = openDescriptorCount();
+    for (int i = 0; i < 3000; ++i) {
+        ASSERT_EQ(exists("*.scp"), -1);
+        ASSERT_EQ(exists("empty/*"), -1);
+        ASSERT_EQ(exists("sub/*.scp"), 0);
+        ASSERT_EQ(exists("world.scp"), -1);
+        ASSERT_EQ(exists("missing"), 0);
+    }
+    EXPECT_EQ(openDescriptorCount(), before);
+}
+
+}  // namespace
+}  // namespace tus2wf::test

@@ -1,0 +1,244 @@
+#include "LineTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "InputFile.h"
+#include "TestFiles.h"
+
+namespace tus2wf::test {
+namespace {
+
+class LineTableTest : public ::testing::Test {
+  protected:
+    // Attaches a file holding bytes and stores every line it has room for.
+    void load(const std::string& bytes) {
+        InputFile file;
+        // A new file each time: the table may still map the previous one.
+        const std::string name = "input" + std::to_string(++m_files) + ".txt";
+        ASSERT_TRUE(file.read(files.writeFile(name, bytes))) << file.error();
+        table.attach(std::move(file));
+        while (!table.atEnd() && table.appendNext()) {
+        }
+    }
+
+    std::vector<std::string> storedLines() const {
+        std::vector<std::string> lines;
+        for (std::int32_t i = 0; i < table.count(); ++i) {
+            lines.emplace_back(table.line(i));
+        }
+        return lines;
+    }
+
+    using Lines = std::vector<std::string>;
+
+    TestFiles files;
+    LineTable table{100'000};
+
+  private:
+    int m_files = 0;
+};
+
+TEST_F(LineTableTest, LinesEndAtCrOrCrLfAndTheTerminatorIsDropped) {
+    load("a\r\nb\rc\r\n");
+    EXPECT_EQ(storedLines(), (Lines{"a", "b", "c"}));
+    EXPECT_TRUE(table.atEnd());
+}
+
+TEST_F(LineTableTest, LoneLineFeedIsAnOrdinaryCharacter) {
+    load("one\ntwo\nthree\n");
+    EXPECT_EQ(storedLines(), (Lines{"one\ntwo\nthree\n"}));
+
+    load("a\n\rb\r\n\nc");
+    EXPECT_EQ(storedLines(), (Lines{"a\n", "b", "\nc"}));
+}
+
+TEST_F(LineTableTest, LastLineCountsWithOrWithoutTerminator) {
+    load("a\r\n\r\nb");
+    EXPECT_EQ(storedLines(), (Lines{"a", "", "b"}));
+    load("a\r\n\r\nb\r\n");
+    EXPECT_EQ(storedLines(), (Lines{"a", "", "b"}));
+    load("a\r\n\r\nb\r");
+    EXPECT_EQ(storedLines(), (Lines{"a", "", "b"}));
+}
+
+TEST_F(LineTableTest, EmptyLinesAreStoredAndCounted) {
+    load("\r\r\n\r\r\n");
+    EXPECT_EQ(storedLines(), (Lines{"", "", "", ""}));
+    load("a\r\r\nb");
+    EXPECT_EQ(storedLines(), (Lines{"a", "", "b"}));
+    load("\r");
+    EXPECT_EQ(storedLines(), (Lines{""}));
+    load("  \r\n");
+    EXPECT_EQ(storedLines(), (Lines{"  "}));
+}
+
+TEST_F(LineTableTest, EmptyFileHasNoLine) {
+    load("");
+    EXPECT_EQ(table.count(), 0);
+    EXPECT_TRUE(table.atEnd());
+    EXPECT_EQ(table.line(0), "");
+}
+
+TEST_F(LineTableTest, EveryByteValueIsKept) {
+    std::string bytes;
+    for (int c = 0; c < 256; ++c) {
+        if (c != '\r') {
+            bytes += static_cast<char>(c);
+        }
+    }
+    load(bytes + "\r\n" + bytes);
+    EXPECT_EQ(storedLines(), (Lines{bytes, bytes}));
+}
+
+TEST_F(LineTableTest, TellsWhichLinesAreFollowedByCrLf) {
+    load("a\r\nb\rc\r\n\r\nd");
+    ASSERT_EQ(table.count(), 5);
+    EXPECT_TRUE(table.endsWithCrLf(0));
+    EXPECT_FALSE(table.endsWithCrLf(1));
+    EXPECT_TRUE(table.endsWithCrLf(2));
+    EXPECT_TRUE(table.endsWithCrLf(3));
+    EXPECT_FALSE(table.endsWithCrLf(4));
+    EXPECT_FALSE(table.endsWithCrLf(5));
+}
+
+TEST_F(LineTableTest, AnyLineCanBeReadInAnyOrderAcrossCheckpoints) {
+    // Terminators, lengths and lone line feeds vary, so no line starts at a predictable place.
+    constexpr int kLines = 10'000;
+    std::vector<std::string> expected;
+    std::string bytes;
+    for (int i = 0; i < kLines; ++i) {
+        std::string line = "line " + std::to_string(i) + std::string(i % 7, 'x');
+        if (i % 11 == 0) {
+            line += "\nfed";
+        }
+        if (i % 13 == 0) {
+            line.clear();
+        }
+        bytes += line;
+        bytes += i % 3 == 0 ? "\r" : "\r\n";
+        expected.push_back(line);
+    }
+    load(bytes);
+    ASSERT_EQ(table.count(), kLines);
+    EXPECT_EQ(storedLines(), expected);
+
+    std::vector<int> order(kLines);
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(12345));
+    for (int i : order) {
+        ASSERT_EQ(table.line(i), expected[static_cast<std::size_t>(i)]) << "line " << i;
+    }
+    for (int i = kLines - 1; i >= 0; --i) {
+        ASSERT_EQ(table.line(i), expected[static_cast<std::size_t>(i)]) << "line " << i;
+    }
+    constexpr int k = LineTable::kCheckpointSpacing;
+    for (int i : {k - 1, k, k + 1, 2 * k - 1, 2 * k, 2 * k + 1, 0, kLines - 1, k}) {
+        ASSERT_EQ(table.line(i), expected[static_cast<std::size_t>(i)]) << "line " << i;
+    }
+}
+
+TEST_F(LineTableTest, CountsAreRightAroundTheCheckpointSpacing) {
+    constexpr int k = LineTable::kCheckpointSpacing;
+    for (int lines : {k - 1, k, k + 1, 2 * k, 2 * k + 1}) {
+        for (bool terminated : {true, false}) {
+            std::string bytes;
+            for (int i = 0; i < lines; ++i) {
+                bytes += std::to_string(i) + (i + 1 < lines || terminated ? "\r\n" : "");
+            }
+            load(bytes);
+            ASSERT_EQ(table.count(), lines) << lines << (terminated ? " terminated" : "");
+            EXPECT_EQ(table.line(lines - 1), std::to_string(lines - 1));
+            EXPECT_EQ(table.line(k), lines > k ? std::to_string(k) : "");
+            EXPECT_EQ(table.line(lines - 2), std::to_string(lines - 2));
+            EXPECT_EQ(table.endsWithCrLf(lines - 1), terminated);
+        }
+    }
+}
+
+TEST_F(LineTableTest, CapacityOnACheckpointBoundary) {
+    constexpr int k = LineTable::kCheckpointSpacing;
+    std::string bytes;
+    for (int i = 0; i < k; ++i) {
+        bytes += "l\r";
+    }
+    for (const std::string& extra : {std::string(), std::string("l"), std::string("\r")}) {
+        LineTable full(k);
+        InputFile file;
+        ASSERT_TRUE(file.read(
+            files.writeFile("boundary" + std::to_string(extra.size()) + ".txt", bytes + extra)));
+        full.attach(std::move(file));
+        for (int i = 0; i < k; ++i) {
+            ASSERT_TRUE(full.appendNext());
+        }
+        EXPECT_EQ(full.atEnd(), extra.empty());
+        EXPECT_FALSE(full.appendNext());
+        EXPECT_EQ(full.line(k - 1), "l");
+    }
+}
+
+TEST_F(LineTableTest, LinesAtOrBeyondTheCountReadAsEmpty) {
+    load("a\r\nb\r\n");
+    EXPECT_EQ(table.line(-1), "");
+    EXPECT_EQ(table.line(2), "");
+    EXPECT_EQ(table.line(99'999), "");
+
+    table.reset();
+    EXPECT_EQ(table.count(), 0);
+    EXPECT_EQ(table.line(0), "");
+    EXPECT_EQ(table.line(1), "");
+}
+
+TEST_F(LineTableTest, ShorterSecondFileHidesTheFirstFilesLines) {
+    std::string longer;
+    for (int i = 0; i < 100; ++i) {
+        longer += "old " + std::to_string(i) + "\r\n";
+    }
+    load(longer);
+    ASSERT_EQ(table.count(), 100);
+    table.reset();
+
+    load("new 0\r\nnew 1\r\n");
+
+    EXPECT_EQ(storedLines(), (Lines{"new 0", "new 1"}));
+    for (int i = 2; i < 100; ++i) {
+        EXPECT_EQ(table.line(i), "") << i;
+    }
+}
+
+TEST_F(LineTableTest, StoresNoLineBeyondItsCapacity) {
+    LineTable small(3);
+    InputFile file;
+    ASSERT_TRUE(file.read(files.writeFile("four.txt", "a\rb\rc\rd")));
+    small.attach(std::move(file));
+
+    EXPECT_TRUE(small.appendNext());
+    EXPECT_TRUE(small.appendNext());
+    EXPECT_TRUE(small.appendNext());
+    EXPECT_FALSE(small.atEnd());
+    EXPECT_FALSE(small.appendNext());
+    EXPECT_EQ(small.count(), 3);
+    EXPECT_EQ(small.line(2), "c");
+    EXPECT_EQ(small.line(3), "");
+}
+
+TEST_F(LineTableTest, FullCapacityIsNotAnOverflow) {
+    LineTable small(3);
+    InputFile file;
+    ASSERT_TRUE(file.read(files.writeFile("three.txt", "a\rb\rc\r\n")));
+    small.attach(std::move(file));
+
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(small.atEnd());
+        EXPECT_TRUE(small.appendNext());
+    }
+    EXPECT_TRUE(small.atEnd());
+}
+
+}  // namespace
+}  // namespace tus2wf::test

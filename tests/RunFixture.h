@@ -1,0 +1,69 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "Converter.h"
+#include "FakeHost.h"
+#include "TestFiles.h"
+
+namespace tus2wf::test {
+
+// The results text after a run that went through.
+inline constexpr std::string_view kCompleteResults =
+    "Results:\rReading scp...done\r\rReading item list...done\r\r"
+    "Beginning conversion for item list...done\r\rConversion Complete";
+
+// Each line followed by CR LF, as the outputs are written.
+inline std::string crlf(std::initializer_list<std::string_view> lines) {
+    std::string text;
+    for (std::string_view line : lines) {
+        text.append(line).append("\r\n");
+    }
+    return text;
+}
+
+// The nine lines of one record.
+inline std::string record(int number, std::string_view id, std::string_view x, std::string_view y,
+                          std::string_view z) {
+    return "SECTION WORLDITEM " + std::to_string(number) + "\r\n{\r\nID " + std::string(id) +
+           "\r\nX " + std::string(x) + "\r\nY " + std::string(y) + "\r\nZ " + std::string(z) +
+           "\r\nTYPE 255\r\n}\r\n\r\n";
+}
+
+// A folder with the four files of a run, a host whose boxes name them, and a converter.
+class RunFixture : public ::testing::Test {
+  protected:
+    RunFixture()
+        : host(files.path("world.scp"), files.path("ids.txt"), files.path("out.wf"),
+               files.path("new.scp")) {}
+
+    Status run(const std::string& script, const std::string& list) {
+        files.writeFile("world.scp", script);
+        files.writeFile("ids.txt", list);
+        return converter.convert();
+    }
+
+    std::string records() const { return files.readFile("out.wf"); }
+    std::string newScript() const { return files.readFile("new.scp"); }
+
+    // The progress text at the moment the results text first ended with suffix.
+    std::string progressWhenResultsEnded(std::string_view suffix) const {
+        for (const auto& step : host.resultsSteps) {
+            if (std::string_view(step.results).ends_with(suffix)) {
+                return step.progress;
+            }
+        }
+        ADD_FAILURE() << "the results text never ended with the given text";
+        return {};
+    }
+
+    TestFiles files;
+    FakeHost host;
+    Converter converter{host};
+};
+
+}  // namespace tus2wf::test

@@ -1,0 +1,103 @@
+#include "TestFiles.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace tus2wf::test {
+
+namespace fs = std::filesystem;
+
+TestFiles::TestFiles() {
+    static std::atomic<int> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::ostringstream name;
+        name << "tus2wf-test-" << getpid() << '-' << serial++;
+        const fs::path candidate = fs::temp_directory_path() / name.str();
+        if (fs::create_directory(candidate)) {
+            m_dir = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a test folder");
+}
+
+TestFiles::~TestFiles() {
+    std::error_code error;
+    // A test may have taken away write access; give it back so that everything can go.
+    for (auto it = fs::recursive_directory_iterator(m_dir, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_directory(error)) {
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+        }
+    }
+    fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(m_dir, error);
+}
+
+std::string TestFiles::path(const std::string& name) const {
+    return (m_dir / name).string();
+}
+
+std::string TestFiles::writeFile(const std::string& name, const std::string& bytes) const {
+    const std::string full = path(name);
+    std::ofstream file(full, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file) {
+        throw std::runtime_error("cannot write " + full);
+    }
+    return full;
+}
+
+std::string TestFiles::readFile(const std::string& name) const {
+    std::ifstream file(path(name), std::ios::binary);
+    if (!file) {
+        throw std::runtime_error("cannot read " + path(name));
+    }
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+bool TestFiles::exists(const std::string& name) const {
+    std::error_code error;
+    return fs::exists(m_dir / name, error);
+}
+
+std::string TestFiles::makeDir(const std::string& name) const {
+    fs::create_directories(m_dir / name);
+    return path(name);
+}
+
+std::vector<std::string> TestFiles::entries(const std::string& subdir) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(subdir.empty() ? m_dir : m_dir / subdir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+CurrentDir::CurrentDir(const fs::path& dir) : m_previous(fs::current_path()) {
+    fs::current_path(dir);
+}
+
+CurrentDir::~CurrentDir() {
+    std::error_code error;
+    fs::current_path(m_previous, error);
+}
+
+int openDescriptorCount() {
+    std::error_code error;
+    int count = 0;
+    for (auto it = fs::directory_iterator("/proc/self/fd", error);
+         !error && it != fs::directory_iterator(); it.increment(error)) {
+        ++count;
+    }
+    return error ? -1 : count;
+}
+
+}  // namespace tus2wf::test
