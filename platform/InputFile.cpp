@@ -1,5 +1,6 @@
 #include "InputFile.h"
 
+#include <cstring>
 #include <utility>
 
 namespace tus2wf {
@@ -22,6 +23,29 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
         m_error = std::move(other.m_error);
     }
     return *this;
+}
+
+bool InputFile::grow() {
+    char* old = m_data;
+    const std::size_t oldCapacity = m_capacity;
+    if (!allocate(oldCapacity * 2)) {
+        m_data = old;
+        m_capacity = oldCapacity;
+        return false;
+    }
+    std::memcpy(m_data, old, m_size);
+    freeMemory(old, oldCapacity, false);
+    return true;
+}
+
+void InputFile::release() {
+    if (m_data != nullptr) {
+        freeMemory(m_data, m_capacity, m_mapped);
+    }
+    m_data = nullptr;
+    m_size = 0;
+    m_capacity = 0;
+    m_mapped = false;
 }
 
 }  // namespace tus2wf

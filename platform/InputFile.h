@@ -37,6 +37,8 @@ class InputFile {
     bool allocate(std::size_t capacity);
     bool grow();
     void release();
+    // Gives back memory from allocate() or map().
+    static void freeMemory(char* data, std::size_t capacity, bool mapped);
 
     char* m_data = nullptr;
     std::size_t m_size = 0;

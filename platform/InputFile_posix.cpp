@@ -48,27 +48,8 @@ bool InputFile::allocate(std::size_t capacity) {
     return true;
 }
 
-bool InputFile::grow() {
-    char* old = m_data;
-    const std::size_t oldCapacity = m_capacity;
-    if (!allocate(oldCapacity * 2)) {
-        m_data = old;
-        m_capacity = oldCapacity;
-        return false;
-    }
-    std::memcpy(m_data, old, m_size);
-    munmap(old, oldCapacity);
-    return true;
-}
-
-void InputFile::release() {
-    if (m_data != nullptr) {
-        munmap(m_data, m_capacity);
-    }
-    m_data = nullptr;
-    m_size = 0;
-    m_capacity = 0;
-    m_mapped = false;
+void InputFile::freeMemory(char* data, std::size_t capacity, bool) {
+    munmap(data, capacity);
 }
 
 bool InputFile::map(std::intptr_t fd, std::size_t size) {

@@ -37,29 +37,12 @@ bool InputFile::allocate(std::size_t capacity) {
     return true;
 }
 
-bool InputFile::grow() {
-    char* old = m_data;
-    const std::size_t oldCapacity = m_capacity;
-    if (!allocate(oldCapacity * 2)) {
-        m_data = old;
-        m_capacity = oldCapacity;
-        return false;
+void InputFile::freeMemory(char* data, std::size_t, bool mapped) {
+    if (mapped) {
+        UnmapViewOfFile(data);
+    } else {
+        VirtualFree(data, 0, MEM_RELEASE);
     }
-    std::memcpy(m_data, old, m_size);
-    VirtualFree(old, 0, MEM_RELEASE);
-    return true;
-}
-
-void InputFile::release() {
-    if (m_data != nullptr && m_mapped) {
-        UnmapViewOfFile(m_data);
-    } else if (m_data != nullptr) {
-        VirtualFree(m_data, 0, MEM_RELEASE);
-    }
-    m_data = nullptr;
-    m_size = 0;
-    m_capacity = 0;
-    m_mapped = false;
 }
 
 bool InputFile::map(std::intptr_t handle, std::size_t size) {
