@@ -106,6 +106,26 @@ TEST_F(RunCommandLineTest, QuietPrintsNothingOnSuccess) {
     EXPECT_EQ(files.readFile("out.wf"), record(0, "3821", "1234", "567", "0") + "[EOF]\r\n");
 }
 
+TEST_F(RunCommandLineTest, ProgressOnATerminalIsOneLineRewrittenAndClearedAtTheEnd) {
+    std::string script;
+    for (int i = 0; i < 300'000; ++i) {
+        script += "x\r\n";
+    }
+    files.writeFile("world.scp", script);
+    Args args = convertArgs();
+    args.push_back("--quiet");
+
+    EXPECT_EQ(runCommandLine(args, out, err, true), 0);
+
+    // Each drawing goes back to the start of the line and clears what is left of it.
+    const std::string text = err.str();
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    EXPECT_TRUE(text.starts_with("\rReading line ")) << text;
+    EXPECT_TRUE(text.ends_with("\x1b[K\r\x1b[K")) << text;
+    EXPECT_EQ(out.str(), "");
+}
+
 TEST_F(RunCommandLineTest, CheckFailurePrintsThePromptAsLines) {
     EXPECT_EQ(run({"--worldforge", files.path("out.wf"), "--new-tus", files.path("new.scp")}), 1);
 
