@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTUS2WF_WERROR=ON
 
-.PHONY: all deps build run test demo bench screenshot clean
+.PHONY: all deps build run test demo bench screenshot wincheck clean
 
 all: build
 
@@ -30,6 +30,11 @@ bench: build
 screenshot: build
 	@bash scripts/install-deps.sh xvfb xauth imagemagick x11-utils
 	bash scripts/screenshot.sh $(BUILD_DIR)/app/tus2wf
+
+# The Windows sources, cross-built and checked end to end under Wine.
+wincheck:
+	@bash scripts/install-deps.sh cmake g++-mingw-w64-x86-64-posix wine64
+	bash scripts/wincheck.sh build-win
 
 clean:
 	rm -rf $(BUILD_DIR)
