@@ -3,7 +3,7 @@
 # something is actually missing.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev qt6-base-dev "$@")
+packages=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins "$@")
 
 missing=()
 for package in "${packages[@]}"; do
