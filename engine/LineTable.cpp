@@ -134,12 +134,8 @@ void LineTable::readLineAt(std::int32_t index, std::size_t start) const {
     m_cursor.index = index;
     m_cursor.text = std::string_view(bytes + start, cr - start);
     m_cursor.crLf = cr + 1 < size && bytes[cr + 1] == '\n';
-    m_cursor.next = cr < size ? afterTerminator(bytes, size, cr) : size;
+    m_cursor.next = cr >= size ? size : cr + (m_cursor.crLf ? 2 : 1);
 }
-
-}  // namespace tus2wf
-
-namespace tus2wf {
 
 std::size_t LineTable::findCr(std::size_t from) const {
     const char* bytes = m_file.data();

@@ -17,7 +17,10 @@ class OutputBuffer {
     OutputBuffer() : m_block(std::make_unique_for_overwrite<char[]>(kBlockSize)) {}
 
     // Opens a temporary file that will replace target. false with error() on failure.
-    bool create(const std::string& target) { return m_file.create(target); }
+    bool create(const std::string& target) {
+        m_target = target;
+        return m_file.create(target);
+    }
 
     // false when the file could not be written; then the output is lost and error() says why.
     bool append(std::string_view text) {
@@ -33,12 +36,14 @@ class OutputBuffer {
     bool close() { return flush() && m_file.close(); }
     bool replaceTarget() { return m_file.replaceTarget(); }
 
+    const std::string& target() const { return m_target; }
     const std::string& error() const { return m_file.error(); }
 
   private:
     bool appendSlow(std::string_view text);
     bool flush();
 
+    std::string m_target;
     AtomicFile m_file;
     std::unique_ptr<char[]> m_block;
     std::size_t m_used = 0;

@@ -14,16 +14,18 @@ std::string_view decimal(std::uint64_t value, char (&digits)[24]) {
     return {digits, static_cast<std::size_t>(end - digits)};
 }
 
+Status cannotWrite(const OutputBuffer& output) {
+    return messages::cannotWrite(output.target(), output.error());
+}
+
 }  // namespace
 
 Status OutputFiles::open(const std::string& recordPath, const std::string& newScriptPath) {
-    m_recordPath = recordPath;
-    m_newScriptPath = newScriptPath;
     if (!m_records.create(recordPath)) {
-        return messages::cannotWrite(recordPath, m_records.error());
+        return cannotWrite(m_records);
     }
     if (!m_newScript.create(newScriptPath)) {
-        return messages::cannotWrite(newScriptPath, m_newScript.error());
+        return cannotWrite(m_newScript);
     }
     return Status::ok();
 }
@@ -58,24 +60,21 @@ bool OutputFiles::writeRecord(std::int64_t number, std::uint32_t id, const Posit
 }
 
 Status OutputFiles::writeFailure() const {
-    if (!m_records.error().empty()) {
-        return messages::cannotWrite(m_recordPath, m_records.error());
-    }
-    return messages::cannotWrite(m_newScriptPath, m_newScript.error());
+    return cannotWrite(m_records.error().empty() ? m_newScript : m_records);
 }
 
 Status OutputFiles::finish() {
     if (!m_records.append("[EOF]\r\n") || !m_records.close()) {
-        return messages::cannotWrite(m_recordPath, m_records.error());
+        return cannotWrite(m_records);
     }
     if (!m_newScript.close()) {
-        return messages::cannotWrite(m_newScriptPath, m_newScript.error());
+        return cannotWrite(m_newScript);
     }
     if (!m_records.replaceTarget()) {
-        return messages::cannotWrite(m_recordPath, m_records.error());
+        return cannotWrite(m_records);
     }
     if (!m_newScript.replaceTarget()) {
-        return messages::cannotWrite(m_newScriptPath, m_newScript.error());
+        return cannotWrite(m_newScript);
     }
     return Status::ok();
 }

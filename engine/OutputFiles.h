@@ -41,8 +41,6 @@ class OutputFiles {
     std::int64_t linesCopied() const { return m_linesCopied; }
 
   private:
-    std::string m_recordPath;
-    std::string m_newScriptPath;
     OutputBuffer m_records;
     OutputBuffer m_newScript;
     std::int64_t m_linesCopied = 0;
