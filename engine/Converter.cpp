@@ -105,11 +105,13 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
         return Status::stopped();
     }
     while (!table.atEnd()) {
-        if (!table.appendNext()) {
+        const std::int32_t stored =
+            table.appendLines(static_cast<std::int32_t>(kLinesPerYield - m_linesSinceYield));
+        if (stored == 0) {
             return failStage(messages::tooLong(path, table.capacity()));
         }
         m_progress = {progress, table.count() + 1, 0};
-        if (!pace()) {
+        if (!pace(static_cast<std::uint32_t>(stored))) {
             return Status::stopped();
         }
     }
@@ -148,20 +150,21 @@ Status Converter::ConvertItems() {
     m_recordNumber = 0;
     std::int32_t index = 0;
     while (index < count) {
-        const std::string_view line = lines.line(index);
-        const auto headerId = isHeaderLine(line) ? headerItemId(line) : std::nullopt;
-        if (headerId && listed.contains(*headerId)) {
-            if (Status converted = convertSection(index, *headerId, outputs); !converted.isOk()) {
-                return converted;
-            }
-        } else {
-            if (!outputs.copyLine(line, lines.endsWithCrLf(index))) {
+        // Between headers the script goes across as it stands, a run of lines at a time, cut
+        // where the next yield is due.
+        std::int32_t passed = 1;
+        const auto untilYield = static_cast<std::int32_t>(kLinesPerYield - m_linesSinceYield);
+        if (const LineTable::Run run = lines.runFrom(index, '[', untilYield); run.end > index) {
+            passed = run.end - index;
+            if (!outputs.copyLines(run.bytes, passed)) {
                 return failStage(outputs.writeFailure());
             }
-            ++index;
+            index = run.end;
+        } else if (Status converted = convertLine(index, listed, outputs); !converted.isOk()) {
+            return converted;
         }
         m_progress = Progress::linesDone(index, count);
-        if (!pace()) {
+        if (!pace(static_cast<std::uint32_t>(passed))) {
             return Status::stopped();
         }
     }
@@ -175,6 +178,21 @@ Status Converter::ConvertItems() {
     m_recordsWritten = m_recordNumber;
     m_linesCopied = outputs.linesCopied();
     appendResults("done\r\rConversion Complete");
+    return Status::ok();
+}
+
+Status Converter::convertLine(std::int32_t& index, const IdLookup& listed,
+                               OutputFiles& outputs) {
+    const LineTable& lines = m_state.ScriptLines;
+    const std::string_view line = lines.line(index);
+    const auto headerId = isHeaderLine(line) ? headerItemId(line) : std::nullopt;
+    if (headerId && listed.contains(*headerId)) {
+        return convertSection(index, *headerId, outputs);
+    }
+    if (!outputs.copyLine(line, lines.endsWithCrLf(index))) {
+        return failStage(outputs.writeFailure());
+    }
+    ++index;
     return Status::ok();
 }
 

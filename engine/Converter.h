@@ -10,6 +10,7 @@
 
 namespace tus2wf {
 
+class IdLookup;
 class OutputFiles;
 
 // One conversion run, from the checks of the Convert command to the finished outputs. The owner
@@ -41,12 +42,19 @@ class Converter {
 
     // Writes a record for every listed world item and copies every other line.
     Status ConvertItems();
+    // Handles the line at index and moves index past what it used: a matched section becomes a
+    // record, anything else is copied.
+    Status convertLine(std::int32_t& index, const IdLookup& listed, OutputFiles& outputs);
     Status convertSection(std::int32_t& index, std::uint32_t headerId, OutputFiles& outputs);
 
-    // Called after every line and list entry. The host is asked to yield only every
-    // kLinesPerYield calls, with the progress of that moment: it cannot tell the difference,
-    // and ten million virtual calls a phase would cost more than the conversion itself.
-    bool pace() { return ++m_linesSinceYield < kLinesPerYield || yieldNow(); }
+    // Called after every line and list entry, or after a run of lines stored or copied at once.
+    // The host is asked to yield only once kLinesPerYield lines have passed, with the progress
+    // of that moment: it cannot tell the difference, and ten million virtual calls a phase
+    // would cost more than the conversion itself.
+    bool pace(std::uint32_t lines = 1) {
+        m_linesSinceYield += lines;
+        return m_linesSinceYield < kLinesPerYield || yieldNow();
+    }
     bool yieldNow();
     // Hands the host the progress of this moment.
     void showProgress() { m_host.setProgress(m_progress); }

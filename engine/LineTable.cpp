@@ -1,6 +1,7 @@
 #include "LineTable.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -14,28 +15,53 @@ namespace {
 
 constexpr std::size_t kBlock = 64;
 
-// One bit for each CR among the 64 bytes at block (bit i for byte i); bytes at or beyond size
-// count as no CR. Scripts have ten million short lines, so this is the loop everything runs on.
-std::uint64_t crBits(const char* bytes, std::size_t block, std::size_t size) {
+// One mask for each of the bytes in targets: bit i of mask k is set when byte block + i equals
+// targets[k]. Bytes at or beyond size match nothing. Scripts have ten million short lines, so
+// this is the loop everything runs on.
+template <std::size_t N>
+std::array<std::uint64_t, N> matchBits(const char* bytes, std::size_t block, std::size_t size,
+                                       const std::array<char, N>& targets) {
     const char* p = bytes + block;
-    std::uint64_t bits = 0;
+    std::array<std::uint64_t, N> bits{};
 #ifdef TUS2WF_HAVE_SSE2
     if (block + kBlock <= size) {
-        const __m128i cr = _mm_set1_epi8('\r');
         for (int part = 0; part < 4; ++part) {
             const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
-            const auto found =
-                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, cr)));
-            bits |= std::uint64_t{found} << (16 * part);
+            for (std::size_t k = 0; k < N; ++k) {
+                const auto found = static_cast<std::uint32_t>(
+                    _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8(targets[k]))));
+                bits[k] |= std::uint64_t{found} << (16 * part);
+            }
         }
         return bits;
     }
 #endif
     const std::size_t end = std::min(kBlock, size - block);
     for (std::size_t i = 0; i < end; ++i) {
-        bits |= std::uint64_t{p[i] == '\r'} << i;
+        for (std::size_t k = 0; k < N; ++k) {
+            bits[k] |= std::uint64_t{p[i] == targets[k]} << i;
+        }
     }
     return bits;
+}
+
+std::uint64_t crBits(const char* bytes, std::size_t block, std::size_t size) {
+    return matchBits<1>(bytes, block, size, {'\r'})[0];
+}
+
+// Bit i set for every i at or above from, which is below kBlock.
+std::uint64_t bitsFrom(std::size_t from) {
+    return ~std::uint64_t{0} << from;
+}
+
+// Bit i set for every i below to, which is at most kBlock.
+std::uint64_t bitsBelow(std::size_t to) {
+    return to == 0 ? 0 : ~std::uint64_t{0} >> (kBlock - to);
+}
+
+// An at beyond the bytes, one wrapped round below 0 included, holds no c.
+bool byteIs(const char* bytes, std::size_t size, std::size_t at, char c) {
+    return at < size && bytes[at] == c;
 }
 
 std::size_t afterTerminator(const char* bytes, std::size_t size, std::size_t cr) {
@@ -56,7 +82,7 @@ std::size_t skipLines(const char* bytes, std::size_t size, std::size_t pos, std:
                       std::int64_t& found) {
     found = 0;
     std::size_t block = pos / kBlock * kBlock;
-    std::uint64_t bits = crBits(bytes, block, size) & (~std::uint64_t{0} << (pos - block));
+    std::uint64_t bits = crBits(bytes, block, size) & bitsFrom(pos - block);
     for (;;) {
         const auto marked = static_cast<std::int64_t>(std::popcount(bits));
         if (found + marked >= n) {
@@ -146,12 +172,64 @@ std::size_t LineTable::findCr(std::size_t from) const {
             m_blockBits = crBits(bytes, block, size);
         }
         const std::uint64_t bits =
-            from > block ? m_blockBits & (~std::uint64_t{0} << (from - block)) : m_blockBits;
+            from > block ? m_blockBits & bitsFrom(from - block) : m_blockBits;
         if (bits != 0) {
             return block + static_cast<std::size_t>(std::countr_zero(bits));
         }
     }
     return size;
+}
+
+LineTable::Run LineTable::runFrom(std::int32_t index, char first, std::int32_t maxLines) const {
+    const Cursor& at = seek(index);
+    const Run empty{index, {}};
+    if (!atEnd() || at.text.starts_with(first)) {
+        return empty;
+    }
+    const char* bytes = m_file.data();
+    const std::size_t size = m_file.size();
+    const auto from = static_cast<std::size_t>(at.text.data() - bytes);
+    // The run ends where the first line starting with first begins, or at the first CR without
+    // an LF after it, or after maxLines lines, or at the end of the file. Every CR before that
+    // point ends one of its lines with CR LF.
+    std::size_t block = from / kBlock * kBlock;
+    std::uint64_t previousCr = std::uint64_t{byteIs(bytes, size, block - 1, '\r')} << 63 |
+                               std::uint64_t{byteIs(bytes, size, block - 2, '\r')} << 62;
+    std::uint64_t previousLf = std::uint64_t{byteIs(bytes, size, block - 1, '\n')} << 63;
+    std::uint64_t inRun = bitsFrom(from - block);
+    std::int64_t lines = 0;
+    std::size_t runEnd = from;
+    for (; block < size; block += kBlock) {
+        const auto [cr, lf, mark] = matchBits<3>(bytes, block, size, {'\r', '\n', first});
+        const std::uint64_t nextLf = byteIs(bytes, size, block + kBlock, '\n');
+        const std::uint64_t crLf = cr & (lf >> 1 | nextLf << 63);
+        const std::uint64_t afterCr = cr << 1 | previousCr >> 63;
+        const std::uint64_t afterCrLf = (lf << 1 | previousLf >> 63) & (cr << 2 | previousCr >> 62);
+        const std::uint64_t stops = ((cr & ~crLf) | (mark & (afterCr | afterCrLf))) & inRun;
+        if (stops != 0) {
+            inRun &= bitsBelow(static_cast<std::size_t>(std::countr_zero(stops)));
+        }
+        const auto ends = cr & inRun;
+        const bool full = lines + std::popcount(ends) >= maxLines;
+        if (full) {
+            inRun &= bitsBelow(nthBit(ends, static_cast<unsigned>(maxLines - lines - 1)) + 1);
+        }
+        if (const std::uint64_t kept = ends & inRun; kept != 0) {
+            lines += std::popcount(kept);
+            runEnd = block + static_cast<std::size_t>(63 - std::countl_zero(kept)) + 2;
+        }
+        if (stops != 0 || full) {
+            break;
+        }
+        previousCr = cr;
+        previousLf = lf;
+        inRun = ~std::uint64_t{0};
+    }
+    const auto end = static_cast<std::int32_t>(index + lines);
+    if (end < m_count) {
+        readLineAt(end, runEnd);
+    }
+    return {end, {bytes + from, runEnd - from}};
 }
 
 }  // namespace tus2wf

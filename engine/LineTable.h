@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -29,7 +30,7 @@ class LineTable {
     std::int32_t count() const { return m_count; }
 
     // Takes a new file's bytes and counts its lines; the count becomes 0. Lines are then stored
-    // one at a time with appendNext().
+    // with appendLines().
     void attach(InputFile file);
 
     // Forgets the stored lines (count 0); the bytes stay until the next attach().
@@ -38,14 +39,13 @@ class LineTable {
     // True when every line of the attached file has been stored.
     bool atEnd() const { return m_count == m_fileLines; }
 
-    // Stores the next line of the attached file and counts it. Returns false, storing nothing,
-    // when the table is full (a capacity overflow).
-    bool appendNext() {
-        if (m_count >= m_capacity) {
-            return false;
-        }
-        ++m_count;
-        return true;
+    // Stores up to n more lines of the attached file and returns how many it stored: fewer than n
+    // at the end of the file or when the table is full, 0 when it already was (a capacity
+    // overflow, unless atEnd()).
+    std::int32_t appendLines(std::int32_t n) {
+        const std::int32_t stored = std::min({n, m_fileLines - m_count, m_capacity - m_count});
+        m_count += stored;
+        return stored;
     }
 
     // The stored line at index; the empty line for an index at or beyond count().
@@ -58,6 +58,19 @@ class LineTable {
     bool endsWithCrLf(std::int32_t index) const {
         return index >= 0 && index < m_count && seek(index).crLf;
     }
+
+    // A run of stored lines that can be written out just as they stand in the file.
+    struct Run {
+        std::int32_t end;        // index of the line after the run
+        std::string_view bytes;  // the run's lines, each with its CR LF
+    };
+
+    // The longest run of at most maxLines (at least 1) lines from index on (index below count())
+    // in which no line starts with first and every line ends with CR LF. It is empty
+    // (end == index) when the line at index starts with first or ends otherwise, and always
+    // while the file has lines not stored. first must be neither CR nor LF. Reading the line
+    // at end afterwards costs nothing extra.
+    Run runFrom(std::int32_t index, char first, std::int32_t maxLines) const;
 
   private:
     struct Cursor {

@@ -31,7 +31,13 @@ class OutputFiles {
         return m_newScript.append(line) && m_newScript.append("\r\n");
     }
 
-    // After a false from writeRecord() or copyLine(): which file failed and why.
+    // Several lines of the new world script, each already followed by its CR LF in bytes.
+    bool copyLines(std::string_view bytes, std::int64_t lineCount) {
+        m_linesCopied += lineCount;
+        return m_newScript.append(bytes);
+    }
+
+    // After a false from writeRecord(), copyLine() or copyLines(): which file failed and why.
     Status writeFailure() const;
 
     // Writes the trailer, closes both files and only then puts them in place, the record file

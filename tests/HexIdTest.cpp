@@ -70,8 +70,7 @@ TEST(IdLookupTest, HoldsTheListedIdsUpToEofWithin0To3FFE) {
         "0\r\n3FFE\r\n3FFF\r\nFFFFFFFF\r\n 12 \r\nnope\r\n[EOF] \r\n7\r\n[EOF]\r\n8\r\n")));
     LineTable table(100);
     table.attach(std::move(file));
-    while (!table.atEnd() && table.appendNext()) {
-    }
+    table.appendLines(table.capacity());
 
     const IdLookup lookup(table);
 

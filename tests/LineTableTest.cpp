@@ -23,8 +23,7 @@ class LineTableTest : public ::testing::Test {
         const std::string name = "input" + std::to_string(++m_files) + ".txt";
         ASSERT_TRUE(file.read(files.writeFile(name, bytes))) << file.error();
         table.attach(std::move(file));
-        while (!table.atEnd() && table.appendNext()) {
-        }
+        table.appendLines(table.capacity());
     }
 
     std::vector<std::string> storedLines() const {
@@ -173,12 +172,94 @@ TEST_F(LineTableTest, CapacityOnACheckpointBoundary) {
         ASSERT_TRUE(file.read(
             files.writeFile("boundary" + std::to_string(extra.size()) + ".txt", bytes + extra)));
         full.attach(std::move(file));
-        for (int i = 0; i < k; ++i) {
-            ASSERT_TRUE(full.appendNext());
-        }
+        ASSERT_EQ(full.appendLines(k + 1), k);
         EXPECT_EQ(full.atEnd(), extra.empty());
-        EXPECT_FALSE(full.appendNext());
+        EXPECT_EQ(full.appendLines(1), 0);
         EXPECT_EQ(full.line(k - 1), "l");
+    }
+}
+
+// What a run from index must be, worked out a line at a time.
+LineTable::Run expectedRun(const LineTable& table, std::int32_t index, char first,
+                           std::int32_t maxLines) {
+    std::int32_t end = index;
+    while (end < table.count() && end - index < maxLines && table.endsWithCrLf(end) &&
+           !table.line(end).starts_with(first)) {
+        ++end;
+    }
+    if (end == index) {
+        return {index, {}};
+    }
+    const char* start = table.line(index).data();
+    const std::string_view last = table.line(end - 1);
+    return {end, {start, static_cast<std::size_t>(last.data() + last.size() + 2 - start)}};
+}
+
+TEST_F(LineTableTest, RunStopsBeforeALineStartingWithTheMark) {
+    load("a\r\nb\r\n[c\r\nd\r\n");
+
+    const LineTable::Run run = table.runFrom(0, '[', 100);
+    EXPECT_EQ(run.end, 2);
+    EXPECT_EQ(run.bytes, "a\r\nb\r\n");
+    EXPECT_EQ(table.runFrom(2, '[', 100).end, 2);
+    EXPECT_EQ(table.runFrom(3, '[', 100).bytes, "d\r\n");
+    EXPECT_EQ(table.line(2), "[c");
+}
+
+TEST_F(LineTableTest, RunTakesOnlyLinesEndingWithCrLf) {
+    load("a\r\nb\rc\r\nd");
+
+    EXPECT_EQ(table.runFrom(0, '[', 100).bytes, "a\r\n");
+    EXPECT_EQ(table.runFrom(1, '[', 100).end, 1);
+    EXPECT_EQ(table.runFrom(2, '[', 100).bytes, "c\r\n");
+    EXPECT_EQ(table.runFrom(3, '[', 100).end, 3);
+}
+
+TEST_F(LineTableTest, MarkInsideALineOrAfterALineFeedDoesNotStopARun) {
+    load("a[\r\nb\n[\r\n[\r\n");
+    EXPECT_EQ(table.runFrom(0, '[', 100).end, 2);
+}
+
+TEST_F(LineTableTest, RunHoldsAtMostMaxLines) {
+    load("a\r\nb\r\nc\r\n");
+    EXPECT_EQ(table.runFrom(0, '[', 2).bytes, "a\r\nb\r\n");
+    EXPECT_EQ(table.runFrom(2, '[', 1).bytes, "c\r\n");
+}
+
+TEST_F(LineTableTest, RunIsEmptyWhileLinesAreLeftToStore) {
+    LineTable partial(10);
+    InputFile file;
+    ASSERT_TRUE(file.read(files.writeFile("partial.txt", "a\r\nb\r\nc\r\n")));
+    partial.attach(std::move(file));
+    partial.appendLines(2);
+    EXPECT_EQ(partial.runFrom(0, '[', 100).end, 0);
+}
+
+TEST_F(LineTableTest, RunsAgreeWithTheLinesAcrossBlockBoundaries) {
+    // Short random lines put every terminator and mark on every side of the 64-byte blocks.
+    std::mt19937 random(4321);
+    const std::string pieces[] = {"a", "[", "\n", "xyz", "\r", "\r\n", "\r\n", "\r\n[", "\r\n\r\n"};
+    for (int file = 0; file < 40; ++file) {
+        std::string bytes;
+        const int length = 1 + static_cast<int>(random() % 400);
+        while (static_cast<int>(bytes.size()) < length) {
+            bytes += pieces[random() % std::size(pieces)];
+        }
+        load(bytes);
+        const Lines all = storedLines();
+        for (std::int32_t index = 0; index < table.count(); ++index) {
+            for (std::int32_t maxLines : {1, 3, 1000}) {
+                const LineTable::Run expected = expectedRun(table, index, '[', maxLines);
+                const LineTable::Run run = table.runFrom(index, '[', maxLines);
+                ASSERT_EQ(run.end, expected.end) << "file " << file << " line " << index;
+                ASSERT_EQ(run.bytes.size(), expected.bytes.size());
+                if (!run.bytes.empty()) {
+                    ASSERT_EQ(run.bytes.data(), expected.bytes.data());
+                }
+                // The line after the run reads right, whatever the run did to the cursor.
+                ASSERT_EQ(table.line(run.end), run.end < table.count() ? all[run.end] : "");
+            }
+        }
     }
 }
 
@@ -217,11 +298,10 @@ TEST_F(LineTableTest, StoresNoLineBeyondItsCapacity) {
     ASSERT_TRUE(file.read(files.writeFile("four.txt", "a\rb\rc\rd")));
     small.attach(std::move(file));
 
-    EXPECT_TRUE(small.appendNext());
-    EXPECT_TRUE(small.appendNext());
-    EXPECT_TRUE(small.appendNext());
+    EXPECT_EQ(small.appendLines(2), 2);
+    EXPECT_EQ(small.appendLines(2), 1);
     EXPECT_FALSE(small.atEnd());
-    EXPECT_FALSE(small.appendNext());
+    EXPECT_EQ(small.appendLines(2), 0);
     EXPECT_EQ(small.count(), 3);
     EXPECT_EQ(small.line(2), "c");
     EXPECT_EQ(small.line(3), "");
@@ -233,11 +313,9 @@ TEST_F(LineTableTest, FullCapacityIsNotAnOverflow) {
     ASSERT_TRUE(file.read(files.writeFile("three.txt", "a\rb\rc\r\n")));
     small.attach(std::move(file));
 
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FALSE(small.atEnd());
-        EXPECT_TRUE(small.appendNext());
-    }
+    EXPECT_EQ(small.appendLines(5), 3);
     EXPECT_TRUE(small.atEnd());
+    EXPECT_EQ(small.appendLines(5), 0);
 }
 
 }  // namespace
