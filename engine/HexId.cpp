@@ -1,5 +1,7 @@
 #include "HexId.h"
 
+#include <array>
+
 namespace tus2wf {
 namespace {
 
@@ -10,18 +12,19 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-int digitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+// The value of each hexadecimal digit, and kNoDigit for every other byte.
+constexpr std::uint8_t kNoDigit = 0xFF;
+constexpr auto kDigitValues = [] {
+    std::array<std::uint8_t, 256> values{};
+    values.fill(kNoDigit);
+    for (int i = 0; i < 10; ++i) {
+        values['0' + i] = static_cast<std::uint8_t>(i);
     }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
+    for (int i = 0; i < 6; ++i) {
+        values['a' + i] = values['A' + i] = static_cast<std::uint8_t>(10 + i);
     }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
+    return values;
+}();
 
 }  // namespace
 
@@ -37,11 +40,11 @@ std::optional<std::uint32_t> parseHexId(std::string_view text) {
     }
     std::uint32_t value = 0;
     for (char c : text) {
-        const int digit = digitValue(c);
-        if (digit < 0) {
+        const std::uint8_t digit = kDigitValues[static_cast<unsigned char>(c)];
+        if (digit == kNoDigit) {
             return std::nullopt;
         }
-        value = value << 4 | static_cast<std::uint32_t>(digit);
+        value = value << 4 | digit;
     }
     return value;
 }

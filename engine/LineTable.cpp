@@ -14,6 +14,7 @@ namespace tus2wf {
 namespace {
 
 constexpr std::size_t kBlock = 64;
+constexpr std::size_t kChunk = 64 * kBlock;
 
 // One mask for each of the bytes in targets: bit i of mask k is set when byte block + i equals
 // targets[k]. Bytes at or beyond size match nothing. Scripts have ten million short lines, so
@@ -76,11 +77,45 @@ unsigned nthBit(std::uint64_t bits, unsigned n) {
     return static_cast<unsigned>(std::countr_zero(bits));
 }
 
+// How many CRs the kChunk bytes at p hold.
+std::int64_t chunkCrs(const char* p) {
+#ifdef TUS2WF_HAVE_SSE2
+    // Each byte lane counts down once per CR (a match is -1); kChunk / kBlock steps cannot
+    // overflow it, and the sums of absolute differences from zero add the lanes up.
+    static_assert(kChunk / kBlock < 256);
+    const __m128i cr = _mm_set1_epi8('\r');
+    __m128i lanes[4] = {};
+    for (std::size_t block = 0; block < kChunk; block += kBlock) {
+        for (int part = 0; part < 4; ++part) {
+            const __m128i chunk =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + block + 16 * part));
+            lanes[part] = _mm_sub_epi8(lanes[part], _mm_cmpeq_epi8(chunk, cr));
+        }
+    }
+    __m128i total = _mm_setzero_si128();
+    for (const __m128i& lane : lanes) {
+        total = _mm_add_epi64(total, _mm_sad_epu8(lane, _mm_setzero_si128()));
+    }
+    return _mm_cvtsi128_si64(total) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(total, total));
+#else
+    return std::count(p, p + kChunk, '\r');
+#endif
+}
+
 // Passes over up to n line ends from pos and returns where the line after the last one passed
 // starts. found tells how many there were (fewer than n at the end of bytes).
 std::size_t skipLines(const char* bytes, std::size_t size, std::size_t pos, std::int64_t n,
                       std::int64_t& found) {
     found = 0;
+    // Lines are short, so most chunks lie wholly before the n-th line end: counting their CRs
+    // is enough.
+    for (; pos + kChunk <= size; pos += kChunk) {
+        const std::int64_t crs = chunkCrs(bytes + pos);
+        if (found + crs >= n) {
+            break;
+        }
+        found += crs;
+    }
     std::size_t block = pos / kBlock * kBlock;
     std::uint64_t bits = crBits(bytes, block, size) & bitsFrom(pos - block);
     for (;;) {
@@ -153,6 +188,13 @@ void LineTable::moveCursor(std::int32_t index) const {
     readLineAt(index, start);
 }
 
+std::size_t LineTable::lineStart(std::int32_t index) const {
+    if (index == m_cursor.index + 1 && m_cursor.index >= 0) {
+        return m_cursor.next;
+    }
+    return static_cast<std::size_t>(seek(index).text.data() - m_file.data());
+}
+
 void LineTable::readLineAt(std::int32_t index, std::size_t start) const {
     const char* bytes = m_file.data();
     const std::size_t size = m_file.size();
@@ -181,14 +223,12 @@ std::size_t LineTable::findCr(std::size_t from) const {
 }
 
 LineTable::Run LineTable::runFrom(std::int32_t index, char first, std::int32_t maxLines) const {
-    const Cursor& at = seek(index);
-    const Run empty{index, {}};
-    if (!atEnd() || at.text.starts_with(first)) {
-        return empty;
-    }
     const char* bytes = m_file.data();
     const std::size_t size = m_file.size();
-    const auto from = static_cast<std::size_t>(at.text.data() - bytes);
+    const std::size_t from = lineStart(index);
+    if (!atEnd() || byteIs(bytes, size, from, first)) {
+        return {index, {}};
+    }
     // The run ends where the first line starting with first begins, or at the first CR without
     // an LF after it, or after maxLines lines, or at the end of the file. Every CR before that
     // point ends one of its lines with CR LF.
@@ -219,6 +259,9 @@ LineTable::Run LineTable::runFrom(std::int32_t index, char first, std::int32_t m
             runEnd = block + static_cast<std::size_t>(63 - std::countl_zero(kept)) + 2;
         }
         if (stops != 0 || full) {
+            // The line after the run is read next, and most often ends in this block.
+            m_blockStart = block;
+            m_blockBits = cr;
             break;
         }
         previousCr = cr;

@@ -89,6 +89,8 @@ class LineTable {
         return m_cursor;
     }
     void moveCursor(std::int32_t index) const;
+    // Where the stored line at index starts in the file.
+    std::size_t lineStart(std::int32_t index) const;
     void readLineAt(std::int32_t index, std::size_t start) const;
     // The first CR at or after from, or the file's size when there is none.
     std::size_t findCr(std::size_t from) const;

@@ -15,7 +15,16 @@ bool OutputBuffer::appendSlow(std::string_view text) {
 bool OutputBuffer::flush() {
     const std::size_t used = m_used;
     m_used = 0;
-    return m_file.write(m_block.get(), used);
+    if (!m_file.write(m_block.get(), used)) {
+        return false;
+    }
+    // Syncing as the file grows keeps most of the wait for the disk off the end of the run.
+    m_unsynced += used;
+    if (m_unsynced < kSyncEvery) {
+        return true;
+    }
+    m_unsynced = 0;
+    return m_file.syncInBackground();
 }
 
 }  // namespace tus2wf

@@ -13,6 +13,9 @@ namespace tus2wf {
 class OutputBuffer {
   public:
     static constexpr std::size_t kBlockSize = 1 << 20;
+    // How much is written between syncs: often enough that little is left for the last one,
+    // seldom enough that the syncs cost little more in all than one would.
+    static constexpr std::size_t kSyncEvery = 8 * kBlockSize;
 
     OutputBuffer() : m_block(std::make_unique_for_overwrite<char[]>(kBlockSize)) {}
 
@@ -47,6 +50,7 @@ class OutputBuffer {
     AtomicFile m_file;
     std::unique_ptr<char[]> m_block;
     std::size_t m_used = 0;
+    std::size_t m_unsynced = 0;  // bytes written since the last sync began
 };
 
 }  // namespace tus2wf

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <string>
 
 namespace tus2wf {
@@ -23,21 +24,36 @@ class AtomicFile {
 
     bool create(const std::string& target);
     bool write(const char* data, std::size_t size);
-    // Flushes and closes the temporary file. Call before replaceTarget().
+    // Starts putting what has been written so far on disk, on a thread of its own, so that a
+    // long write does not wait for the disk only at the end; does nothing while an earlier one
+    // is still under way. false when an earlier one failed.
+    bool syncInBackground();
+    // Waits until the whole temporary file is on disk, then closes it. Call before
+    // replaceTarget().
     bool close();
     bool replaceTarget();
 
     const std::string& error() const { return m_error; }
 
   private:
+    // A system error code: errno, or GetLastError() on Windows. 0 is success.
+    using ErrorCode = unsigned long;
+
     bool fail();
+    bool failWith(ErrorCode code);
     void discard();
+    // The system calls behind close() and syncInBackground(); they leave error() alone, so
+    // that the background one can run on another thread.
+    ErrorCode flushToDisk() const;
+    ErrorCode closeHandle();
+    ErrorCode awaitBackgroundSync();
 
     std::string m_target;
     std::string m_tempPath;
     std::string m_error;
     std::intptr_t m_handle = -1;
     bool m_replaced = false;
+    std::future<ErrorCode> m_syncing;
 };
 
 }  // namespace tus2wf

@@ -44,12 +44,12 @@ mode_t newFileMode() {
 
 }  // namespace
 
-AtomicFile::~AtomicFile() {
-    discard();
+bool AtomicFile::fail() {
+    return failWith(static_cast<ErrorCode>(errno));
 }
 
-bool AtomicFile::fail() {
-    m_error = std::strerror(errno);
+bool AtomicFile::failWith(ErrorCode code) {
+    m_error = std::strerror(static_cast<int>(code));
     return false;
 }
 
@@ -87,17 +87,14 @@ bool AtomicFile::write(const char* data, std::size_t size) {
     return true;
 }
 
-bool AtomicFile::close() {
+AtomicFile::ErrorCode AtomicFile::flushToDisk() const {
+    return fdatasync(static_cast<int>(m_handle)) == 0 ? 0 : static_cast<ErrorCode>(errno);
+}
+
+AtomicFile::ErrorCode AtomicFile::closeHandle() {
     const int fd = static_cast<int>(m_handle);
     m_handle = -1;
-    // The data must be on disk before the rename makes it the only copy of the user's file.
-    if (fdatasync(fd) != 0) {
-        const int reason = errno;
-        ::close(fd);
-        errno = reason;
-        return fail();
-    }
-    return ::close(fd) == 0 || fail();
+    return ::close(fd) == 0 ? 0 : static_cast<ErrorCode>(errno);
 }
 
 bool AtomicFile::replaceTarget() {

@@ -28,12 +28,12 @@ HANDLE asHandle(std::intptr_t handle) {
 
 }  // namespace
 
-AtomicFile::~AtomicFile() {
-    discard();
+bool AtomicFile::fail() {
+    return failWith(GetLastError());
 }
 
-bool AtomicFile::fail() {
-    m_error = systemReason(GetLastError());
+bool AtomicFile::failWith(ErrorCode code) {
+    m_error = systemReason(code);
     return false;
 }
 
@@ -76,18 +76,14 @@ bool AtomicFile::write(const char* data, std::size_t size) {
     return true;
 }
 
-bool AtomicFile::close() {
+AtomicFile::ErrorCode AtomicFile::flushToDisk() const {
+    return FlushFileBuffers(asHandle(m_handle)) != 0 ? 0 : GetLastError();
+}
+
+AtomicFile::ErrorCode AtomicFile::closeHandle() {
     const HANDLE handle = asHandle(m_handle);
     m_handle = -1;
-    const bool flushed = FlushFileBuffers(handle) != 0;
-    const DWORD flushError = GetLastError();
-    if (!CloseHandle(handle) || !flushed) {
-        if (!flushed) {
-            SetLastError(flushError);
-        }
-        return fail();
-    }
-    return true;
+    return CloseHandle(handle) != 0 ? 0 : GetLastError();
 }
 
 bool AtomicFile::replaceTarget() {

@@ -1,0 +1,39 @@
+#include "AtomicFile.h"
+
+#include <chrono>
+
+namespace tus2wf {
+
+AtomicFile::~AtomicFile() {
+    awaitBackgroundSync();
+    discard();
+}
+
+bool AtomicFile::syncInBackground() {
+    if (m_syncing.valid()) {
+        if (m_syncing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            return true;
+        }
+        if (const ErrorCode code = m_syncing.get(); code != 0) {
+            return failWith(code);
+        }
+    }
+    m_syncing = std::async(std::launch::async, [this] { return flushToDisk(); });
+    return true;
+}
+
+AtomicFile::ErrorCode AtomicFile::awaitBackgroundSync() {
+    return m_syncing.valid() ? m_syncing.get() : 0;
+}
+
+bool AtomicFile::close() {
+    // The data must be on disk before the rename makes it the only copy of the user's file.
+    ErrorCode code = awaitBackgroundSync();
+    if (code == 0) {
+        code = flushToDisk();
+    }
+    const ErrorCode closed = closeHandle();
+    return (code == 0 && closed == 0) || failWith(code != 0 ? code : closed);
+}
+
+}  // namespace tus2wf
