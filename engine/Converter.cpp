@@ -144,17 +144,22 @@ Status Converter::ConvertItems() {
         return failStage(opened);
     }
     const IdLookup listed(m_state.ItemIds);
+    const LineTable::LineTest isListedHeader = [&listed](std::string_view line) {
+        const auto id = headerItemId(line);
+        return id && listed.contains(*id);
+    };
     const LineTable& lines = m_state.ScriptLines;
     const std::int32_t count = m_state.ScriptLineCount();
     m_position = {};
     m_recordNumber = 0;
     std::int32_t index = 0;
     while (index < count) {
-        // Between headers the script goes across as it stands, a run of lines at a time, cut
-        // where the next yield is due.
+        // Between the headers of listed items the script goes across as it stands, a run of
+        // lines at a time, cut where the next yield is due.
         std::int32_t passed = 1;
         const auto untilYield = static_cast<std::int32_t>(kLinesPerYield - m_linesSinceYield);
-        if (const LineTable::Run run = lines.runFrom(index, '[', untilYield); run.end > index) {
+        if (const LineTable::Run run = lines.runFrom(index, untilYield, '[', isListedHeader);
+            run.end > index) {
             passed = run.end - index;
             if (!outputs.copyLines(run.bytes, passed)) {
                 return failStage(outputs.writeFailure());
@@ -181,8 +186,7 @@ Status Converter::ConvertItems() {
     return Status::ok();
 }
 
-Status Converter::convertLine(std::int32_t& index, const IdLookup& listed,
-                               OutputFiles& outputs) {
+Status Converter::convertLine(std::int32_t& index, const IdLookup& listed, OutputFiles& outputs) {
     const LineTable& lines = m_state.ScriptLines;
     const std::string_view line = lines.line(index);
     const auto headerId = isHeaderLine(line) ? headerItemId(line) : std::nullopt;

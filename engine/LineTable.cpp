@@ -50,6 +50,10 @@ std::uint64_t crBits(const char* bytes, std::size_t block, std::size_t size) {
     return matchBits<1>(bytes, block, size, {'\r'})[0];
 }
 
+std::size_t lowestBit(std::uint64_t bits) {
+    return static_cast<std::size_t>(std::countr_zero(bits));
+}
+
 // Bit i set for every i at or above from, which is below kBlock.
 std::uint64_t bitsFrom(std::size_t from) {
     return ~std::uint64_t{0} << from;
@@ -222,16 +226,22 @@ std::size_t LineTable::findCr(std::size_t from) const {
     return size;
 }
 
-LineTable::Run LineTable::runFrom(std::int32_t index, char first, std::int32_t maxLines) const {
+LineTable::Run LineTable::runFrom(std::int32_t index, std::int32_t maxLines, char first,
+                                  const LineTest& stopsRun) const {
     const char* bytes = m_file.data();
     const std::size_t size = m_file.size();
     const std::size_t from = lineStart(index);
-    if (!atEnd() || byteIs(bytes, size, from, first)) {
+    if (!atEnd()) {
         return {index, {}};
     }
-    // The run ends where the first line starting with first begins, or at the first CR without
-    // an LF after it, or after maxLines lines, or at the end of the file. Every CR before that
-    // point ends one of its lines with CR LF.
+    // The scan below finds lines by the terminator before them, which the first line of the
+    // file lacks.
+    if (byteIs(bytes, size, from, first) && stopsRun(seek(index).text)) {
+        return {index, {}};
+    }
+    // The run ends where the first line that stops it begins, or at the first CR without an LF
+    // after it, or after maxLines lines, or at the end of the file. Every CR before that point
+    // ends one of its lines with CR LF.
     std::size_t block = from / kBlock * kBlock;
     std::uint64_t previousCr = std::uint64_t{byteIs(bytes, size, block - 1, '\r')} << 63 |
                                std::uint64_t{byteIs(bytes, size, block - 2, '\r')} << 62;
@@ -245,9 +255,10 @@ LineTable::Run LineTable::runFrom(std::int32_t index, char first, std::int32_t m
         const std::uint64_t crLf = cr & (lf >> 1 | nextLf << 63);
         const std::uint64_t afterCr = cr << 1 | previousCr >> 63;
         const std::uint64_t afterCrLf = (lf << 1 | previousLf >> 63) & (cr << 2 | previousCr >> 62);
-        const std::uint64_t stops = ((cr & ~crLf) | (mark & (afterCr | afterCrLf))) & inRun;
+        const std::uint64_t marked = mark & (afterCr | afterCrLf) & inRun;
+        const std::uint64_t stops = (cr & ~crLf & inRun) | firstStop(block, marked, stopsRun);
         if (stops != 0) {
-            inRun &= bitsBelow(static_cast<std::size_t>(std::countr_zero(stops)));
+            inRun &= bitsBelow(lowestBit(stops));
         }
         const auto ends = cr & inRun;
         const bool full = lines + std::popcount(ends) >= maxLines;
@@ -273,6 +284,17 @@ LineTable::Run LineTable::runFrom(std::int32_t index, char first, std::int32_t m
         readLineAt(end, runEnd);
     }
     return {end, {bytes + from, runEnd - from}};
+}
+
+std::uint64_t LineTable::firstStop(std::size_t block, std::uint64_t candidates,
+                                   const LineTest& stopsRun) const {
+    for (; candidates != 0; candidates &= candidates - 1) {
+        const std::size_t start = block + lowestBit(candidates);
+        if (stopsRun(std::string_view(m_file.data() + start, findCr(start) - start))) {
+            return candidates & (~candidates + 1);  // its lowest bit
+        }
+    }
+    return 0;
 }
 
 }  // namespace tus2wf

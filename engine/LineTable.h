@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -65,12 +66,16 @@ class LineTable {
         std::string_view bytes;  // the run's lines, each with its CR LF
     };
 
+    // Decides whether a line ends a run; see runFrom().
+    using LineTest = std::function<bool(std::string_view line)>;
+
     // The longest run of at most maxLines (at least 1) lines from index on (index below count())
-    // in which no line starts with first and every line ends with CR LF. It is empty
-    // (end == index) when the line at index starts with first or ends otherwise, and always
-    // while the file has lines not stored. first must be neither CR nor LF. Reading the line
-    // at end afterwards costs nothing extra.
-    Run runFrom(std::int32_t index, char first, std::int32_t maxLines) const;
+    // in which every line ends with CR LF and no line starting with first is one stopsRun
+    // accepts. It is empty (end == index) when the line at index is such a line or ends
+    // otherwise, and always while the file has lines not stored. first must be neither CR nor
+    // LF. Reading the line at end afterwards costs nothing extra.
+    Run runFrom(std::int32_t index, std::int32_t maxLines, char first,
+                const LineTest& stopsRun) const;
 
   private:
     struct Cursor {
@@ -89,6 +94,10 @@ class LineTable {
         return m_cursor;
     }
     void moveCursor(std::int32_t index) const;
+    // The bit of the first of candidates (line starts in the 64-byte block at block) whose line
+    // stopsRun accepts; 0 when there is none.
+    std::uint64_t firstStop(std::size_t block, std::uint64_t candidates,
+                            const LineTest& stopsRun) const;
     // Where the stored line at index starts in the file.
     std::size_t lineStart(std::int32_t index) const;
     void readLineAt(std::int32_t index, std::size_t start) const;

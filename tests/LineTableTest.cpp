@@ -179,12 +179,14 @@ TEST_F(LineTableTest, CapacityOnACheckpointBoundary) {
     }
 }
 
+const LineTable::LineTest anyLine = [](std::string_view) { return true; };
+
 // What a run from index must be, worked out a line at a time.
-LineTable::Run expectedRun(const LineTable& table, std::int32_t index, char first,
-                           std::int32_t maxLines) {
+LineTable::Run expectedRun(const LineTable& table, std::int32_t index, std::int32_t maxLines,
+                           char first, const LineTable::LineTest& stopsRun) {
     std::int32_t end = index;
     while (end < table.count() && end - index < maxLines && table.endsWithCrLf(end) &&
-           !table.line(end).starts_with(first)) {
+           !(table.line(end).starts_with(first) && stopsRun(table.line(end)))) {
         ++end;
     }
     if (end == index) {
@@ -198,32 +200,44 @@ LineTable::Run expectedRun(const LineTable& table, std::int32_t index, char firs
 TEST_F(LineTableTest, RunStopsBeforeALineStartingWithTheMark) {
     load("a\r\nb\r\n[c\r\nd\r\n");
 
-    const LineTable::Run run = table.runFrom(0, '[', 100);
+    const LineTable::Run run = table.runFrom(0, 100, '[', anyLine);
     EXPECT_EQ(run.end, 2);
     EXPECT_EQ(run.bytes, "a\r\nb\r\n");
-    EXPECT_EQ(table.runFrom(2, '[', 100).end, 2);
-    EXPECT_EQ(table.runFrom(3, '[', 100).bytes, "d\r\n");
+    EXPECT_EQ(table.runFrom(2, 100, '[', anyLine).end, 2);
+    EXPECT_EQ(table.runFrom(3, 100, '[', anyLine).bytes, "d\r\n");
     EXPECT_EQ(table.line(2), "[c");
+}
+
+TEST_F(LineTableTest, RunPassesOverMarkedLinesTheTestRejects) {
+    load("[a\r\n[stop\r\nb\r\n[c\r\n[stop\r\n");
+    const LineTable::LineTest atStop = [](std::string_view line) { return line == "[stop"; };
+
+    EXPECT_EQ(table.runFrom(0, 100, '[', atStop).end, 1);
+    EXPECT_EQ(table.runFrom(1, 100, '[', atStop).end, 1);
+    const LineTable::Run run = table.runFrom(2, 100, '[', atStop);
+    EXPECT_EQ(run.end, 4);
+    EXPECT_EQ(run.bytes, "b\r\n[c\r\n");
+    EXPECT_EQ(table.line(4), "[stop");
 }
 
 TEST_F(LineTableTest, RunTakesOnlyLinesEndingWithCrLf) {
     load("a\r\nb\rc\r\nd");
 
-    EXPECT_EQ(table.runFrom(0, '[', 100).bytes, "a\r\n");
-    EXPECT_EQ(table.runFrom(1, '[', 100).end, 1);
-    EXPECT_EQ(table.runFrom(2, '[', 100).bytes, "c\r\n");
-    EXPECT_EQ(table.runFrom(3, '[', 100).end, 3);
+    EXPECT_EQ(table.runFrom(0, 100, '[', anyLine).bytes, "a\r\n");
+    EXPECT_EQ(table.runFrom(1, 100, '[', anyLine).end, 1);
+    EXPECT_EQ(table.runFrom(2, 100, '[', anyLine).bytes, "c\r\n");
+    EXPECT_EQ(table.runFrom(3, 100, '[', anyLine).end, 3);
 }
 
 TEST_F(LineTableTest, MarkInsideALineOrAfterALineFeedDoesNotStopARun) {
     load("a[\r\nb\n[\r\n[\r\n");
-    EXPECT_EQ(table.runFrom(0, '[', 100).end, 2);
+    EXPECT_EQ(table.runFrom(0, 100, '[', anyLine).end, 2);
 }
 
 TEST_F(LineTableTest, RunHoldsAtMostMaxLines) {
     load("a\r\nb\r\nc\r\n");
-    EXPECT_EQ(table.runFrom(0, '[', 2).bytes, "a\r\nb\r\n");
-    EXPECT_EQ(table.runFrom(2, '[', 1).bytes, "c\r\n");
+    EXPECT_EQ(table.runFrom(0, 2, '[', anyLine).bytes, "a\r\nb\r\n");
+    EXPECT_EQ(table.runFrom(2, 1, '[', anyLine).bytes, "c\r\n");
 }
 
 TEST_F(LineTableTest, RunIsEmptyWhileLinesAreLeftToStore) {
@@ -232,12 +246,16 @@ TEST_F(LineTableTest, RunIsEmptyWhileLinesAreLeftToStore) {
     ASSERT_TRUE(file.read(files.writeFile("partial.txt", "a\r\nb\r\nc\r\n")));
     partial.attach(std::move(file));
     partial.appendLines(2);
-    EXPECT_EQ(partial.runFrom(0, '[', 100).end, 0);
+    EXPECT_EQ(partial.runFrom(0, 100, '[', anyLine).end, 0);
 }
 
 TEST_F(LineTableTest, RunsAgreeWithTheLinesAcrossBlockBoundaries) {
     // Short random lines put every terminator and mark on every side of the 64-byte blocks.
     std::mt19937 random(4321);
+    // Stopping at some marked lines only shows that the others are passed over.
+    const LineTable::LineTest evenLength = [](std::string_view line) {
+        return line.size() % 2 == 0;
+    };
     const std::string pieces[] = {"a", "[", "\n", "xyz", "\r", "\r\n", "\r\n", "\r\n[", "\r\n\r\n"};
     for (int file = 0; file < 40; ++file) {
         std::string bytes;
@@ -248,9 +266,10 @@ TEST_F(LineTableTest, RunsAgreeWithTheLinesAcrossBlockBoundaries) {
         load(bytes);
         const Lines all = storedLines();
         for (std::int32_t index = 0; index < table.count(); ++index) {
-            for (std::int32_t maxLines : {1, 3, 1000}) {
-                const LineTable::Run expected = expectedRun(table, index, '[', maxLines);
-                const LineTable::Run run = table.runFrom(index, '[', maxLines);
+            for (const auto& [maxLines, stopsRun] :
+                 {std::pair{1, anyLine}, {3, evenLength}, {1000, anyLine}, {1000, evenLength}}) {
+                const LineTable::Run expected = expectedRun(table, index, maxLines, '[', stopsRun);
+                const LineTable::Run run = table.runFrom(index, maxLines, '[', stopsRun);
                 ASSERT_EQ(run.end, expected.end) << "file " << file << " line " << index;
                 ASSERT_EQ(run.bytes.size(), expected.bytes.size());
                 if (!run.bytes.empty()) {
