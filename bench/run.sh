@@ -14,14 +14,22 @@ generate() {  # lines entries name
 }
 generate 10000000 2000 big
 generate 1000000 2000 small
-[ -f "$work/biglist.ids" ] || "$build_dir/bench/tus2wf-generate" 0 25001 /dev/null "$work/biglist.ids"
+# The long list names the same items as the short one, so that both runs do the same conversion
+# and only the list's length differs.
+if [ ! -f "$work/biglist.ids" ]; then
+    for _ in $(seq 13); do cat "$work/big.ids"; done | head -n 25001 >"$work/biglist.ids"
+fi
 
 now() { date +%s.%N; }
 
-# Median wall time in seconds of running "$@" $runs times.
+# Median wall time in seconds of running "$@" $runs times. Each run starts with nothing waiting to
+# go to disk (the sync is not timed), so no run pays for an earlier one's writing: the converter
+# syncs its outputs itself, while back-to-back dd runs would only ever truncate a copy that never
+# reached the disk. With settle=0 the runs follow each other as they come.
 median_time() {
     local times=()
     for ((i = 0; i < runs; i++)); do
+        [ "${settle:-1}" = 0 ] || sync
         local start end
         start=$(now)
         "$@" >/dev/null 2>&1
@@ -37,6 +45,8 @@ convert() {  # script ids
 
 cat "$work/big.scp" "$work/small.scp" "$work/big.ids" "$work/biglist.ids" >/dev/null  # warm the cache
 dd_time=$(median_time dd if="$work/big.scp" of="$work/copy.scp" bs=1M)
+dd_unsettled_time=$(settle=0 median_time dd if="$work/big.scp" of="$work/copy.scp" bs=1M)
+sync
 cli_time=$(median_time convert "$work/big.scp" "$work/big.ids")
 small_time=$(median_time convert "$work/small.scp" "$work/small.ids")
 biglist_time=$(median_time convert "$work/big.scp" "$work/biglist.ids")
@@ -49,6 +59,7 @@ echo "script: 10000000 lines, $script_bytes bytes; median of $runs runs"
 echo "dd_seconds=$dd_time"
 echo "cli_seconds=$cli_time"
 echo "cli_to_dd_ratio=$(ratio "$cli_time" "$dd_time")  (target <= 3)"
+echo "dd_back_to_back_seconds=$dd_unsettled_time  (cli_to_dd_ratio against it: $(ratio "$cli_time" "$dd_unsettled_time"))"
 echo "peak_memory_to_script_size=$(ratio "$((peak_kb * 1024))" "$script_bytes")  (target <= 2)"
 echo "time_10M_to_1M_ratio=$(ratio "$cli_time" "$small_time")  (target <= 11)"
 echo "list_25001_vs_2000_slowdown_percent=$(echo "scale=1; ($biglist_time - $cli_time) * 100 / $cli_time" | bc -l)  (target <= 5)"

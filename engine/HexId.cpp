@@ -38,13 +38,16 @@ std::optional<std::uint32_t> parseHexId(std::string_view text) {
     if (text.empty() || text.size() > kMaxDigits) {
         return std::nullopt;
     }
+    // Every header of a script goes through here: no branch per digit.
     std::uint32_t value = 0;
+    std::uint8_t seen = 0;
     for (char c : text) {
         const std::uint8_t digit = kDigitValues[static_cast<unsigned char>(c)];
-        if (digit == kNoDigit) {
-            return std::nullopt;
-        }
-        value = value << 4 | digit;
+        seen |= digit;
+        value = value << 4 | (digit & 0x0F);
+    }
+    if (seen == kNoDigit) {  // digits are below 16, so only a non-digit sets the high bits
+        return std::nullopt;
     }
     return value;
 }
