@@ -25,6 +25,12 @@ bool sameFile(const std::string& first, const std::string& second) {
     return fs::equivalent(a, b, error) && !error;
 }
 
+// The ID of a header line whose item is on the list.
+std::optional<std::uint32_t> listedItemId(std::string_view line, const IdLookup& listed) {
+    const auto id = headerItemId(line);
+    return id && listed.contains(*id) ? id : std::nullopt;
+}
+
 }  // namespace
 
 Converter::Converter(Host& host) : m_host(host) {}
@@ -145,8 +151,7 @@ Status Converter::ConvertItems() {
     }
     const IdLookup listed(m_state.ItemIds);
     const LineTable::LineTest isListedHeader = [&listed](std::string_view line) {
-        const auto id = headerItemId(line);
-        return id && listed.contains(*id);
+        return listedItemId(line, listed).has_value();
     };
     const LineTable& lines = m_state.ScriptLines;
     const std::int32_t count = m_state.ScriptLineCount();
@@ -189,8 +194,7 @@ Status Converter::ConvertItems() {
 Status Converter::convertLine(std::int32_t& index, const IdLookup& listed, OutputFiles& outputs) {
     const LineTable& lines = m_state.ScriptLines;
     const std::string_view line = lines.line(index);
-    const auto headerId = isHeaderLine(line) ? headerItemId(line) : std::nullopt;
-    if (headerId && listed.contains(*headerId)) {
+    if (const auto headerId = listedItemId(line, listed)) {
         return convertSection(index, *headerId, outputs);
     }
     if (!outputs.copyLine(line, lines.endsWithCrLf(index))) {

@@ -15,7 +15,7 @@ std::optional<std::uint32_t> parseHexId(std::string_view text);
 std::optional<std::uint32_t> headerItemId(std::string_view line);
 
 inline bool isHeaderLine(std::string_view line) {
-    return !line.empty() && line.front() == '[' && line.starts_with("[WORLDITEM");
+    return line.starts_with("[WORLDITEM");
 }
 
 }  // namespace tus2wf
