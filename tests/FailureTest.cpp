@@ -355,6 +355,23 @@ TEST_F(RunFailureTest, StoppedRunLeavesEveryFileAsItWas) {
     }
 }
 
+TEST_F(RunFailureTest, RunStoppedLateInALongOutputLeavesEveryFileAsItWas) {
+    // Far enough that many blocks have gone out and the output is being synced as it grows.
+    constexpr int kLines = 400'000;
+    std::string script;
+    for (int i = 0; i < kLines; ++i) {
+        script += "a line of the world script, number " + std::to_string(i) + "\r\n";
+    }
+    files.writeFile("world.scp", script);
+    host.onYield = [&] {
+        return host.progress.kind != Progress::Kind::Percent || host.progress.value < kLines - 1000;
+    };
+
+    EXPECT_EQ(converter.convert().code(), Status::Code::Stopped);
+
+    expectOutputsUntouched();
+}
+
 TEST_F(RunFailureTest, StopUnwindsAtOnce) {
     std::string script;
     for (int i = 0; i < 1000; ++i) {
