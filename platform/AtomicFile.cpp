@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include <chrono>
+#include <system_error>
 
 namespace tus2wf {
 
@@ -18,7 +19,14 @@ bool AtomicFile::syncInBackground() {
             return failWith(code);
         }
     }
-    m_syncing = std::async(std::launch::async, [this] { return flushToDisk(); });
+    try {
+        m_syncing = std::async(std::launch::async, [this] { return flushToDisk(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: sync here and now.
+        if (const ErrorCode code = flushToDisk(); code != 0) {
+            return failWith(code);
+        }
+    }
     return true;
 }
 
