@@ -18,7 +18,7 @@ bool byteIs(const char* bytes, std::size_t size, std::size_t at, char c) {
 }
 
 std::size_t afterTerminator(const char* bytes, std::size_t size, std::size_t cr) {
-    return cr + 1 < size && bytes[cr + 1] == '\n' ? cr + 2 : cr + 1;
+    return byteIs(bytes, size, cr + 1, '\n') ? cr + 2 : cr + 1;
 }
 
 // Passes over up to n line ends from pos and returns where the line after the last one passed
@@ -132,7 +132,7 @@ void LineTable::moveCursor(std::int32_t index) const {
 }
 
 std::size_t LineTable::lineStart(std::int32_t index) const {
-    if (index == m_cursor.index + 1 && m_cursor.index >= 0) {
+    if (cursorIsBefore(index)) {
         return m_cursor.next;
     }
     return static_cast<std::size_t>(seek(index).text.data() - m_file.data());
@@ -144,8 +144,8 @@ void LineTable::readLineAt(std::int32_t index, std::size_t start) const {
     const std::size_t cr = findCr(start);
     m_cursor.index = index;
     m_cursor.text = std::string_view(bytes + start, cr - start);
-    m_cursor.crLf = cr + 1 < size && bytes[cr + 1] == '\n';
-    m_cursor.next = cr >= size ? size : cr + (m_cursor.crLf ? 2 : 1);
+    m_cursor.crLf = byteIs(bytes, size, cr + 1, '\n');
+    m_cursor.next = cr >= size ? size : afterTerminator(bytes, size, cr);
 }
 
 std::size_t LineTable::findCr(std::size_t from) const {

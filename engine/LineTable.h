@@ -85,8 +85,12 @@ class LineTable {
         bool crLf = false;
     };
 
+    // True when the cursor is on the line before index, so that index starts at m_cursor.next.
+    bool cursorIsBefore(std::int32_t index) const {
+        return index == m_cursor.index + 1 && m_cursor.index >= 0;
+    }
     const Cursor& seek(std::int32_t index) const {
-        if (index == m_cursor.index + 1 && m_cursor.index >= 0) {
+        if (cursorIsBefore(index)) {
             readLineAt(index, m_cursor.next);
         } else if (index != m_cursor.index) {
             moveCursor(index);

@@ -24,10 +24,10 @@ class OutputFiles {
     // One line of the new world script. withCrLf says the line is followed by CR LF in memory,
     // so line and terminator go out in one piece.
     bool copyLine(std::string_view line, bool withCrLf) {
-        ++m_linesCopied;
         if (withCrLf) {
-            return m_newScript.append({line.data(), line.size() + 2});
+            return copyLines({line.data(), line.size() + 2}, 1);
         }
+        ++m_linesCopied;
         return m_newScript.append(line) && m_newScript.append("\r\n");
     }
 

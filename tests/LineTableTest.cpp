@@ -18,12 +18,17 @@ class LineTableTest : public ::testing::Test {
   protected:
     // Attaches a file holding bytes and stores every line it has room for.
     void load(const std::string& bytes) {
+        attachTo(table, bytes);
+        table.appendLines(table.capacity());
+    }
+
+    // Attaches a file holding bytes to target, storing no line yet.
+    void attachTo(LineTable& target, const std::string& bytes) {
         InputFile file;
-        // A new file each time: the table may still map the previous one.
+        // A new file each time: a table may still map the previous one.
         const std::string name = "input" + std::to_string(++m_files) + ".txt";
         ASSERT_TRUE(file.read(files.writeFile(name, bytes))) << file.error();
-        table.attach(std::move(file));
-        table.appendLines(table.capacity());
+        target.attach(std::move(file));
     }
 
     std::vector<std::string> storedLines() const {
@@ -168,10 +173,7 @@ TEST_F(LineTableTest, CapacityOnACheckpointBoundary) {
     }
     for (const std::string& extra : {std::string(), std::string("l"), std::string("\r")}) {
         LineTable full(k);
-        InputFile file;
-        ASSERT_TRUE(file.read(
-            files.writeFile("boundary" + std::to_string(extra.size()) + ".txt", bytes + extra)));
-        full.attach(std::move(file));
+        attachTo(full, bytes + extra);
         ASSERT_EQ(full.appendLines(k + 1), k);
         EXPECT_EQ(full.atEnd(), extra.empty());
         EXPECT_EQ(full.appendLines(1), 0);
@@ -242,9 +244,7 @@ TEST_F(LineTableTest, RunHoldsAtMostMaxLines) {
 
 TEST_F(LineTableTest, RunIsEmptyWhileLinesAreLeftToStore) {
     LineTable partial(10);
-    InputFile file;
-    ASSERT_TRUE(file.read(files.writeFile("partial.txt", "a\r\nb\r\nc\r\n")));
-    partial.attach(std::move(file));
+    attachTo(partial, "a\r\nb\r\nc\r\n");
     partial.appendLines(2);
     EXPECT_EQ(partial.runFrom(0, 100, '[', anyLine).end, 0);
 }
@@ -313,9 +313,7 @@ TEST_F(LineTableTest, ShorterSecondFileHidesTheFirstFilesLines) {
 
 TEST_F(LineTableTest, StoresNoLineBeyondItsCapacity) {
     LineTable small(3);
-    InputFile file;
-    ASSERT_TRUE(file.read(files.writeFile("four.txt", "a\rb\rc\rd")));
-    small.attach(std::move(file));
+    attachTo(small, "a\rb\rc\rd");
 
     EXPECT_EQ(small.appendLines(2), 2);
     EXPECT_EQ(small.appendLines(2), 1);
@@ -328,9 +326,7 @@ TEST_F(LineTableTest, StoresNoLineBeyondItsCapacity) {
 
 TEST_F(LineTableTest, FullCapacityIsNotAnOverflow) {
     LineTable small(3);
-    InputFile file;
-    ASSERT_TRUE(file.read(files.writeFile("three.txt", "a\rb\rc\r\n")));
-    small.attach(std::move(file));
+    attachTo(small, "a\rb\rc\r\n");
 
     EXPECT_EQ(small.appendLines(5), 3);
     EXPECT_TRUE(small.atEnd());
