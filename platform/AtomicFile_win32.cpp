@@ -5,6 +5,7 @@
 
 #include "AtomicFile.h"
 #include "SystemError_win32.h"
+#include "Utf16_win32.h"
 
 namespace tus2wf {
 namespace {
@@ -39,7 +40,7 @@ bool AtomicFile::failWith(ErrorCode code) {
 
 bool AtomicFile::create(const std::string& target) {
     m_target = target;
-    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const DWORD attributes = GetFileAttributesW(toUtf16(target).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         SetLastError(ERROR_ACCESS_DENIED);
         return fail();
@@ -49,8 +50,8 @@ bool AtomicFile::create(const std::string& target) {
         const std::string candidate = folderOf(target) + "\\~" + nameOf(target) + "." +
                                       std::to_string(GetCurrentProcessId()) + "." +
                                       std::to_string(counter++) + ".tmp";
-        const HANDLE handle = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle = CreateFileW(toUtf16(candidate).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             m_handle = reinterpret_cast<std::intptr_t>(handle);
             m_tempPath = candidate;
@@ -89,10 +90,11 @@ AtomicFile::ErrorCode AtomicFile::closeHandle() {
 bool AtomicFile::replaceTarget() {
     // ReplaceFile keeps the target's attributes and security settings; a new target is moved.
     const bool moved =
-        GetFileAttributesA(m_target.c_str()) != INVALID_FILE_ATTRIBUTES
-            ? ReplaceFileA(m_target.c_str(), m_tempPath.c_str(), nullptr,
+        GetFileAttributesW(toUtf16(m_target).c_str()) != INVALID_FILE_ATTRIBUTES
+            ? ReplaceFileW(toUtf16(m_target).c_str(), toUtf16(m_tempPath).c_str(), nullptr,
                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-            : MoveFileExA(m_tempPath.c_str(), m_target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+            : MoveFileExW(toUtf16(m_tempPath).c_str(), toUtf16(m_target).c_str(),
+                          MOVEFILE_WRITE_THROUGH) != 0;
     if (!moved) {
         return fail();
     }
@@ -106,7 +108,7 @@ void AtomicFile::discard() {
         m_handle = -1;
     }
     if (!m_replaced && !m_tempPath.empty()) {
-        DeleteFileA(m_tempPath.c_str());
+        DeleteFileW(toUtf16(m_tempPath).c_str());
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "InputFile.h"
 #include "SystemError_win32.h"
+#include "Utf16_win32.h"
 
 namespace tus2wf {
 namespace {
@@ -48,7 +49,7 @@ void InputFile::freeMemory(char* data, std::size_t, bool mapped) {
 bool InputFile::map(std::intptr_t handle, std::size_t size) {
     // The file's own cached pages: no copy. While the view exists nobody can truncate the file.
     const HANDLE mapping =
-        CreateFileMappingA(reinterpret_cast<HANDLE>(handle), nullptr, PAGE_READONLY, 0, 0, nullptr);
+        CreateFileMappingW(reinterpret_cast<HANDLE>(handle), nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (mapping == nullptr) {
         return false;
     }
@@ -67,7 +68,7 @@ bool InputFile::map(std::intptr_t handle, std::size_t size) {
 bool InputFile::read(const std::string& path) {
     release();
     m_error.clear();
-    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const FileHandle file(CreateFileW(toUtf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
     if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size)) {
