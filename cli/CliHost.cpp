@@ -10,24 +10,39 @@ namespace {
 constexpr std::uint32_t kYieldsPerClockCheck = 512;
 constexpr auto kDrawInterval = std::chrono::milliseconds(100);
 
-volatile std::sig_atomic_t g_stopRequested = 0;
+// The signals that stop a run: Ctrl+C, a polite kill, and the terminal going away.
+constexpr int kStopSignals[] = {
+    SIGINT,
+    SIGTERM,
+#ifdef SIGHUP
+    SIGHUP,
+#endif
+};
 
-extern "C" void requestStop(int) {
-    g_stopRequested = 1;
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+extern "C" void requestStop(int signal) {
+    g_stopSignal = signal;
 }
 
 }  // namespace
 
 CliHost::CliHost(const CommandLineOptions& options, std::ostream& err, bool showProgress)
     : m_options(options), m_err(err), m_showProgress(showProgress) {
-    g_stopRequested = 0;
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
+    g_stopSignal = 0;
+    for (int signal : kStopSignals) {
+        std::signal(signal, requestStop);
+    }
 }
 
 CliHost::~CliHost() {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (int signal : kStopSignals) {
+        std::signal(signal, SIG_DFL);
+    }
+}
+
+int CliHost::stopSignal() const {
+    return g_stopSignal;
 }
 
 std::string CliHost::pathText(PathBox box) {
@@ -53,7 +68,7 @@ bool CliHost::yield() {
             drawProgress();
         }
     }
-    return g_stopRequested == 0;
+    return g_stopSignal == 0;
 }
 
 void CliHost::drawProgress() {

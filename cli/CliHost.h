@@ -11,7 +11,7 @@
 namespace tus2wf {
 
 // The engine's host on a terminal: paths come from the options, messages go to err, and the run
-// stops at the next yield once SIGINT or SIGTERM has arrived.
+// stops at the next yield once SIGINT, SIGTERM or SIGHUP has arrived.
 class CliHost : public Host {
   public:
     CliHost(const CommandLineOptions& options, std::ostream& err, bool showProgress);
@@ -23,6 +23,9 @@ class CliHost : public Host {
     void setResultsText(std::string text) override { m_results = std::move(text); }
     bool yield() override;
     void showMessage(std::string_view prompt, std::string_view title) override;
+
+    // The signal that stopped the run; 0 when none has arrived.
+    int stopSignal() const;
 
     // Clears the progress line, if one was drawn.
     void endRun();

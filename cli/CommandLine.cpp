@@ -26,11 +26,11 @@ constexpr const char* kHelp =
     "  --help, --version\n"
     "\n"
     "Exit status: 0 done, 1 a check or the run failed (outputs untouched), 2 usage error,\n"
-    "130 stopped by a signal.\n";
+    "128 + the signal's number when stopped by SIGINT, SIGTERM or SIGHUP.\n";
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitStopped = 130;
+constexpr int kExitBySignal = 128;
 
 std::string* pathOption(CommandLineOptions& options, const std::string& name) {
     const std::array<std::pair<const char*, std::string*>, 4> paths{{
@@ -109,7 +109,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     const Status status = converter.convert();
     host.endRun();
     if (status.code() == Status::Code::Stopped) {
-        return kExitStopped;
+        return kExitBySignal + host.stopSignal();
     }
     if (!status.isOk()) {
         return kExitFailed;

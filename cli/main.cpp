@@ -1,4 +1,6 @@
-#include <cstdio>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -13,9 +15,31 @@
 
 #include "CommandLine.h"
 
+namespace {
+
+// The outputs of a finished run are in place whatever happens to stdout; a summary that could
+// not be written is still worth knowing about, and must not pass for success.
+int checkStandardOutput(int status) {
+    errno = 0;
+    std::cout.flush();
+    if (std::cout) {
+        return status;
+    }
+    std::cerr << "tus2wf-cli: cannot write to standard output: "
+              << (errno != 0 ? std::strerror(errno) : "write error") << '\n';
+    return status == 0 ? 1 : status;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
+    // A reader that went away shows as a failed write, reported like any other.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const bool stderrIsTerminal = TUS2WF_ISATTY(2) != 0;
-    return tus2wf::runCommandLine(args, std::cout, std::cerr, stderrIsTerminal);
+    return checkStandardOutput(
+        tus2wf::runCommandLine(args, std::cout, std::cerr, stderrIsTerminal));
 }

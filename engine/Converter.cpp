@@ -1,29 +1,15 @@
 #include "Converter.h"
 
-#include <filesystem>
-
 #include "FileExsists.h"
 #include "HexId.h"
 #include "IdLookup.h"
 #include "InputFile.h"
 #include "Messages.h"
 #include "OutputFiles.h"
+#include "OutputPath.h"
 
 namespace tus2wf {
 namespace {
-
-// Two output names that would end up as one file: the same path once made absolute and
-// normalised, or two names of one existing file.
-bool sameFile(const std::string& first, const std::string& second) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path a = fs::absolute(first, error).lexically_normal();
-    const fs::path b = fs::absolute(second, error).lexically_normal();
-    if (a == b) {
-        return true;
-    }
-    return fs::equivalent(a, b, error) && !error;
-}
 
 // The ID of a header line whose item is on the list.
 std::optional<std::uint32_t> listedItemId(std::string_view line, const IdLookup& listed) {
@@ -87,7 +73,7 @@ Status Converter::checkPaths() {
         failure = messages::noNewTusFile();
     } else if (const std::string list = m_host.pathText(PathBox::ItemList); FileExists(list) == 0) {
         return reportNotFound(list);
-    } else if (sameFile(records, newScript)) {
+    } else if (namesSameFile(records, newScript)) {
         failure = messages::sameOutputFile();
     }
     if (!failure.isOk()) {
@@ -99,8 +85,10 @@ Status Converter::checkPaths() {
 Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progress) {
     const std::string path = m_host.pathText(box);
     InputFile file;
-    if (!file.read(path)) {
-        return failStage(messages::cannotRead(path, file.error()));
+    // A stream input may take its time: the window stays live and Quit is heard meanwhile.
+    if (!file.read(path, [this] { return yieldNow(); })) {
+        return file.stopped() ? Status::stopped()
+                              : failStage(messages::cannotRead(path, file.error()));
     }
     // Reading and counting a large file takes a moment of its own: let the window breathe.
     if (!yieldNow()) {

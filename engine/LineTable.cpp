@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <future>
-#include <system_error>
 
 #include "ByteScan.h"
 
@@ -53,29 +51,6 @@ std::size_t skipLines(const char* bytes, std::size_t size, std::size_t pos, std:
     }
 }
 
-// Reading a page of a fresh mapping for the first time costs far more than reading it again,
-// and the cost is paid per page, on any thread. For a large file, the back half is read on
-// another thread while counting works through the front half; the returned future waits for it
-// when destroyed.
-std::future<unsigned char> warmBackHalf(const char* bytes, std::size_t size) {
-    constexpr std::size_t kPage = 4096;
-    constexpr std::size_t kWorthIt = 1024 * kPage;
-    if (size < kWorthIt) {
-        return {};
-    }
-    try {
-        return std::async(std::launch::async, [bytes, size] {
-            unsigned char seen = 0;  // handed back, so that the reads cannot be left out
-            for (std::size_t at = size / 2; at < size; at += kPage) {
-                seen |= static_cast<unsigned char>(bytes[at]);
-            }
-            return seen;
-        });
-    } catch (const std::system_error&) {
-        return {};  // no thread to spare: counting reads every page itself
-    }
-}
-
 // Where the last line of bytes[from, size) starts.
 std::size_t lastLineStart(const char* bytes, std::size_t from, std::size_t size) {
     for (std::size_t i = size; i > from; --i) {
@@ -98,7 +73,6 @@ void LineTable::attach(InputFile file) {
     m_checkpoints.assign(1, 0);
     const char* bytes = m_file.data();
     const std::size_t size = m_file.size();
-    const auto warming = warmBackHalf(bytes, size);
     // Lines beyond one more than the capacity can never be stored, so counting stops there.
     const std::int64_t limit = std::int64_t{m_capacity} + 1;
     std::int64_t lines = 0;

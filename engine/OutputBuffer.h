@@ -35,9 +35,11 @@ class OutputBuffer {
         return appendSlow(text);
     }
 
-    // Writes what is left and closes the temporary file.
-    bool close() { return flush() && m_file.close(); }
-    bool replaceTarget() { return m_file.replaceTarget(); }
+    // Writes what is left and waits until all of it is on disk.
+    bool finishWriting() { return flush() && m_file.sync(); }
+
+    // The file itself, for the steps that put it in place.
+    AtomicFile& file() { return m_file; }
 
     const std::string& target() const { return m_target; }
     const std::string& error() const { return m_file.error(); }

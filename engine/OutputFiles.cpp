@@ -2,7 +2,9 @@
 
 #include <charconv>
 
+#include "CommitLock.h"
 #include "Messages.h"
+#include "OutputPath.h"
 
 namespace tus2wf {
 namespace {
@@ -21,6 +23,9 @@ Status cannotWrite(const OutputBuffer& output) {
 }  // namespace
 
 Status OutputFiles::open(const std::string& recordPath, const std::string& newScriptPath) {
+    if (namesSameFile(recordPath, newScriptPath)) {
+        return messages::sameOutputFile();
+    }
     if (!m_records.create(recordPath)) {
         return cannotWrite(m_records);
     }
@@ -64,18 +69,35 @@ Status OutputFiles::writeFailure() const {
 }
 
 Status OutputFiles::finish() {
-    if (!m_records.append("[EOF]\r\n") || !m_records.close()) {
+    if (!m_records.append("[EOF]\r\n") || !m_records.finishWriting()) {
         return cannotWrite(m_records);
     }
-    if (!m_newScript.close()) {
+    if (!m_newScript.finishWriting()) {
         return cannotWrite(m_newScript);
     }
-    if (!m_records.replaceTarget()) {
+    const CommitLock lock({m_records.file().folder(), m_newScript.file().folder()});
+    return replaceBoth();
+}
+
+Status OutputFiles::replaceBoth() {
+    AtomicFile& records = m_records.file();
+    AtomicFile& newScript = m_newScript.file();
+    // Whatever can fail before a target changes is done for both first.
+    if (!records.stage()) {
         return cannotWrite(m_records);
     }
-    if (!m_newScript.replaceTarget()) {
+    if (!newScript.stage()) {
         return cannotWrite(m_newScript);
     }
+    if (!records.replaceTarget(true)) {
+        return cannotWrite(m_records);
+    }
+    if (!newScript.replaceTarget(false)) {
+        const Status failure = cannotWrite(m_newScript);
+        records.restoreOldTarget();
+        return failure;
+    }
+    records.dropOldTarget();
     return Status::ok();
 }
 

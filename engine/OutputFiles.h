@@ -16,6 +16,8 @@ namespace tus2wf {
 class OutputFiles {
   public:
     // Opens the record file, then the new world script. On failure names the file that failed.
+    // Refuses two names of one file (the paths are read again for this call, so an edit made
+    // since the checks before the run could have made them one).
     Status open(const std::string& recordPath, const std::string& newScriptPath);
 
     // The nine lines of one record.
@@ -40,13 +42,17 @@ class OutputFiles {
     // After a false from writeRecord(), copyLine() or copyLines(): which file failed and why.
     Status writeFailure() const;
 
-    // Writes the trailer, closes both files and only then puts them in place, the record file
-    // first. On failure neither is put in place, unless the record file already was.
+    // Writes the trailer, puts both files on disk and only then in place, the record file first.
+    // The pair is replaced as a pair: when the new world script cannot be put in place, the old
+    // record file is put back, so a failed run leaves both targets as they were. No other run of
+    // this program puts files in place in the same folders meanwhile.
     Status finish();
 
     std::int64_t linesCopied() const { return m_linesCopied; }
 
   private:
+    Status replaceBoth();
+
     OutputBuffer m_records;
     OutputBuffer m_newScript;
     std::int64_t m_linesCopied = 0;

@@ -34,14 +34,13 @@ AtomicFile::ErrorCode AtomicFile::awaitBackgroundSync() {
     return m_syncing.valid() ? m_syncing.get() : 0;
 }
 
-bool AtomicFile::close() {
+bool AtomicFile::sync() {
     // The data must be on disk before the rename makes it the only copy of the user's file.
     ErrorCode code = awaitBackgroundSync();
     if (code == 0) {
         code = flushToDisk();
     }
-    const ErrorCode closed = closeHandle();
-    return (code == 0 && closed == 0) || failWith(code != 0 ? code : closed);
+    return code == 0 || failWith(code);
 }
 
 }  // namespace tus2wf

@@ -2,18 +2,26 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tus2wf {
 
-// The whole of one input file in memory, read in one go.
+// The whole of one input file, read into memory of the program's own; the file is closed again
+// before read() returns, so another program may change, truncate or replace it afterwards (or
+// even during the read: the bytes are then whatever the reads returned).
 //
-// read() fails for anything that is not a readable file (a directory, a pattern, a file that
-// vanished or is locked) and for files of 4 GiB or more; error() then gives the system's reason
-// and the object holds no data. Move-only; frees its memory when destroyed.
+// read() fails for anything that cannot be read as a file (a directory, a pattern, a file that
+// vanished or is locked) and for inputs of 4 GiB or more; error() then gives the system's reason
+// and the object holds no data. A stream (a FIFO, a pipe, a device) is read to its end without
+// ever blocking for long: keepGoing is asked at least every kPollInterval while the read waits
+// and after every piece read, and when it answers false the read gives up, stopped() is true and
+// error() is empty. Move-only; frees its memory when destroyed.
 class InputFile {
   public:
     static constexpr std::size_t kMaxSize = 0xFFFFFFFFu;
+    static constexpr int kPollIntervalMs = 100;
+    using KeepGoing = std::function<bool()>;
 
     InputFile() = default;
     ~InputFile();
@@ -22,29 +30,34 @@ class InputFile {
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    bool read(const std::string& path);
+    bool read(
+        const std::string& path, const KeepGoing& keepGoing = [] { return true; });
 
     const char* data() const { return m_data; }
     std::size_t size() const { return m_size; }
     const std::string& error() const { return m_error; }
+    bool stopped() const { return m_stopped; }
 
   private:
-    // Maps a regular file's bytes; false (with nothing set) when the system cannot map it.
-    bool map(std::intptr_t handle, std::size_t size);
-    // Reads whatever the handle gives until its end, into memory of the process's own.
-    bool readStream(std::intptr_t handle, std::size_t sizeHint);
+    // Per platform: reads a file whose size is known up front; one spare byte shows whether it
+    // grew meanwhile, and then the rest is read as a stream.
+    bool readFile(std::intptr_t handle, std::size_t size, const KeepGoing& keepGoing);
+    bool readStream(std::intptr_t handle, const KeepGoing& keepGoing);
     // Memory for capacity bytes; false with error() set on failure.
     bool allocate(std::size_t capacity);
-    bool grow();
+    // Makes room for more once the memory is full; false with error() set when it cannot.
+    bool makeRoom();
+    // Ends a read that failed (with reason) or was stopped (reason empty): no data kept.
+    bool giveUp(std::string reason);
     void release();
-    // Gives back memory from allocate() or map().
-    static void freeMemory(char* data, std::size_t capacity, bool mapped);
+    static void freeMemory(char* data, std::size_t capacity);
+    static std::string tooLargeReason();
 
     char* m_data = nullptr;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
-    bool m_mapped = false;
     std::string m_error;
+    bool m_stopped = false;
 };
 
 }  // namespace tus2wf

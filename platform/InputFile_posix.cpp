@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@ namespace tus2wf {
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kFirstStreamCapacity = std::size_t{64} << 10;
 
 class Descriptor {
   public:
@@ -30,7 +32,15 @@ class Descriptor {
     int m_fd;
 };
 
+std::string reason(int error) {
+    return std::strerror(error);
+}
+
 }  // namespace
+
+std::string InputFile::tooLargeReason() {
+    return reason(EFBIG);
+}
 
 bool InputFile::allocate(std::size_t capacity) {
     // Rounded up to whole huge pages: a script of a hundred megabytes then costs a few dozen
@@ -39,7 +49,7 @@ bool InputFile::allocate(std::size_t capacity) {
     void* memory =
         mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) {
-        m_error = std::strerror(errno);
+        m_error = reason(errno);
         return false;
     }
     madvise(memory, capacity, MADV_HUGEPAGE);
@@ -48,80 +58,80 @@ bool InputFile::allocate(std::size_t capacity) {
     return true;
 }
 
-void InputFile::freeMemory(char* data, std::size_t capacity, bool) {
+void InputFile::freeMemory(char* data, std::size_t capacity) {
     munmap(data, capacity);
 }
 
-bool InputFile::map(std::intptr_t fd, std::size_t size) {
-    // The file's own cached pages, mapped in one go: no copy and no zero-filled memory.
-    void* memory =
-        mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, static_cast<int>(fd), 0);
-    if (memory == MAP_FAILED) {
-        return false;
-    }
-    madvise(memory, size, MADV_SEQUENTIAL);
-    m_data = static_cast<char*>(memory);
-    m_size = size;
-    m_capacity = size;
-    m_mapped = true;
-    return true;
-}
-
-bool InputFile::read(const std::string& path) {
+bool InputFile::read(const std::string& path, const KeepGoing& keepGoing) {
     release();
     m_error.clear();
-    const Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    m_stopped = false;
+    // Not blocking: opening a FIFO that nobody writes to must not hang the run.
+    const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info {};
     if (file.get() < 0 || fstat(file.get(), &info) != 0) {
-        m_error = std::strerror(errno);
-        return false;
+        return giveUp(reason(errno));
     }
     if (S_ISDIR(info.st_mode)) {
-        m_error = std::strerror(EISDIR);
-        return false;
+        return giveUp(reason(EISDIR));
     }
-    if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > kMaxSize) {
-        m_error = std::strerror(EFBIG);
-        return false;
+    if (!S_ISREG(info.st_mode)) {
+        return readStream(file.get(), keepGoing);
     }
-    if (S_ISREG(info.st_mode) && info.st_size > 0 &&
-        map(file.get(), static_cast<std::size_t>(info.st_size))) {
-        return true;
+    if (static_cast<std::uint64_t>(info.st_size) > kMaxSize) {
+        return giveUp(reason(EFBIG));
     }
-    return readStream(file.get(), static_cast<std::size_t>(info.st_size));
+    fcntl(file.get(), F_SETFL, 0);
+    return readFile(file.get(), static_cast<std::size_t>(info.st_size), keepGoing);
 }
 
-bool InputFile::readStream(std::intptr_t fd, std::size_t sizeHint) {
-    // One spare byte shows that the end was reached, even if the file grows while it is read.
-    if (!allocate(sizeHint + 1)) {
-        return false;
+bool InputFile::readFile(std::intptr_t fd, std::size_t size, const KeepGoing& keepGoing) {
+    if (!allocate(size + 1)) {
+        return giveUp(m_error);
+    }
+    while (m_size < m_capacity) {
+        const ssize_t got = ::read(static_cast<int>(fd), m_data + m_size, m_capacity - m_size);
+        if (got == 0) {
+            return m_size <= kMaxSize || giveUp(reason(EFBIG));
+        }
+        if (got < 0 && errno != EINTR) {
+            return giveUp(reason(errno));
+        }
+        m_size += got > 0 ? static_cast<std::size_t>(got) : 0;
+    }
+    // It grew while it was being read.
+    return readStream(fd, keepGoing);
+}
+
+bool InputFile::readStream(std::intptr_t fd, const KeepGoing& keepGoing) {
+    if (m_data == nullptr && !allocate(kFirstStreamCapacity)) {
+        return giveUp(m_error);
     }
     for (;;) {
-        if (m_size == m_capacity && (m_capacity > kMaxSize || !grow())) {
-            break;
+        if (!makeRoom()) {
+            return giveUp(m_error);
+        }
+        pollfd ready{static_cast<int>(fd), POLLIN, 0};
+        if (poll(&ready, 1, kPollIntervalMs) <= 0) {
+            // Nothing yet (or a signal): the stop request is what must not wait.
+            if (!keepGoing()) {
+                return giveUp({});
+            }
+            continue;
         }
         const ssize_t got = ::read(static_cast<int>(fd), m_data + m_size, m_capacity - m_size);
         if (got == 0) {
             break;
         }
-        if (got < 0 && errno == EINTR) {
-            continue;
+        if (got < 0 && errno != EINTR && errno != EAGAIN) {
+            return giveUp(reason(errno));
         }
-        if (got < 0) {
-            m_error = std::strerror(errno);
-            release();
-            return false;
+        m_size += got > 0 ? static_cast<std::size_t>(got) : 0;
+        if (!keepGoing()) {
+            return giveUp({});
         }
-        m_size += static_cast<std::size_t>(got);
     }
-    if (m_error.empty() && m_size > kMaxSize) {
-        m_error = std::strerror(EFBIG);
-    }
-    if (!m_error.empty()) {
-        release();
-        return false;
-    }
-    return true;
+    return m_size <= kMaxSize || giveUp(reason(EFBIG));
 }
 
 }  // namespace tus2wf

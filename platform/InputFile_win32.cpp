@@ -1,13 +1,14 @@
 #include <windows.h>
 
-#include <cstring>
-
 #include "InputFile.h"
 #include "SystemError_win32.h"
 #include "Utf16_win32.h"
 
 namespace tus2wf {
 namespace {
+
+constexpr std::size_t kFirstStreamCapacity = std::size_t{64} << 10;
+constexpr DWORD kLargestRead = DWORD{1} << 30;
 
 class FileHandle {
   public:
@@ -27,6 +28,10 @@ class FileHandle {
 
 }  // namespace
 
+std::string InputFile::tooLargeReason() {
+    return systemReason(ERROR_FILE_TOO_LARGE);
+}
+
 bool InputFile::allocate(std::size_t capacity) {
     void* memory = VirtualAlloc(nullptr, capacity, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (memory == nullptr) {
@@ -38,84 +43,64 @@ bool InputFile::allocate(std::size_t capacity) {
     return true;
 }
 
-void InputFile::freeMemory(char* data, std::size_t, bool mapped) {
-    if (mapped) {
-        UnmapViewOfFile(data);
-    } else {
-        VirtualFree(data, 0, MEM_RELEASE);
-    }
+void InputFile::freeMemory(char* data, std::size_t) {
+    VirtualFree(data, 0, MEM_RELEASE);
 }
 
-bool InputFile::map(std::intptr_t handle, std::size_t size) {
-    // The file's own cached pages: no copy. While the view exists nobody can truncate the file.
-    const HANDLE mapping =
-        CreateFileMappingW(reinterpret_cast<HANDLE>(handle), nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (mapping == nullptr) {
-        return false;
-    }
-    void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-    CloseHandle(mapping);  // the view keeps the mapping alive
-    if (view == nullptr) {
-        return false;
-    }
-    m_data = static_cast<char*>(view);
-    m_size = size;
-    m_capacity = size;
-    m_mapped = true;
-    return true;
-}
-
-bool InputFile::read(const std::string& path) {
+bool InputFile::read(const std::string& path, const KeepGoing& keepGoing) {
     release();
     m_error.clear();
-    const FileHandle file(CreateFileW(toUtf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    m_stopped = false;
+    // Shared for writing and deleting too: the file is only read, and closed before the outputs
+    // are made, so that even the world script itself can be replaced by the new one.
+    const FileHandle file(CreateFileW(toUtf16(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        return giveUp(systemReason(GetLastError()));
+    }
+    const auto handle = reinterpret_cast<std::intptr_t>(file.get());
     LARGE_INTEGER size{};
-    if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size)) {
-        m_error = systemReason(GetLastError());
-        return false;
+    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size)) {
+        return readStream(handle, keepGoing);
     }
     if (static_cast<unsigned long long>(size.QuadPart) > kMaxSize) {
-        m_error = systemReason(ERROR_FILE_TOO_LARGE);
-        return false;
+        return giveUp(tooLargeReason());
     }
-    if (size.QuadPart > 0 &&
-        map(reinterpret_cast<std::intptr_t>(file.get()), static_cast<std::size_t>(size.QuadPart))) {
-        return true;
-    }
-    return readStream(reinterpret_cast<std::intptr_t>(file.get()),
-                      static_cast<std::size_t>(size.QuadPart));
+    return readFile(handle, static_cast<std::size_t>(size.QuadPart), keepGoing);
 }
 
-bool InputFile::readStream(std::intptr_t handle, std::size_t sizeHint) {
-    // One spare byte shows that the end was reached, even if the file grows while it is read.
-    if (!allocate(sizeHint + 1)) {
-        return false;
+bool InputFile::readFile(std::intptr_t handle, std::size_t size, const KeepGoing& keepGoing) {
+    return allocate(size + 1) ? readStream(handle, keepGoing) : giveUp(m_error);
+}
+
+bool InputFile::readStream(std::intptr_t handle, const KeepGoing& keepGoing) {
+    if (m_data == nullptr && !allocate(kFirstStreamCapacity)) {
+        return giveUp(m_error);
     }
     for (;;) {
-        if (m_size == m_capacity && (m_capacity > kMaxSize || !grow())) {
-            break;
+        if (!makeRoom()) {
+            return giveUp(m_error);
         }
         const std::size_t room = m_capacity - m_size;
         DWORD got = 0;
         if (!ReadFile(reinterpret_cast<HANDLE>(handle), m_data + m_size,
-                      room > (1u << 30) ? (1u << 30) : DWORD(room), &got, nullptr)) {
-            m_error = systemReason(GetLastError());
-            break;
+                      room > kLargestRead ? kLargestRead : static_cast<DWORD>(room), &got,
+                      nullptr)) {
+            if (GetLastError() == ERROR_BROKEN_PIPE) {
+                break;  // the writing end of a pipe closed: its end
+            }
+            return giveUp(systemReason(GetLastError()));
         }
         if (got == 0) {
             break;
         }
         m_size += got;
+        if (!keepGoing()) {
+            return giveUp({});
+        }
     }
-    if (m_error.empty() && m_size > kMaxSize) {
-        m_error = systemReason(ERROR_FILE_TOO_LARGE);
-    }
-    if (!m_error.empty()) {
-        release();
-        return false;
-    }
-    return true;
+    return m_size <= kMaxSize || giveUp(tooLargeReason());
 }
 
 }  // namespace tus2wf

@@ -60,7 +60,6 @@ void QuitTest::quitDuringARunLeavesEveryFileAsItWas() {
     WindowDriver driver;
     sampleWorld::enterPaths(driver, files);
     QVERIFY(driver.showActive());
-    qsizetype entriesAtQuit = 0;
     bool quit = false;
     driver.duringRun(
         [&] {
@@ -70,7 +69,6 @@ void QuitTest::quitDuringARunLeavesEveryFileAsItWas() {
         },
         [&] {
             quit = true;
-            entriesAtQuit = folder.entries().size();
             if (byClosing) {
                 driver.window().close();
             } else {
@@ -85,8 +83,6 @@ void QuitTest::quitDuringARunLeavesEveryFileAsItWas() {
     QVERIFY(!driver.window().resultsText().endsWith(QStringLiteral("Conversion Complete")));
     QCOMPARE(folder.read(QStringLiteral("records.wf")), kOldRecords);
     QCOMPARE(folder.read(QStringLiteral("new.scp")), kOldNewScript);
-    // While converting, the run's unfinished outputs stood beside the old ones; none is left.
-    QCOMPARE(entriesAtQuit > before.size(), whileConverting);
     QCOMPARE(folder.entries(), before);
 }
 
