@@ -66,6 +66,91 @@ grep -q '^usage: tus2wf-cli --tus WORLD_SCRIPT' err.txt || fail "no usage line: 
 # Version.
 [ "$("$cli" --version | plain /dev/stdin)" = "tus2wf-cli 1.01" ] || fail "version text"
 
+# The world script named as the new world script is replaced by the converted version.
+cp world.scp inplace.scp
+"$cli" --quiet --tus inplace.scp --id-list ids.txt --worldforge inplace.wf --new-tus inplace.scp \
+    >out.txt 2>err.txt
+expect_exit 0 $? "in-place conversion"
+cmp -s inplace.scp expected.scp || fail "world script not replaced in place: $(cat err.txt)"
+cmp -s inplace.wf expected.wf || fail "in-place record file differs"
+rm -f inplace.scp inplace.wf
+
+if [ -z "${TUS2WF_TEXT_MODE_STDOUT:-}" ]; then
+    # A reader that goes away, or a full device: the outputs stay, the failure is reported.
+    rm -f out.wf new.scp
+    "$cli" --tus world.scp --id-list ids.txt --worldforge out.wf --new-tus new.scp \
+        >/dev/full 2>err.txt
+    expect_exit 1 $? "stdout on a full device"
+    [ "$(cat err.txt)" = "tus2wf-cli: cannot write to standard output: No space left on device" ] ||
+        fail "full stdout message: $(cat err.txt)"
+    cmp -s out.wf expected.wf || fail "record file not kept after a failed summary"
+    "$cli" --tus world.scp --id-list ids.txt --worldforge out.wf --new-tus new.scp 2>err.txt |
+        : # closed before anything is read
+    expect_exit 1 "${PIPESTATUS[0]}" "stdout closed early"
+
+    # A large run, so that signals and kills land in its middle.
+    awk 'BEGIN { for (i = 0; i < 3000000; i++) printf "[WORLDITEM %x]\r\nP=1,2,3\r\n\r\n", i % 4096 }' \
+        >big.scp
+    printf '1\r\n2\r\n' >bigids.txt
+    mkdir -p killed
+    old_outputs() { printf 'old\r\n' >killed/out.wf && printf 'old\r\n' >killed/new.scp; }
+    old_outputs
+    listing_before=$(ls -la --time-style=+ killed)
+    landed=0
+    # Interrupts a run after a delay; a run that had already finished is no check and is undone.
+    interrupt_run() {
+        local signal=$1 delay=$2 want=$3 pid got
+        "$cli" --tus big.scp --id-list bigids.txt --worldforge killed/out.wf \
+            --new-tus killed/new.scp >/dev/null 2>&1 &
+        pid=$!
+        sleep "$delay"
+        if ! kill -"$signal" "$pid" 2>/dev/null; then
+            wait "$pid"
+            old_outputs
+            return
+        fi
+        wait "$pid" 2>/dev/null
+        got=$?
+        if [ "$got" -eq 0 ]; then  # finished between the kill's check and its delivery
+            old_outputs
+            return
+        fi
+        landed=$((landed + 1))
+        expect_exit "$want" "$got" "SIG$signal after ${delay}s"
+        [ "$(ls -la --time-style=+ killed)" = "$listing_before" ] ||
+            fail "SIG$signal after ${delay}s changed the folder: $(ls -la killed)"
+    }
+    for delay in 0.03 0.08 0.13 0.2 0.3; do
+        interrupt_run KILL "$delay" 137
+    done
+    for signal in HUP INT TERM; do
+        interrupt_run "$signal" 0.1 $((128 + $(kill -l "$signal")))
+    done
+    [ "$landed" -ge 4 ] || fail "only $landed interruptions landed in the middle of a run"
+
+    # The world script cut short by another program while it is read: no crash.
+    "$cli" --quiet --tus big.scp --id-list bigids.txt --worldforge cut.wf --new-tus cut.scp \
+        >/dev/null 2>&1 &
+    pid=$!
+    sleep 0.05
+    : >big.scp
+    wait "$pid"
+    got=$?
+    [ "$got" -eq 0 ] || [ "$got" -eq 1 ] || fail "input cut short during a run: exit $got"
+    rm -f big.scp cut.wf cut.scp
+
+    # A FIFO that nobody writes to does not hold off Ctrl+C.
+    mkfifo fifo.scp
+    "$cli" --tus fifo.scp --id-list ids.txt --worldforge out.wf --new-tus new.scp \
+        >/dev/null 2>&1 &
+    pid=$!
+    sleep 0.2
+    kill -INT "$pid"
+    wait "$pid"
+    expect_exit 130 $? "SIGINT while waiting on a FIFO"
+    rm -rf fifo.scp killed bigids.txt
+fi
+
 # No temporary file left anywhere.
 leftovers=$(find . -name '.*' ! -name . | wc -l)
 [ "$leftovers" -eq 0 ] || fail "temporary files left: $(find . -name '.*' ! -name .)"

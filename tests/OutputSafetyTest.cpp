@@ -1,0 +1,280 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CommitLock.h"
+#include "FaultInjection.h"
+#include "RunFixture.h"
+
+namespace tus2wf::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+constexpr const char* kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nkeep\r\n";
+constexpr const char* kList = "EED\r\n";
+constexpr const char* kOldRecords = "old records\r\n";
+constexpr const char* kOldNewScript = "old script\r\n";
+const std::string kNewRecords = record(0, "3821", "1", "2", "3") + "[EOF]\r\n";
+
+bool isRoot() {
+    return geteuid() == 0;
+}
+
+// Runs whose outputs already exist, with their old contents.
+class OutputSafetyTest : public RunFixture {
+  protected:
+    void SetUp() override {
+        files.writeFile("world.scp", kScript);
+        files.writeFile("ids.txt", kList);
+        files.writeFile("out.wf", kOldRecords);
+        files.writeFile("new.scp", kOldNewScript);
+    }
+    void TearDown() override { faults::clear(); }
+
+    void expectBothAsTheyWere() const {
+        EXPECT_EQ(records(), kOldRecords);
+        EXPECT_EQ(newScript(), kOldNewScript);
+        EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
+    }
+
+    void expectWriteError(const std::string& path, int error) {
+        const Status status = converter.convert();
+        EXPECT_EQ(status.code(), Status::Code::WriteError);
+        EXPECT_EQ(status.prompt(), "Cannot write file '" + path + "'!\r" + std::strerror(error));
+    }
+};
+
+struct Fault {
+    faults::Call call;
+    int nth;
+    const char* failingFile;
+};
+
+// Every system call behind the outputs that can fail, at each place it is made in a run: the
+// open of each temporary file, the first write and sync of each, naming each finished file, the
+// link that keeps the old record file, and each rename.
+const Fault kFaults[] = {
+    {faults::Call::Open, 1, "out.wf"},    {faults::Call::Open, 2, "new.scp"},
+    {faults::Call::Write, 1, "out.wf"},   {faults::Call::Write, 2, "new.scp"},
+    {faults::Call::Sync, 1, "out.wf"},    {faults::Call::Sync, 2, "new.scp"},
+    {faults::Call::Link, 1, "out.wf"},    {faults::Call::Link, 2, "new.scp"},
+    {faults::Call::Link, 3, "out.wf"},    {faults::Call::Rename, 1, "out.wf"},
+    {faults::Call::Rename, 2, "new.scp"},
+};
+
+class FaultTest : public OutputSafetyTest, public ::testing::WithParamInterface<Fault> {};
+
+TEST_P(FaultTest, LeavesBothTargetsAndTheFolderAsTheyWere) {
+    const Fault fault = GetParam();
+    faults::failNth(fault.call, fault.nth, EIO);
+
+    expectWriteError(files.path(fault.failingFile), EIO);
+
+    expectBothAsTheyWere();
+}
+
+TEST_P(FaultTest, LeavesNoRecordFileWhereThereWasNone) {
+    const Fault fault = GetParam();
+    if (fault.call == faults::Call::Link && fault.nth == 3) {
+        GTEST_SKIP() << "with no old record file there is nothing to keep";
+    }
+    fs::remove(files.path("out.wf"));
+    faults::failNth(fault.call, fault.nth, ENOSPC);
+
+    expectWriteError(files.path(fault.failingFile), ENOSPC);
+
+    EXPECT_EQ(newScript(), kOldNewScript);
+    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "world.scp"}));
+}
+
+std::string faultName(const ::testing::TestParamInfo<Fault>& info) {
+    static constexpr const char* kCalls[] = {"Open", "Write", "Sync", "Link", "Rename"};
+    return kCalls[static_cast<int>(info.param.call)] + std::to_string(info.param.nth);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCall, FaultTest, ::testing::ValuesIn(kFaults), faultName);
+
+TEST_F(OutputSafetyTest, OutputsThroughALinkedFolderAreOneFile) {
+    files.makeDir("d");
+    fs::create_directory_symlink(files.path("d"), files.path("l"));
+    host.setPath(PathBox::Worldforge, files.path("l/x.wf"));
+    host.setPath(PathBox::NewTusworldScp, files.path("d/x.wf"));
+
+    EXPECT_EQ(converter.convert().code(), Status::Code::Refused);
+    EXPECT_TRUE(files.entries("d").empty());
+}
+
+TEST_F(OutputSafetyTest, LinkFollowedByDotDotIsResolvedNotNormalised) {
+    files.makeDir("elsewhere/deeper");
+    fs::create_directory_symlink(files.path("elsewhere/deeper"), files.path("lk"));
+    host.setPath(PathBox::Worldforge, files.path("lk/../x.wf"));
+    host.setPath(PathBox::NewTusworldScp, files.path("x.wf"));
+
+    ASSERT_TRUE(converter.convert().isOk());
+
+    EXPECT_EQ(files.readFile("elsewhere/x.wf"), kNewRecords);
+    EXPECT_EQ(files.readFile("x.wf"), "keep\r\n");
+}
+
+TEST_F(OutputSafetyTest, DanglingLinkGetsItsTargetMade) {
+    files.makeDir("tgt");
+    fs::create_symlink("tgt/made.wf", files.path("link.wf"));
+    host.setPath(PathBox::Worldforge, files.path("link.wf"));
+
+    ASSERT_TRUE(converter.convert().isOk());
+
+    EXPECT_TRUE(fs::is_symlink(files.path("link.wf")));
+    EXPECT_EQ(files.readFile("tgt/made.wf"), kNewRecords);
+}
+
+TEST_F(OutputSafetyTest, NameOfTheLongestLengthWorks) {
+    const std::string longest(255, 'a');
+    host.setPath(PathBox::Worldforge, files.path(longest));
+
+    ASSERT_TRUE(converter.convert().isOk());
+
+    EXPECT_EQ(files.readFile(longest), kNewRecords);
+}
+
+TEST_F(OutputSafetyTest, InputChangedDuringTheRunDoesNotChangeTheRun) {
+    host.onYield = [this] {
+        fs::resize_file(files.path("world.scp"), 0);
+        return true;
+    };
+
+    ASSERT_TRUE(converter.convert().isOk());
+
+    EXPECT_EQ(records(), kNewRecords);
+    EXPECT_EQ(newScript(), "keep\r\n");
+}
+
+TEST_F(OutputSafetyTest, TemporaryFilesOfRunsThatAreGoneAreRemoved) {
+    files.writeFile(".tus2wf-dead00", "left by a killed run");
+    files.writeFile(".tus2wf-alive0", "still being written");
+    files.writeFile(".tus2wf-longer-name", "not one of ours");
+    const int alive = open(files.path(".tus2wf-alive0").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(alive, LOCK_EX), 0);
+
+    ASSERT_TRUE(converter.convert().isOk());
+    close(alive);
+
+    EXPECT_EQ(files.entries(), (Names{".tus2wf-alive0", ".tus2wf-longer-name", "ids.txt", "new.scp",
+                                      "out.wf", "world.scp"}));
+}
+
+TEST_F(OutputSafetyTest, FifoThatNobodyWritesToStopsWhenAsked) {
+    fs::remove(files.path("world.scp"));
+    ASSERT_EQ(mkfifo(files.path("world.scp").c_str(), 0600), 0);
+    host.stopAfterYields(2);
+
+    EXPECT_EQ(converter.convert().code(), Status::Code::Stopped);
+
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(records(), kOldRecords);
+}
+
+TEST(CommitLockTest, HoldsOffAnotherLockOnTheSameFolder) {
+    const TestFiles files;
+    std::atomic<bool> taken{false};
+    std::thread other;
+    {
+        const CommitLock held({files.path("b"), files.dir().string(), files.path("a")});
+        other = std::thread([&] {
+            const CommitLock wanted({files.dir().string()});
+            taken = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(taken);
+    }
+    other.join();
+    EXPECT_TRUE(taken);
+}
+
+// What only a privileged user can set up.
+class PrivilegedOutputTest : public OutputSafetyTest {
+  protected:
+    void SetUp() override {
+        if (!isRoot()) {
+            GTEST_SKIP() << "needs root";
+        }
+        OutputSafetyTest::SetUp();
+    }
+};
+
+TEST_F(PrivilegedOutputTest, ImmutableNewScriptLeavesTheRecordFileAsItWas) {
+    const std::string immutable = "chattr +i '" + files.path("new.scp") + "' 2>/dev/null";
+    if (std::system(immutable.c_str()) != 0) {
+        GTEST_SKIP() << "this file system has no immutable files";
+    }
+
+    expectWriteError(files.path("new.scp"), EPERM);
+    std::system(("chattr -i '" + files.path("new.scp") + "'").c_str());
+
+    expectBothAsTheyWere();
+}
+
+TEST_F(PrivilegedOutputTest, FullDiskLeavesBothAsTheyWere) {
+    const std::string disk = files.makeDir("disk");
+    if (std::system(("mount -t tmpfs -o size=1m tmpfs '" + disk + "' 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    }
+    files.writeFile("disk/out.wf", kOldRecords);
+    files.writeFile("disk/new.scp", kOldNewScript);
+    files.writeFile("world.scp", std::string(2 << 20, 'x'));
+    host.setPath(PathBox::Worldforge, files.path("disk/out.wf"));
+    host.setPath(PathBox::NewTusworldScp, files.path("disk/new.scp"));
+
+    expectWriteError(files.path("disk/new.scp"), ENOSPC);
+    const Names left = files.entries("disk");
+    const std::string records = files.readFile("disk/out.wf");
+    std::system(("umount '" + disk + "'").c_str());
+
+    EXPECT_EQ(left, (Names{"new.scp", "out.wf"}));
+    EXPECT_EQ(records, kOldRecords);
+}
+
+TEST_F(PrivilegedOutputTest, CharacterDeviceIsWrittenNotReplaced) {
+    const std::string device = files.path("null");
+    ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    host.setPath(PathBox::Worldforge, device);
+
+    ASSERT_TRUE(converter.convert().isOk());
+
+    struct stat info {};
+    ASSERT_EQ(lstat(device.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    EXPECT_EQ(info.st_rdev, makedev(1, 3));
+}
+
+TEST_F(PrivilegedOutputTest, ReplacedFileKeepsItsOwnerButNotSetIdBits) {
+    constexpr uid_t kNobody = 65534;
+    ASSERT_EQ(chown(files.path("out.wf").c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(chmod(files.path("out.wf").c_str(), 06755), 0);
+
+    ASSERT_TRUE(converter.convert().isOk());
+
+    struct stat info {};
+    ASSERT_EQ(stat(files.path("out.wf").c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, kNobody);
+    EXPECT_EQ(info.st_gid, kNobody);
+    EXPECT_EQ(info.st_mode & 07777, 0755u);
+}
+
+}  // namespace
+}  // namespace tus2wf::test
