@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <future>
+#include <system_error>
 
 #include "InputFile.h"
 
@@ -32,8 +34,46 @@ class Descriptor {
     int m_fd;
 };
 
+// Above this size the back half of a file is read on a second thread: copying a large file into
+// fresh memory costs about as much as everything else the run does with it.
+constexpr std::size_t kReadInHalvesFrom = std::size_t{8} << 20;
+
 std::string reason(int error) {
     return std::strerror(error);
+}
+
+struct Range {
+    std::size_t got = 0;  // bytes read before the end of the file or an error
+    int error = 0;
+};
+
+// Reads bytes [from, to) of the file into the same places of into.
+Range readRange(int fd, char* into, std::size_t from, std::size_t to) {
+    Range range;
+    while (from + range.got < to) {
+        const ssize_t got = pread(fd, into + from + range.got, to - from - range.got,
+                                  static_cast<off_t>(from + range.got));
+        if (got == 0) {
+            break;
+        }
+        if (got < 0 && errno != EINTR) {
+            range.error = errno;
+            break;
+        }
+        range.got += got > 0 ? static_cast<std::size_t>(got) : 0;
+    }
+    return range;
+}
+
+// Reads the back of a file, from half on, on a thread of its own where one can be had.
+std::future<Range> readBackHalf(int fd, char* into, std::size_t half, std::size_t size) {
+    try {
+        return std::async(std::launch::async,
+                          [fd, into, half, size] { return readRange(fd, into, half, size); });
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred,
+                          [fd, into, half, size] { return readRange(fd, into, half, size); });
+    }
 }
 
 }  // namespace
@@ -85,22 +125,29 @@ bool InputFile::read(const std::string& path, const KeepGoing& keepGoing) {
     return readFile(file.get(), static_cast<std::size_t>(info.st_size), keepGoing);
 }
 
-bool InputFile::readFile(std::intptr_t fd, std::size_t size, const KeepGoing& keepGoing) {
+bool InputFile::readFile(std::intptr_t handle, std::size_t size, const KeepGoing& keepGoing) {
+    // One spare byte shows whether the file grew since its size was taken.
     if (!allocate(size + 1)) {
         return giveUp(m_error);
     }
-    while (m_size < m_capacity) {
-        const ssize_t got = ::read(static_cast<int>(fd), m_data + m_size, m_capacity - m_size);
-        if (got == 0) {
-            return m_size <= kMaxSize || giveUp(reason(EFBIG));
-        }
-        if (got < 0 && errno != EINTR) {
-            return giveUp(reason(errno));
-        }
-        m_size += got > 0 ? static_cast<std::size_t>(got) : 0;
+    const int fd = static_cast<int>(handle);
+    const std::size_t half = size >= kReadInHalvesFrom ? size / 2 : size + 1;
+    std::future<Range> back;
+    if (half < size + 1) {
+        back = readBackHalf(fd, m_data, half, size + 1);
     }
-    // It grew while it was being read.
-    return readStream(fd, keepGoing);
+    const Range front = readRange(fd, m_data, 0, half);
+    const Range rest = back.valid() ? back.get() : Range{};
+    if (front.error != 0 || rest.error != 0) {
+        return giveUp(reason(front.error != 0 ? front.error : rest.error));
+    }
+    // A file cut short meanwhile ends where its front ended.
+    m_size = front.got < half ? front.got : half + rest.got;
+    if (m_size <= size) {
+        return true;
+    }
+    lseek(fd, static_cast<off_t>(m_size), SEEK_SET);
+    return readStream(handle, keepGoing);
 }
 
 bool InputFile::readStream(std::intptr_t fd, const KeepGoing& keepGoing) {
