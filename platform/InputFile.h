@@ -20,7 +20,7 @@ namespace tus2wf {
 class InputFile {
   public:
     static constexpr std::size_t kMaxSize = 0xFFFFFFFFu;
-    static constexpr int kPollIntervalMs = 100;
+    static constexpr int kPollIntervalMs = 10;
     using KeepGoing = std::function<bool()>;
 
     InputFile() = default;

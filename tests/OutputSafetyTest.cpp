@@ -189,6 +189,22 @@ TEST_F(OutputSafetyTest, FifoThatNobodyWritesToStopsWhenAsked) {
     EXPECT_EQ(records(), kOldRecords);
 }
 
+TEST_F(OutputSafetyTest, FifoIsReadToItsEnd) {
+    fs::remove(files.path("world.scp"));
+    ASSERT_EQ(mkfifo(files.path("world.scp").c_str(), 0600), 0);
+    std::thread writer([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        files.writeFile("world.scp", kScript);
+    });
+
+    const Status status = converter.convert();
+    writer.join();
+
+    ASSERT_TRUE(status.isOk());
+    EXPECT_EQ(records(), kNewRecords);
+    EXPECT_EQ(newScript(), "keep\r\n");
+}
+
 TEST(CommitLockTest, HoldsOffAnotherLockOnTheSameFolder) {
     const TestFiles files;
     std::atomic<bool> taken{false};
