@@ -207,12 +207,7 @@ TEST_F(SameOutputTest, OnlyComesAfterTheOtherChecks) {
 // Failures during a run: the message, "failed" in the results, and no file touched.
 class RunFailureTest : public RunFixture {
   protected:
-    void SetUp() override {
-        files.writeFile("world.scp", kScript);
-        files.writeFile("ids.txt", kList);
-        files.writeFile("out.wf", kOldRecords);
-        files.writeFile("new.scp", kOldNewScript);
-    }
+    void SetUp() override { placeFiles(kScript, kList, kOldRecords, kOldNewScript); }
 
     void expectFailure(Status::Code code, const std::string& prompt, const std::string& title,
                        const std::string& results) {

@@ -39,12 +39,7 @@ bool isRoot() {
 // Runs whose outputs already exist, with their old contents.
 class OutputSafetyTest : public RunFixture {
   protected:
-    void SetUp() override {
-        files.writeFile("world.scp", kScript);
-        files.writeFile("ids.txt", kList);
-        files.writeFile("out.wf", kOldRecords);
-        files.writeFile("new.scp", kOldNewScript);
-    }
+    void SetUp() override { placeFiles(kScript, kList, kOldRecords, kOldNewScript); }
     void TearDown() override { faults::clear(); }
 
     void expectBothAsTheyWere() const {

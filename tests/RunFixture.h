@@ -47,6 +47,15 @@ class RunFixture : public ::testing::Test {
         return converter.convert();
     }
 
+    // The four files of a run, the outputs already there with the given contents.
+    void placeFiles(const std::string& script, const std::string& list,
+                    const std::string& oldRecords, const std::string& oldNewScript) const {
+        files.writeFile("world.scp", script);
+        files.writeFile("ids.txt", list);
+        files.writeFile("out.wf", oldRecords);
+        files.writeFile("new.scp", oldNewScript);
+    }
+
     std::string records() const { return files.readFile("out.wf"); }
     std::string newScript() const { return files.readFile("new.scp"); }
 
