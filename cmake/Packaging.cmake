@@ -1,14 +1,16 @@
 # make package: a Debian package and a tarball of what `cmake --install` installs.
 set(CPACK_PACKAGE_NAME tus2wf)
 set(CPACK_PACKAGE_VENDOR "The tus2wf developers")
-set(CPACK_PACKAGE_CONTACT "tus2wf developers <dev@tus2wf.local>" CACHE STRING
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "tus2wf developers <maintainers@tus2wf.org>" CACHE STRING
     "Maintainer of the packages, as Name <address>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "move world items from a TUS world script into Worldforge")
 set(CPACK_PACKAGE_DESCRIPTION
-    "tus2wf reads a TUS world script and a list of item IDs. Every world item whose ID is on the
-list becomes a numbered record in a Worldforge record file, and every other line of the script
-goes unchanged into a new world script. It comes as a small window (tus2wf) and as a
-command-line converter (tus2wf-cli) over the same engine.")
+    "tus2wf reads a TUS world script and a list of item IDs. Every world item
+whose ID is on the list becomes a numbered record in a Worldforge record
+file, and every other line of the script goes unchanged into a new world
+script. It comes as a small window (tus2wf) and as a command-line converter
+(tus2wf-cli) over the same engine.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB TGZ)
