@@ -3,6 +3,7 @@
 # lintian (no errors allowed) and runs the CLI from the unpacked .deb.
 set -euo pipefail
 build_dir=${1:-build-package}
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" \
     cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DTUS2WF_WERROR=ON \
