@@ -20,7 +20,7 @@ constexpr const char* kTryHelp = "Try 'tus2wf-cli --help' for more information.\
 
 constexpr const char* kHelp =
     "Moves the world items whose IDs are on the ID list out of a world script into\n"
-    "a Worldforge record file; every other line goes on into the new world script.\n"
+    "a Worldforge record file; every other line is copied to the new world script.\n"
     "\n"
     "  --tus WORLD_SCRIPT          the world script (TUS file) to read\n"
     "  --id-list ID_LIST           the item IDs to move: hexadecimal, one a line\n"
