@@ -1,9 +1,12 @@
 # The everyday commands. Each one installs what it needs, configures build/ and builds.
+# TUS2WF_INSTALL_DEPS=0 installs nothing (for packagers and machines without root).
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTUS2WF_WERROR=ON
+PACKAGE_DIR ?= build-package
+export TUS2WF_INSTALL_DEPS
 
-.PHONY: all deps build run test demo bench screenshot wincheck clean
+.PHONY: all deps build run test demo bench screenshot wincheck package clean
 
 all: build
 
@@ -36,5 +39,10 @@ wincheck:
 	@bash scripts/install-deps.sh cmake g++-mingw-w64-x86-64-posix wine64
 	bash scripts/wincheck.sh build-win
 
+# The .deb and the .tar.gz, built with Debian's hardening flags and checked with lintian.
+package: deps
+	@bash scripts/install-deps.sh dpkg-dev file lintian
+	bash scripts/package.sh $(PACKAGE_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(PACKAGE_DIR)

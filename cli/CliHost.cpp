@@ -87,7 +87,7 @@ void CliHost::showMessage(std::string_view prompt, std::string_view) {
     endRun();
     std::string text(prompt);
     std::replace(text.begin(), text.end(), '\r', '\n');
-    m_err << text << '\n';
+    m_err << kMessagePrefix << text << '\n';
 }
 
 }  // namespace tus2wf

@@ -6,27 +6,37 @@
 
 #include "CliHost.h"
 #include "Converter.h"
+#include "IdLookup.h"
 
 namespace tus2wf {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tus2wf-cli --tus WORLD_SCRIPT --id-list ID_LIST --worldforge RECORD_FILE "
-    "--new-tus NEW_WORLD_SCRIPT [--quiet]";
+    "Usage: tus2wf-cli --tus WORLD_SCRIPT --id-list ID_LIST --worldforge RECORD_FILE\n"
+    "                  --new-tus NEW_WORLD_SCRIPT [--quiet] [--unmatched]\n"
+    "  or:  tus2wf-cli --help | --version\n";
+
+constexpr const char* kTryHelp = "Try 'tus2wf-cli --help' for more information.\n";
 
 constexpr const char* kHelp =
-    "Moves the world items whose IDs are on the ID list out of a world script into a\n"
-    "Worldforge record file; every other line goes unchanged into the new world script.\n"
+    "Moves the world items whose IDs are on the ID list out of a world script into\n"
+    "a Worldforge record file; every other line is copied to the new world script.\n"
     "\n"
-    "  --tus WORLD_SCRIPT          world script to read\n"
-    "  --id-list ID_LIST           hexadecimal item IDs, one a line, optionally ended by [EOF]\n"
-    "  --worldforge RECORD_FILE    record file to write\n"
-    "  --new-tus NEW_WORLD_SCRIPT  new world script to write (may be the world script itself)\n"
-    "  --quiet                     print nothing on success\n"
-    "  --help, --version\n"
+    "  --tus WORLD_SCRIPT          the world script (TUS file) to read\n"
+    "  --id-list ID_LIST           the item IDs to move: hexadecimal, one a line\n"
+    "  --worldforge RECORD_FILE    the record file (Worldforge file) to write\n"
+    "  --new-tus NEW_WORLD_SCRIPT  the new world script; may be the world script\n"
+    "  -q, --quiet                 print nothing on standard output on success\n"
+    "      --unmatched             then print each listed ID that matched no item\n"
+    "  -h, --help                  show this help and exit\n"
+    "  -V, --version               show the version and exit\n"
     "\n"
-    "Exit status: 0 done, 1 a check or the run failed (outputs untouched), 2 usage error,\n"
-    "128 + the signal's number when stopped by SIGINT, SIGTERM or SIGHUP.\n";
+    "A value may also follow an equals sign (--tus=world.scp). An option left out\n"
+    "counts as an empty box. Lines end at CR or CR LF: a file with line feeds but\n"
+    "no carriage return is read as one line, with a warning.\n"
+    "\n"
+    "Exit status: 0 done; 1 a check or the run failed, outputs untouched; 2 a usage\n"
+    "error; 128 + the signal's number when stopped by SIGINT, SIGTERM or SIGHUP.\n";
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
@@ -45,6 +55,45 @@ std::string* pathOption(CommandLineOptions& options, const std::string& name) {
         }
     }
     return nullptr;
+}
+
+// Sets what an option without a value asks for; false when there is no such option.
+bool applySwitch(CommandLineOptions& options, const std::string& name) {
+    using Action = CommandLineOptions::Action;
+    if (name == "--quiet" || name == "-q") {
+        options.quiet = true;
+    } else if (name == "--unmatched") {
+        options.unmatched = true;
+    } else if (name == "--help" || name == "-h") {
+        options.action = Action::Help;
+    } else if (name == "--version" || name == "-V") {
+        options.action = Action::Version;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// An input without a single CR is one line, whatever line feeds it holds. The run is right to
+// read it so, but a user whose files lost their CRs would otherwise see nothing but 0 records.
+void warnIfNoCrLineEnds(const LineTable& input, const std::string& path, std::ostream& err) {
+    const std::string_view bytes = input.fileBytes();
+    if (bytes.find('\r') == bytes.npos && bytes.find('\n') != bytes.npos) {
+        err << kMessagePrefix << "warning: '" << path
+            << "' holds line feeds but no carriage return, so it was read as one line\n";
+    }
+}
+
+// Each entry of the ID list, as it stands, that named no converted world item; blank entries
+// name nothing.
+void printUnmatched(const Converter& converter, std::ostream& out) {
+    IdLookup::forEachEntry(converter.state().ItemIds,
+                           [&](std::string_view entry, std::optional<std::uint32_t> id) {
+                               const bool blank = entry.find_first_not_of(" \t") == entry.npos;
+                               if (!blank && !(id && converter.convertedIds().test(*id))) {
+                                   out << entry << '\n';
+                               }
+                           });
 }
 
 // The results text with its carriage returns as line breaks.
@@ -67,20 +116,14 @@ std::optional<CommandLineOptions> parseCommandLine(const std::vector<std::string
         }
         if (std::string* path = pathOption(options, name)) {
             if (!inlineValue && i + 1 == args.size()) {
-                error = "option " + name + " needs a value";
+                error = "option '" + name + "' needs a value";
                 return std::nullopt;
             }
             *path = inlineValue ? *inlineValue : args[++i];
         } else if (inlineValue) {
-            error = "option " + name + " takes no value";
+            error = "option '" + name + "' takes no value";
             return std::nullopt;
-        } else if (name == "--quiet") {
-            options.quiet = true;
-        } else if (name == "--help" || name == "-h") {
-            options.action = CommandLineOptions::Action::Help;
-        } else if (name == "--version") {
-            options.action = CommandLineOptions::Action::Version;
-        } else {
+        } else if (!applySwitch(options, name)) {
             error = "unknown argument '" + name + "'";
             return std::nullopt;
         }
@@ -90,14 +133,18 @@ std::optional<CommandLineOptions> parseCommandLine(const std::vector<std::string
 
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    bool showProgress) {
+    if (args.empty()) {
+        err << kUsage << kTryHelp;
+        return kExitUsage;
+    }
     std::string error;
     const auto options = parseCommandLine(args, error);
     if (!options) {
-        err << "tus2wf-cli: " << error << '\n' << kUsage << '\n';
+        err << kMessagePrefix << error << '\n' << kTryHelp;
         return kExitUsage;
     }
     if (options->action == CommandLineOptions::Action::Help) {
-        out << kUsage << "\n\n" << kHelp;
+        out << kUsage << '\n' << kHelp;
         return 0;
     }
     if (options->action == CommandLineOptions::Action::Version) {
@@ -111,6 +158,8 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (status.code() == Status::Code::Stopped) {
         return kExitBySignal + host.stopSignal();
     }
+    warnIfNoCrLineEnds(converter.state().ScriptLines, options->tus, err);
+    warnIfNoCrLineEnds(converter.state().ItemIds, options->idList, err);
     if (!status.isOk()) {
         return kExitFailed;
     }
@@ -118,6 +167,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         out << asLines(host.resultsText()) << '\n'
             << converter.recordsWritten() << " records written, " << converter.linesCopied()
             << " lines copied.\n";
+    }
+    if (options->unmatched) {
+        printUnmatched(converter, out);
     }
     return 0;
 }

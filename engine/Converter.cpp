@@ -2,7 +2,6 @@
 
 #include "FileExsists.h"
 #include "HexId.h"
-#include "IdLookup.h"
 #include "InputFile.h"
 #include "Messages.h"
 #include "OutputFiles.h"
@@ -145,6 +144,7 @@ Status Converter::ConvertItems() {
     const std::int32_t count = m_state.ScriptLineCount();
     m_position = {};
     m_recordNumber = 0;
+    m_convertedIds.reset();
     std::int32_t index = 0;
     while (index < count) {
         // Between the headers of listed items the script goes across as it stands, a run of
@@ -212,6 +212,7 @@ Status Converter::convertSection(std::int32_t& index, std::uint32_t headerId,
         return failStage(outputs.writeFailure());
     }
     ++m_recordNumber;
+    m_convertedIds.set(headerId);
     ++index;
     return Status::ok();
 }

@@ -5,12 +5,12 @@
 
 #include "ConversionState.h"
 #include "Host.h"
+#include "IdLookup.h"
 #include "Position.h"
 #include "Status.h"
 
 namespace tus2wf {
 
-class IdLookup;
 class OutputFiles;
 
 // One conversion run, from the checks of the Convert command to the finished outputs. The owner
@@ -31,6 +31,8 @@ class Converter {
     // Figures of the last run that completed.
     std::int64_t recordsWritten() const { return m_recordsWritten; }
     std::int64_t linesCopied() const { return m_linesCopied; }
+    // The listed IDs that the headers of converted world items carried.
+    const ItemIdSet& convertedIds() const { return m_convertedIds; }
 
   private:
     Status checkPaths();
@@ -75,6 +77,7 @@ class Converter {
     std::int64_t m_recordNumber = 0;
     std::int64_t m_recordsWritten = 0;
     std::int64_t m_linesCopied = 0;
+    ItemIdSet m_convertedIds;
 };
 
 }  // namespace tus2wf

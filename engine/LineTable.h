@@ -37,6 +37,9 @@ class LineTable {
     // Forgets the stored lines (count 0); the bytes stay until the next attach().
     void reset() { m_count = 0; }
 
+    // The attached file's bytes as they were read, lines and terminators alike.
+    std::string_view fileBytes() const { return {m_file.data(), m_file.size()}; }
+
     // True when every line of the attached file has been stored.
     bool atEnd() const { return m_count == m_fileLines; }
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs whichever of the build's Debian packages are missing. Needs root (or sudo) only when
-# something is actually missing.
+# something is actually missing. With TUS2WF_INSTALL_DEPS=0 it only names what is missing.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins "$@")
+# The build, and the tools the install check runs over what it installs.
+packages=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins
+    desktop-file-utils appstream man-db bash-completion "$@")
 
 missing=()
 for package in "${packages[@]}"; do
@@ -12,6 +14,10 @@ for package in "${packages[@]}"; do
     fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+if [ "${TUS2WF_INSTALL_DEPS:-1}" = 0 ]; then
+    echo "Not installing (TUS2WF_INSTALL_DEPS=0): ${missing[*]}"
+    exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 run_as_root=()

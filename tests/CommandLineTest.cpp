@@ -43,6 +43,20 @@ TEST(ParseCommandLineTest, ValuesMayFollowAnEqualsSignAndAreTakenAsTheyStand) {
     EXPECT_TRUE(options->quiet);
 }
 
+TEST(ParseCommandLineTest, SwitchesHaveAShortAndALongForm) {
+    std::string error;
+    const auto shortForms = parseCommandLine({"-q", "-V"}, error);
+    const auto longForms = parseCommandLine({"--unmatched", "--version", "--quiet", "-h"}, error);
+
+    ASSERT_TRUE(shortForms && longForms) << error;
+    EXPECT_TRUE(shortForms->quiet);
+    EXPECT_FALSE(shortForms->unmatched);
+    EXPECT_EQ(shortForms->action, CommandLineOptions::Action::Version);
+    EXPECT_TRUE(longForms->quiet);
+    EXPECT_TRUE(longForms->unmatched);
+    EXPECT_EQ(longForms->action, CommandLineOptions::Action::Help);
+}
+
 TEST(ParseCommandLineTest, OptionLeftOutIsAnEmptyPath) {
     std::string error;
     const auto options = parseCommandLine({}, error);
@@ -60,6 +74,7 @@ TEST(ParseCommandLineTest, UsageErrorsAreNamed) {
     EXPECT_NE(error.find("--bogus"), std::string::npos) << error;
     EXPECT_FALSE(parseCommandLine({"a.scp"}, error));
     EXPECT_FALSE(parseCommandLine({"--quiet=yes"}, error));
+    EXPECT_FALSE(parseCommandLine({"-x"}, error));
 }
 
 class RunCommandLineTest : public ::testing::Test {
@@ -129,7 +144,8 @@ TEST_F(RunCommandLineTest, ProgressOnATerminalIsOneLineRewrittenAndClearedAtTheE
 TEST_F(RunCommandLineTest, CheckFailurePrintsThePromptAsLines) {
     EXPECT_EQ(run({"--worldforge", files.path("out.wf"), "--new-tus", files.path("new.scp")}), 1);
 
-    EXPECT_EQ(err.str(), "File '' not found!\nMake sure the path and file name are correct.\n");
+    EXPECT_EQ(err.str(),
+              "tus2wf-cli: File '' not found!\nMake sure the path and file name are correct.\n");
     EXPECT_EQ(out.str(), "");
     EXPECT_FALSE(files.exists("out.wf"));
 }
@@ -139,7 +155,7 @@ TEST_F(RunCommandLineTest, LeftOutOutputCountsAsAnEmptyBox) {
                    "--worldforge", files.path("out.wf")}),
               1);
 
-    EXPECT_EQ(err.str(), "You must enter an output file for the new TUS script!\n");
+    EXPECT_EQ(err.str(), "tus2wf-cli: You must enter an output file for the new TUS script!\n");
 }
 
 TEST_F(RunCommandLineTest, SameOutputTwiceIsRefused) {
@@ -149,7 +165,7 @@ TEST_F(RunCommandLineTest, SameOutputTwiceIsRefused) {
     EXPECT_EQ(run(args), 1);
 
     EXPECT_EQ(err.str(),
-              "The Worldforge file and the new TUS file are the same file!\n"
+              "tus2wf-cli: The Worldforge file and the new TUS file are the same file!\n"
               "Enter a different name for one of them.\n");
 }
 
@@ -159,38 +175,94 @@ TEST_F(RunCommandLineTest, RunFailureExitsOneAndWritesNothing) {
 
     EXPECT_EQ(run(args), 1);
 
-    EXPECT_EQ(err.str(), "Cannot write file '" + files.path("nowhere/out.wf") + "'!\n" +
+    EXPECT_EQ(err.str(), "tus2wf-cli: Cannot write file '" + files.path("nowhere/out.wf") + "'!\n" +
                              std::strerror(ENOENT) + "\n");
     EXPECT_EQ(out.str(), "");
     EXPECT_FALSE(files.exists("new.scp"));
 }
 
-TEST_F(RunCommandLineTest, UsageErrorExitsTwoWithAUsageLine) {
+TEST_F(RunCommandLineTest, UsageErrorExitsTwoAndPointsToHelp) {
     EXPECT_EQ(run({"--tus"}), 2);
 
     EXPECT_EQ(out.str(), "");
-    const std::string text = err.str();
-    EXPECT_TRUE(text.starts_with("tus2wf-cli: ")) << text;
-    EXPECT_NE(text.find("\nusage: tus2wf-cli --tus WORLD_SCRIPT --id-list ID_LIST --worldforge "
-                        "RECORD_FILE --new-tus NEW_WORLD_SCRIPT [--quiet]\n"),
-              std::string::npos)
-        << text;
+    EXPECT_EQ(err.str(),
+              "tus2wf-cli: option '--tus' needs a value\n"
+              "Try 'tus2wf-cli --help' for more information.\n");
+}
 
-    err.str("");
-    EXPECT_EQ(run({"--verbose"}), 2);
-    EXPECT_NE(err.str().find("usage: tus2wf-cli"), std::string::npos);
+TEST_F(RunCommandLineTest, NoArgumentsAtAllShowsTheUsageOnStderr) {
+    EXPECT_EQ(run({}), 2);
+
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(),
+              "Usage: tus2wf-cli --tus WORLD_SCRIPT --id-list ID_LIST --worldforge RECORD_FILE\n"
+              "                  --new-tus NEW_WORLD_SCRIPT [--quiet] [--unmatched]\n"
+              "  or:  tus2wf-cli --help | --version\n"
+              "Try 'tus2wf-cli --help' for more information.\n");
 }
 
 TEST_F(RunCommandLineTest, VersionAndHelp) {
-    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(run({"-V"}), 0);
     EXPECT_EQ(out.str(), "tus2wf-cli 1.01\n");
 
     out.str("");
     EXPECT_EQ(run({"--help"}), 0);
-    EXPECT_TRUE(out.str().starts_with("usage: tus2wf-cli --tus WORLD_SCRIPT")) << out.str();
-    EXPECT_NE(out.str().find("--quiet"), std::string::npos);
+    EXPECT_TRUE(out.str().starts_with("Usage: tus2wf-cli --tus WORLD_SCRIPT")) << out.str();
     EXPECT_EQ(err.str(), "");
     EXPECT_FALSE(files.exists("out.wf"));
+}
+
+TEST_F(RunCommandLineTest, HelpFitsEightyColumnsWithALineForEveryOption) {
+    EXPECT_EQ(run({"--help"}), 0);
+
+    std::istringstream help(out.str());
+    std::string optionLines;
+    for (std::string line; std::getline(help, line);) {
+        EXPECT_LT(line.size(), 80u) << line;
+        if (line.starts_with("  -")) {
+            optionLines += line.substr(0, line.find("  ", 2)) + "\n";
+        }
+    }
+    EXPECT_EQ(optionLines,
+              "  --tus WORLD_SCRIPT\n  --id-list ID_LIST\n  --worldforge RECORD_FILE\n"
+              "  --new-tus NEW_WORLD_SCRIPT\n  -q, --quiet\n  -h, --help\n  -V, --version\n");
+    EXPECT_NE(out.str().find("\n      --unmatched "), std::string::npos);
+}
+
+TEST_F(RunCommandLineTest, InputsWithoutCarriageReturnsAreOneLineAndWarnedAbout) {
+    files.writeFile("world.scp", "[WORLDITEM 0eed]\nP=1,2,3\n\nQ\n");
+    files.writeFile("ids.txt", "EED\n[EOF]\n");
+
+    EXPECT_EQ(run(convertArgs()), 0);
+
+    EXPECT_EQ(files.readFile("new.scp"), "[WORLDITEM 0eed]\nP=1,2,3\n\nQ\n\r\n");
+    EXPECT_EQ(files.readFile("out.wf"), "[EOF]\r\n");
+    EXPECT_EQ(err.str(), "tus2wf-cli: warning: '" + files.path("world.scp") +
+                             "' holds line feeds but no carriage return, so it was read as one "
+                             "line\n"
+                             "tus2wf-cli: warning: '" +
+                             files.path("ids.txt") +
+                             "' holds line feeds but no carriage return, so it was read as one "
+                             "line\n");
+}
+
+TEST_F(RunCommandLineTest, UnmatchedListsTheEntriesThatNamedNoItemAfterTheSummary) {
+    files.writeFile("ids.txt", "BAD\r\n 0f00 \r\n4000\r\n\r\n \t\r\need\r\n77\r\n[EOF]\r\n99\r\n");
+    Args args = convertArgs();
+    args.push_back("--unmatched");
+
+    EXPECT_EQ(run(args), 0);
+
+    EXPECT_TRUE(
+        out.str().ends_with("Conversion Complete\n2 records written, 1 lines copied.\n"
+                            "BAD\n4000\n77\n"))
+        << out.str();
+    EXPECT_EQ(err.str(), "");
+
+    out.str("");
+    args.push_back("-q");
+    EXPECT_EQ(run(args), 0);
+    EXPECT_EQ(out.str(), "BAD\n4000\n77\n");
 }
 
 }  // namespace

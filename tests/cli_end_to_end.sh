@@ -52,19 +52,33 @@ cmp -s out.wf expected.wf || fail "quiet record file differs"
 printf 'keep\r\n' >out.wf
 "$cli" --tus missing.scp --id-list ids.txt --worldforge out.wf --new-tus new.scp >out.txt 2>err.txt
 expect_exit 1 $? "missing input"
-printf "File 'missing.scp' not found!\nMake sure the path and file name are correct.\n" \
+printf "tus2wf-cli: File 'missing.scp' not found!\nMake sure the path and file name are correct.\n" \
     >expected.err
 cmp -s <(plain err.txt) expected.err || fail "missing input message: $(cat err.txt)"
 [ ! -s out.txt ] || fail "stdout not empty after a failure"
 [ "$(cat out.wf)" = "$(printf 'keep\r')" ] || fail "record file changed by a failed check"
 
-# Usage error: exit 2 with a usage line.
+# Usage error: exit 2, pointing to --help.
 "$cli" --tus >out.txt 2>err.txt
 expect_exit 2 $? "usage error"
-grep -q '^usage: tus2wf-cli --tus WORLD_SCRIPT' err.txt || fail "no usage line: $(cat err.txt)"
+printf "tus2wf-cli: option '--tus' needs a value\nTry 'tus2wf-cli --help' for more information.\n" \
+    >expected.err
+cmp -s <(plain err.txt) expected.err || fail "usage error message: $(cat err.txt)"
 
 # Version.
-[ "$("$cli" --version | plain /dev/stdin)" = "tus2wf-cli 1.01" ] || fail "version text"
+[ "$("$cli" -V | plain /dev/stdin)" = "tus2wf-cli 1.01" ] || fail "version text"
+
+# A list with line feeds but no carriage return is one entry that matches nothing: --unmatched
+# shows it as it stands, and a warning says why.
+printf 'EED\n[EOF]\n' >lf-ids.txt
+"$cli" -q --unmatched --tus=world.scp --id-list=lf-ids.txt --worldforge=lf.wf --new-tus=lf.scp \
+    >out.txt 2>err.txt
+expect_exit 0 $? "list without CRs"
+printf 'EED\n[EOF]\n\n' | cmp -s <(plain out.txt) - || fail "unmatched entries: $(cat out.txt)"
+printf "tus2wf-cli: warning: 'lf-ids.txt' holds line feeds but no carriage return, so it was read as one line\n" \
+    >expected.err
+cmp -s <(plain err.txt) expected.err || fail "no warning about a list without CRs: $(cat err.txt)"
+printf '[EOF]\r\n' | cmp -s lf.wf - || fail "record file from a list without CRs"
 
 # The world script named as the new world script is replaced by the converted version.
 cp world.scp inplace.scp
