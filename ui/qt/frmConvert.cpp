@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "CaptionFont.h"
+
 namespace tus2wf {
 namespace {
 
@@ -47,13 +49,6 @@ QFont textBoxFont() {
     return font;
 }
 
-// Sizes tried for the window's default font, which the captions, buttons and status labels
-// share. The largest is the classic dialog size; a smaller one is taken only where the platform's
-// face is too wide for a caption to fit its fixed label.
-constexpr double kLargestFontPoints = 8.25;
-constexpr double kSmallestFontPoints = 6.0;
-constexpr double kFontPointsStep = 0.25;
-
 bool showsWholeText(const QFont& font, const QLabel& label) {
     const QRect needed =
         QFontMetrics(font).boundingRect(QRect(0, 0, label.width(), QWIDGETSIZE_MAX),
@@ -61,18 +56,13 @@ bool showsWholeText(const QFont& font, const QLabel& label) {
     return needed.width() <= label.width() && needed.height() <= label.height();
 }
 
-// The largest size of the face of font at which every caption shows its whole text.
+// The face of font at the size at which every caption shows its whole text.
 QFont captionFont(QFont font, std::span<const QLabel* const> captions) {
-    const double platformPoints = font.pointSizeF() > 0 ? font.pointSizeF() : kLargestFontPoints;
-    for (double points = std::min(platformPoints, kLargestFontPoints); points > kSmallestFontPoints;
-         points -= kFontPointsStep) {
+    font.setPointSizeF(captionPointSize(font.pointSizeF(), [&font, captions](double points) {
         font.setPointSizeF(points);
-        if (std::all_of(captions.begin(), captions.end(),
-                        [&font](const QLabel* label) { return showsWholeText(font, *label); })) {
-            return font;
-        }
-    }
-    font.setPointSizeF(kSmallestFontPoints);
+        return std::all_of(captions.begin(), captions.end(),
+                           [&font](const QLabel* label) { return showsWholeText(font, *label); });
+    }));
     return font;
 }
 

@@ -1,5 +1,9 @@
 #include "frmConvert.h"
 
+#include <cmath>
+#include <string>
+
+#include "CaptionFont.h"
 #include "Utf16_win32.h"
 
 namespace tus2wf {
@@ -55,6 +59,13 @@ constexpr ControlSpec kControls[] = {
 };
 static_assert(std::size(kControls) == frmConvert::kControlCount);
 
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 int fromTwips(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
 }
@@ -91,14 +102,29 @@ SIZE windowSize(UINT dpi) {
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-HFONT makeFont(const wchar_t* face, int tenthsOfPoint, UINT dpi) {
+constexpr double kPointsPerInch = 72.0;
+constexpr double kTextBoxPoints = 9.75;
+// The face Windows gives dialogs; it maps it to the system's own dialog font.
+constexpr wchar_t kDialogFace[] = L"MS Shell Dlg";
+
+HFONT makeFont(const wchar_t* face, double points, UINT dpi) {
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(tenthsOfPoint, static_cast<int>(dpi), 720);
+    font.lfHeight = -static_cast<LONG>(std::lround(points * dpi / kPointsPerInch));
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = ANSI_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
     return CreateFontIndirectW(&font);
+}
+
+// Whether text, drawn in font and wrapped at the width of area, fits area.
+bool fitsInside(HDC context, HFONT font, const std::wstring& text, SIZE area) {
+    const HGDIOBJ previous = SelectObject(context, font);
+    RECT needed{0, 0, area.cx, 0};
+    DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+    SelectObject(context, previous);
+    return needed.right <= area.cx && needed.bottom <= area.cy;
 }
 
 }  // namespace
@@ -228,11 +254,29 @@ void frmConvert::createControls(HINSTANCE instance) {
     SetWindowTextW(control(Label5), toUtf16(m_controller.makersNotice()).c_str());
 }
 
+// The dialog font at the size at which every caption shows its whole text.
+HFONT frmConvert::captionFont(UINT dpi) const {
+    const HDC context = GetDC(m_window);
+    const double points = captionPointSize(0, [&](double candidate) {
+        const HFONT font = makeFont(kDialogFace, candidate, dpi);
+        bool fits = true;
+        for (const Control caption : {Label1, Label2, Label3, Label4, Label5}) {
+            const Twips& at = kControls[caption].at;
+            fits = fits && fitsInside(context, font, windowText(control(caption)),
+                                      {fromTwips(at.width, dpi), fromTwips(at.height, dpi)});
+        }
+        DeleteObject(font);
+        return fits;
+    });
+    ReleaseDC(m_window, context);
+    return makeFont(kDialogFace, points, dpi);
+}
+
 void frmConvert::layOut(UINT dpi) {
     const HFONT oldTextBoxFont = m_textBoxFont;
     const HFONT oldDialogFont = m_dialogFont;
-    m_textBoxFont = makeFont(L"MS Sans Serif", 98, dpi);  // 9.75 points, to the tenth
-    m_dialogFont = makeFont(L"MS Shell Dlg", 80, dpi);
+    m_textBoxFont = makeFont(L"MS Sans Serif", kTextBoxPoints, dpi);
+    m_dialogFont = captionFont(dpi);
     for (int i = 0; i < kControlCount; ++i) {
         const Twips& at = kControls[i].at;
         MoveWindow(m_controls[i], fromTwips(at.left, dpi), fromTwips(at.top, dpi),
@@ -268,10 +312,7 @@ std::string frmConvert::pathText(PathBox box) {
             source = txtNewTusworldScp;
             break;
     }
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control(source))) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control(source), text.data(), static_cast<int>(text.size()))));
-    return toUtf8(text);
+    return toUtf8(windowText(control(source)));
 }
 
 void frmConvert::showProgressText(std::string_view text) {

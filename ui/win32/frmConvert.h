@@ -54,6 +54,7 @@ class frmConvert : private WindowToolkit {
     void createControls(HINSTANCE instance);
     // Places every control and sets the fonts for the window's DPI.
     void layOut(UINT dpi);
+    HFONT captionFont(UINT dpi) const;
     // Hands msg to the dialog keys (Tab, Enter, access keys) or to its window.
     void dispatch(MSG& msg);
     HWND control(Control which) const { return m_controls[which]; }
