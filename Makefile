@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTUS2WF_WERROR=ON
 
-.PHONY: all deps build run test demo bench screenshot wincheck clean
+.PHONY: all deps build run test demo bench screenshot wincheck windist clean
 
 all: build
 
@@ -31,10 +31,18 @@ screenshot: build
 	@bash scripts/install-deps.sh xvfb xauth imagemagick x11-utils
 	bash scripts/screenshot.sh $(BUILD_DIR)/app/tus2wf
 
-# The Windows sources, cross-built and checked end to end under Wine.
+# The Windows programs and suites, cross-built and checked under Wine, the window on Xvfb.
+WIN_DEPS = g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine xvfb xauth xdotool imagemagick \
+	x11-utils
 wincheck:
-	@bash scripts/install-deps.sh cmake g++-mingw-w64-x86-64-posix wine64
+	@bash scripts/install-deps.sh $(WIN_DEPS)
 	bash scripts/wincheck.sh build-win
+
+# The Windows zip: both programs, the README and the licence.
+windist:
+	@bash scripts/install-deps.sh $(WIN_DEPS)
+	bash scripts/wincheck.sh build-win --build-only
+	bash scripts/windist.sh build-win
 
 clean:
 	rm -rf $(BUILD_DIR)
