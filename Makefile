@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTUS2WF_WERROR=ON
 PACKAGE_DIR ?= build-package
 export TUS2WF_INSTALL_DEPS
 
-.PHONY: all deps build run test demo bench screenshot wincheck package clean
+.PHONY: all deps build run test demo bench screenshot wincheck windist package clean
 
 all: build
 
@@ -34,15 +34,23 @@ screenshot: build
 	@bash scripts/install-deps.sh xvfb xauth imagemagick x11-utils
 	bash scripts/screenshot.sh $(BUILD_DIR)/app/tus2wf
 
-# The Windows sources, cross-built and checked end to end under Wine.
+# The Windows programs and suites, cross-built and checked under Wine, the window on Xvfb.
+WIN_DEPS = g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine xvfb xauth xdotool imagemagick \
+	x11-utils
 wincheck:
-	@bash scripts/install-deps.sh cmake g++-mingw-w64-x86-64-posix wine64
+	@bash scripts/install-deps.sh $(WIN_DEPS)
 	bash scripts/wincheck.sh build-win
 
 # The .deb and the .tar.gz, built with Debian's hardening flags and checked with lintian.
 package: deps
 	@bash scripts/install-deps.sh dpkg-dev file lintian
 	bash scripts/package.sh $(PACKAGE_DIR)
+
+# The Windows zip: both programs, the README and the licence.
+windist:
+	@bash scripts/install-deps.sh $(WIN_DEPS)
+	bash scripts/wincheck.sh build-win --build-only
+	bash scripts/windist.sh build-win
 
 clean:
 	rm -rf $(BUILD_DIR) $(PACKAGE_DIR)

@@ -8,6 +8,7 @@
 #ifdef _WIN32
 #include <io.h>
 #define TUS2WF_ISATTY(fd) _isatty(fd)
+#include "Console_win32.h"
 #else
 #include <unistd.h>
 #define TUS2WF_ISATTY(fd) isatty(fd)
@@ -30,16 +31,28 @@ int checkStandardOutput(int status) {
     return status == 0 ? 1 : status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(const std::vector<std::string>& args) {
 #ifdef SIGPIPE
     // A reader that went away shows as a failed write, reported like any other.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
     std::ios::sync_with_stdio(false);
-    const std::vector<std::string> args(argv + 1, argv + argc);
     const bool stderrIsTerminal = TUS2WF_ISATTY(2) != 0;
     return checkStandardOutput(
         tus2wf::runCommandLine(args, std::cout, std::cerr, stderrIsTerminal));
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows hands the arguments over as UTF-16; the 8-bit ones of main() lose every character
+// outside the code page.
+int wmain(int argc, wchar_t** argv) {
+    const tus2wf::Utf8Console console;
+    return run(tus2wf::utf8Arguments(argc, argv));
+}
+#else
+int main(int argc, char** argv) {
+    return run(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

@@ -1,17 +1,43 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows command-line converter with MinGW-w64 and runs the end-to-end checks
-# on it under Wine.
+# Cross-builds the Windows programs and test suites with MinGW-w64 and runs them all under Wine:
+# the GoogleTest suites, the command-line converter end to end and the window, driven on a
+# virtual display. With --build-only it stops once everything is built.
+#
+# usage: wincheck.sh [BUILD_DIR] [--build-only]
 set -euo pipefail
-build_dir=${1:-build-win}
-cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DTUS2WF_BUILD_UI=OFF -DTUS2WF_BUILD_TESTS=OFF -DTUS2WF_WERROR=ON
-cmake --build "$build_dir" -j "$(nproc)" --target tus2wf-cli
-runner="$(cd "$build_dir" && pwd)/tus2wf-cli-wine"
+cd "$(dirname "$0")/.."
+build_dir=$(realpath -m "${1:-build-win}")
+toolchain=$PWD/cmake/mingw-w64-x86_64.cmake
+jobs=${JOBS:-$(nproc)}
+export WINEDEBUG=-all WINEPREFIX="${WINEPREFIX:-$build_dir/wineprefix}" LC_ALL=C.UTF-8
+
+# GoogleTest from Debian's sources (package googletest), built once with the same toolchain.
+gtest=$build_dir/googletest
+if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
+    cmake -S /usr/src/googletest -B "$gtest/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX="$gtest/install"
+    cmake --build "$gtest/build" -j "$jobs"
+    cmake --install "$gtest/build"
+fi
+
+cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTUS2WF_WERROR=ON \
+    -DGTest_DIR="$gtest/install/lib/cmake/GTest"
+cmake --build "$build_dir" -j "$jobs"
+[ "${2:-}" = --build-only ] && exit 0
+
+# A Wine prefix of this build's own, made once (about 10 s).
+[ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+
+ctest --test-dir "$build_dir" --output-on-failure -j 2
+
+runner=$build_dir/tus2wf-cli-wine
 cat >"$runner" <<WRAPPER
 #!/usr/bin/env bash
-export WINEDEBUG=-all WINEPREFIX="\${WINEPREFIX:-$(cd "$build_dir" && pwd)/wineprefix}"
-exec /usr/lib/wine/wine64 "$(cd "$build_dir" && pwd)/cli/tus2wf-cli.exe" "\$@"
+export WINEDEBUG=-all WINEPREFIX="$WINEPREFIX" LC_ALL=C.UTF-8
+exec /usr/lib/wine/wine64 "$build_dir/cli/tus2wf-cli.exe" "\$@"
 WRAPPER
 chmod +x "$runner"
-"$runner" --version >/dev/null 2>&1 || true  # lets Wine set up its prefix first
 TUS2WF_TEXT_MODE_STDOUT=1 bash tests/cli_end_to_end.sh "$runner"
+
+bash tests/win32/window_test.sh "$build_dir/app/tus2wf.exe" "$build_dir/window-test" \
+    "$build_dir/screenshot.png"

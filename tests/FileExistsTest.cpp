@@ -31,7 +31,9 @@ TEST_F(FileExistsTest, ExistingFileIsTrue) {
 
 TEST_F(FileExistsTest, MissingFileOrFolderIsFalse) {
     EXPECT_EQ(exists("missing.scp"), 0);
+#ifndef _WIN32
     EXPECT_EQ(exists("World.scp"), 0);
+#endif
     EXPECT_EQ(exists("nowhere/world.scp"), 0);
     EXPECT_EQ(exists("world.scp/inside"), 0);
 }
@@ -76,6 +78,23 @@ TEST_F(FileExistsTest, RelativePathsAndPatternsUseTheCurrentFolder) {
 TEST_F(FileExistsTest, EmptyPathIsFalse) {
     EXPECT_EQ(FileExists(""), 0);
 }
+
+#ifdef _WIN32
+// Windows turns every character its 8-bit code page lacks into "?", a wildcard, so an 8-bit
+// search for such a name would match any name of the same length.
+TEST_F(FileExistsTest, NameOutsideTheCodePageMatchesOnlyItself) {
+    files.writeFile("ab.scp", "x");
+    EXPECT_EQ(exists("\xe4\xb8\x96\xe7\x95\x8c.scp"), 0);
+
+    files.writeFile("\xe4\xb8\x96\xe7\x95\x8c.scp", "x");
+    EXPECT_EQ(exists("\xe4\xb8\x96\xe7\x95\x8c.scp"), -1);
+    EXPECT_EQ(exists("\xe4\xb8\x96*"), -1);
+}
+
+TEST_F(FileExistsTest, NamesDifferingOnlyInCaseAreOneName) {
+    EXPECT_EQ(exists("WORLD.SCP"), -1);
+}
+#endif
 
 TEST_F(FileExistsTest, ManyCallsInARowLeaveNothingOpen) {
     const int before = openDescriptorCount();

@@ -1,5 +1,8 @@
 #include "TestFiles.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +15,29 @@
 namespace tus2wf::test {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Names are the engine's text: UTF-8 on Windows, whose 8-bit file functions would take them in
+// the code page instead, and bytes elsewhere.
+fs::path fromText(const std::string& name) {
+#ifdef _WIN32
+    return fs::path(std::u8string(name.begin(), name.end()));
+#else
+    return name;
+#endif
+}
+
+std::string toText(const fs::path& path) {
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+#else
+    return path.string();
+#endif
+}
+
+}  // namespace
 
 TestFiles::TestFiles() {
     static std::atomic<int> serial{0};
@@ -41,12 +67,12 @@ TestFiles::~TestFiles() {
 }
 
 std::string TestFiles::path(const std::string& name) const {
-    return (m_dir / name).string();
+    return toText(m_dir / fromText(name));
 }
 
 std::string TestFiles::writeFile(const std::string& name, const std::string& bytes) const {
     const std::string full = path(name);
-    std::ofstream file(full, std::ios::binary | std::ios::trunc);
+    std::ofstream file(fromText(full), std::ios::binary | std::ios::trunc);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!file) {
         throw std::runtime_error("cannot write " + full);
@@ -55,7 +81,7 @@ std::string TestFiles::writeFile(const std::string& name, const std::string& byt
 }
 
 std::string TestFiles::readFile(const std::string& name) const {
-    std::ifstream file(path(name), std::ios::binary);
+    std::ifstream file(fromText(path(name)), std::ios::binary);
     if (!file) {
         throw std::runtime_error("cannot read " + path(name));
     }
@@ -64,18 +90,19 @@ std::string TestFiles::readFile(const std::string& name) const {
 
 bool TestFiles::exists(const std::string& name) const {
     std::error_code error;
-    return fs::exists(m_dir / name, error);
+    return fs::exists(m_dir / fromText(name), error);
 }
 
 std::string TestFiles::makeDir(const std::string& name) const {
-    fs::create_directories(m_dir / name);
+    fs::create_directories(m_dir / fromText(name));
     return path(name);
 }
 
 std::vector<std::string> TestFiles::entries(const std::string& subdir) const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(subdir.empty() ? m_dir : m_dir / subdir)) {
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry :
+         fs::directory_iterator(subdir.empty() ? m_dir : m_dir / fromText(subdir))) {
+        names.push_back(toText(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -91,6 +118,10 @@ CurrentDir::~CurrentDir() {
 }
 
 int openDescriptorCount() {
+#ifdef _WIN32
+    DWORD count = 0;
+    return GetProcessHandleCount(GetCurrentProcess(), &count) ? static_cast<int>(count) : -1;
+#else
     std::error_code error;
     int count = 0;
     for (auto it = fs::directory_iterator("/proc/self/fd", error);
@@ -98,6 +129,7 @@ int openDescriptorCount() {
         ++count;
     }
     return error ? -1 : count;
+#endif
 }
 
 }  // namespace tus2wf::test

@@ -44,7 +44,8 @@ class CurrentDir {
     std::filesystem::path m_previous;
 };
 
-// Open file descriptors of this process (on systems that list them in /proc), or -1.
+// Open file descriptors of this process (on systems that list them in /proc), or on Windows its
+// open handles; -1 when that cannot be told.
 int openDescriptorCount();
 
 }  // namespace tus2wf::test

@@ -58,6 +58,21 @@ cmp -s <(plain err.txt) expected.err || fail "missing input message: $(cat err.t
 [ ! -s out.txt ] || fail "stdout not empty after a failure"
 [ "$(cat out.wf)" = "$(printf 'keep\r')" ] || fail "record file changed by a failed check"
 
+# Names outside any 8-bit code page: found, converted and named in messages byte for byte.
+folder='wörld 世界'
+mkdir "$folder" && cp world.scp ids.txt "$folder/"
+"$cli" --tus "$folder/world.scp" --id-list "$folder/ids.txt" --worldforge "$folder/out.wf" \
+    --new-tus "$folder/new.scp" >out.txt 2>err.txt
+expect_exit 0 $? "conversion in a non-ASCII folder"
+cmp -s "$folder/out.wf" expected.wf || fail "record file in a non-ASCII folder differs"
+cmp -s "$folder/new.scp" expected.scp || fail "new world script in a non-ASCII folder differs"
+"$cli" --tus "$folder/wörld.scp" --id-list ids.txt --worldforge out.wf --new-tus new.scp \
+    >out.txt 2>err.txt
+expect_exit 1 $? "missing non-ASCII input"
+printf "tus2wf-cli: File '%s/wörld.scp' not found!\nMake sure the path and file name are correct.\n" \
+    "$folder" >expected.err
+cmp -s <(plain err.txt) expected.err || fail "missing non-ASCII input message: $(cat err.txt)"
+
 # Usage error: exit 2, pointing to --help.
 "$cli" --tus >out.txt 2>err.txt
 expect_exit 2 $? "usage error"

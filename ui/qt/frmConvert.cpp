@@ -5,6 +5,7 @@
 #include <span>
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -12,10 +13,31 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "CaptionFont.h"
+
 namespace tus2wf {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
+
+// The engine's texts are bytes: UTF-8 on Windows, where the platform layer takes paths so, and
+// the system's 8-bit encoding elsewhere.
+QString fromEngineText(std::string_view text) {
+    const auto size = static_cast<qsizetype>(text.size());
+#ifdef Q_OS_WIN
+    return QString::fromUtf8(text.data(), size);
+#else
+    return QString::fromLocal8Bit(text.data(), size);
+#endif
+}
+
+std::string toEngineText(const QString& text) {
+#ifdef Q_OS_WIN
+    return text.toUtf8().toStdString();
+#else
+    return text.toLocal8Bit().toStdString();
+#endif
+}
 
 QFont textBoxFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -27,13 +49,6 @@ QFont textBoxFont() {
     return font;
 }
 
-// Sizes tried for the window's default font, which the captions, buttons and status labels
-// share. The largest is the classic dialog size; a smaller one is taken only where the platform's
-// face is too wide for a caption to fit its fixed label.
-constexpr double kLargestFontPoints = 8.25;
-constexpr double kSmallestFontPoints = 6.0;
-constexpr double kFontPointsStep = 0.25;
-
 bool showsWholeText(const QFont& font, const QLabel& label) {
     const QRect needed =
         QFontMetrics(font).boundingRect(QRect(0, 0, label.width(), QWIDGETSIZE_MAX),
@@ -41,23 +56,18 @@ bool showsWholeText(const QFont& font, const QLabel& label) {
     return needed.width() <= label.width() && needed.height() <= label.height();
 }
 
-// The largest size of the face of font at which every caption shows its whole text.
+// The face of font at the size at which every caption shows its whole text.
 QFont captionFont(QFont font, std::span<const QLabel* const> captions) {
-    const double platformPoints = font.pointSizeF() > 0 ? font.pointSizeF() : kLargestFontPoints;
-    for (double points = std::min(platformPoints, kLargestFontPoints); points > kSmallestFontPoints;
-         points -= kFontPointsStep) {
+    font.setPointSizeF(captionPointSize(font.pointSizeF(), [&font, captions](double points) {
         font.setPointSizeF(points);
-        if (std::all_of(captions.begin(), captions.end(),
-                        [&font](const QLabel* label) { return showsWholeText(font, *label); })) {
-            return font;
-        }
-    }
-    font.setPointSizeF(kSmallestFontPoints);
+        return std::all_of(captions.begin(), captions.end(),
+                           [&font](const QLabel* label) { return showsWholeText(font, *label); });
+    }));
     return font;
 }
 
-void showMessageBox(QWidget* parent, const QString& prompt, const QString& title,
-                    QMessageBox::Icon icon) {
+void runMessageBox(QWidget* parent, const QString& prompt, const QString& title,
+                   QMessageBox::Icon icon) {
     QMessageBox box(icon, title, QString(prompt).replace(QLatin1Char('\r'), QLatin1Char('\n')),
                     QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
@@ -77,13 +87,9 @@ frmConvert::frmConvert(QWidget* parent)
       m_lblProgress(addLabel("lblProgress", QString(), {120, 2520, 7095, 255})),
       m_lblResults(addLabel("lblResults", QString(), {120, 3000, 7095, 1815})),
       m_presentMessage([this](const QString& prompt, const QString& title, QMessageBox::Icon icon) {
-          showMessageBox(this, prompt, title, icon);
+          runMessageBox(this, prompt, title, icon);
       }),
-      m_host(
-          {m_txtTusworldScp, m_txtItemList, m_txtWorldforge, m_txtNewTusworldScp},
-          {m_lblProgress, m_lblResults},
-          [this](const QString& prompt, const QString& title) { presentMessage(prompt, title); }),
-      m_converter(m_host) {
+      m_controller(*this, "\n") {
     setObjectName(QStringLiteral("frmConvert"));
     setWindowTitle(QStringLiteral("TUS TO WORLDFORGE COMPATIBLE FORMAT"));
     setFixedSize(7380 / kTwipsPerPixel, 4995 / kTwipsPerPixel);
@@ -94,7 +100,7 @@ frmConvert::frmConvert(QWidget* parent)
                  {120, 720, 1455, 375}),
         addLabel("Label4", QStringLiteral("New TUS Filename and Location"), {120, 1320, 1455, 375}),
         addLabel("Label1", QStringLiteral("ID List Filename and Location"), {120, 1920, 1455, 375}),
-        addLabel("Label5", QStringLiteral("tus2wf\nVersion " TUS2WF_VERSION_TEXT),
+        addLabel("Label5", QString::fromStdString(m_controller.makersNotice()),
                  {6000, 840, 1215, 735}),
     };
     setFont(captionFont(font(), captions));
@@ -102,8 +108,8 @@ frmConvert::frmConvert(QWidget* parent)
     chainFocus();
     m_txtTusworldScp->setFocus();
 
-    connect(m_cmdConvert, &QPushButton::clicked, this, &frmConvert::cmdConvertClick);
-    connect(m_Command1, &QPushButton::clicked, this, &frmConvert::command1Click);
+    connect(m_cmdConvert, &QPushButton::clicked, this, [this] { m_controller.convertClicked(); });
+    connect(m_Command1, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void frmConvert::setMessageBoxPresenter(MessageBoxPresenter presenter) {
@@ -111,11 +117,11 @@ void frmConvert::setMessageBoxPresenter(MessageBoxPresenter presenter) {
 }
 
 void frmConvert::setRefreshInterval(std::chrono::milliseconds interval) {
-    m_host.setRefreshInterval(interval);
+    m_controller.setRefreshInterval(interval);
 }
 
 QString frmConvert::resultsText() const {
-    return QString::fromLocal8Bit(m_host.results());
+    return fromEngineText(m_controller.results());
 }
 
 void frmConvert::keyPressEvent(QKeyEvent* event) {
@@ -129,30 +135,48 @@ void frmConvert::keyPressEvent(QKeyEvent* event) {
 }
 
 void frmConvert::closeEvent(QCloseEvent* event) {
-    // A run under way stops at the yield in which the window is closed and discards what it has
-    // written, before the program's event loop gets to end the program.
-    m_host.requestStop();
-    event->accept();
-}
-
-void frmConvert::cmdConvertClick() {
-    // A Click that arrives in one of the run's own yields would start the engine again under the
-    // run that is still using it.
-    if (m_host.isRunning()) {
-        return;
+    if (m_controller.closeRequested()) {
+        event->accept();
+    } else {
+        event->ignore();
     }
-    m_host.beginRun();
-    // Every failure has already been shown to the user by the time convert() returns.
-    m_converter.convert();
-    m_host.endRun();
 }
 
-void frmConvert::command1Click() {
-    close();
+std::string frmConvert::pathText(PathBox box) {
+    const QLineEdit* source = nullptr;
+    switch (box) {
+        case PathBox::TusworldScp:
+            source = m_txtTusworldScp;
+            break;
+        case PathBox::ItemList:
+            source = m_txtItemList;
+            break;
+        case PathBox::Worldforge:
+            source = m_txtWorldforge;
+            break;
+        case PathBox::NewTusworldScp:
+            source = m_txtNewTusworldScp;
+            break;
+    }
+    return toEngineText(source->text());
 }
 
-void frmConvert::presentMessage(const QString& prompt, const QString& title) {
-    m_presentMessage(prompt, title, QMessageBox::Critical);
+void frmConvert::showProgressText(std::string_view text) {
+    m_lblProgress->setText(fromEngineText(text));
+    m_lblProgress->repaint();
+}
+
+void frmConvert::showResultsText(std::string_view text) {
+    m_lblResults->setText(fromEngineText(text));
+    m_lblResults->repaint();
+}
+
+void frmConvert::processPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+void frmConvert::showMessageBox(std::string_view prompt, std::string_view title) {
+    m_presentMessage(fromEngineText(prompt), fromEngineText(title), QMessageBox::Critical);
 }
 
 QLineEdit* frmConvert::addTextBox(const char* name, const Twips& at) {

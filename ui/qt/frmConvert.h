@@ -7,8 +7,8 @@
 #include <QWidget>
 
 #include "ConversionState.h"
-#include "Converter.h"
-#include "WindowHost.h"
+#include "WindowController.h"
+#include "WindowToolkit.h"
 
 class QLabel;
 class QLineEdit;
@@ -16,10 +16,9 @@ class QPushButton;
 
 namespace tus2wf {
 
-// The program's one window: four path boxes, Convert and Quit, and the two status labels through
-// which a run reports. A whole run happens inside the Click of cmdConvert; the window stays live
-// during it through the host's yields.
-class frmConvert : public QWidget {
+// The program's one window on Qt: four path boxes, Convert and Quit, and the two status labels
+// through which a run reports. What the window does is the controller's; this class draws it.
+class frmConvert : public QWidget, private WindowToolkit {
     Q_OBJECT
 
   public:
@@ -37,8 +36,8 @@ class frmConvert : public QWidget {
     // How often a run pushes its texts to the labels and handles pending events.
     void setRefreshInterval(std::chrono::milliseconds interval);
 
-    bool isRunning() const { return m_host.isRunning(); }
-    const ConversionState& conversionState() const { return m_converter.state(); }
+    bool isRunning() const { return m_controller.isRunning(); }
+    const ConversionState& conversionState() const { return m_controller.conversionState(); }
     // Exactly as the run left it, carriage returns included; the label shows them as line breaks.
     QString resultsText() const;
 
@@ -47,9 +46,13 @@ class frmConvert : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void cmdConvertClick();
-    void command1Click();
-    void presentMessage(const QString& prompt, const QString& title);
+    // WindowToolkit
+    std::string pathText(PathBox box) override;
+    void showProgressText(std::string_view text) override;
+    void showResultsText(std::string_view text) override;
+    void processPendingEvents() override;
+    void showMessageBox(std::string_view prompt, std::string_view title) override;
+    void closeWindow() override { close(); }
 
     // A position and size in twips, from the top-left corner of the client area.
     struct Twips {
@@ -75,8 +78,7 @@ class frmConvert : public QWidget {
     QLabel* m_lblResults;
 
     MessageBoxPresenter m_presentMessage;
-    WindowHost m_host;
-    Converter m_converter;
+    WindowController m_controller;
 };
 
 }  // namespace tus2wf

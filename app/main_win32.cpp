@@ -1,0 +1,22 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "frmConvert.h"
+#include "resource.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
+                    int showCommand) {
+    // The buttons and text boxes take the current look from Common Controls 6, which the
+    // manifest asks for and which must be loaded before the first control is made.
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    tus2wf::frmConvert window;
+    const auto icon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_TUS2WF), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    if (!window.create(instance, icon, showCommand)) {
+        return 1;
+    }
+    return window.run();
+}

@@ -1,0 +1,150 @@
+#include "WindowController.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "RunFixture.h"
+#include "TestFiles.h"
+
+namespace tus2wf::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Long enough for the run to have its events handled a few times.
+std::string emptyLines() {
+    std::string lines;
+    for (int i = 0; i < 5000; ++i) {
+        lines += "\r\n";
+    }
+    return lines;
+}
+
+const std::string kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nQ\r\n" + emptyLines();
+
+// Stands in for a toolkit: the four boxes, the labels as last pushed, and every other call.
+class FakeToolkit : public WindowToolkit {
+  public:
+    std::string pathText(PathBox box) override { return paths[static_cast<std::size_t>(box)]; }
+    void showProgressText(std::string_view text) override { progressLabel = text; }
+    void showResultsText(std::string_view text) override {
+        resultsLabel = text;
+        ++resultsPushes;
+    }
+    void processPendingEvents() override {
+        ++eventPumps;
+        if (onEvents) {
+            onEvents();
+        }
+    }
+    void showMessageBox(std::string_view prompt, std::string_view title) override {
+        messages.push_back(std::string(title) + ": " + std::string(prompt) + " over " +
+                           resultsLabel);
+    }
+    void closeWindow() override { ++closes; }
+
+    std::array<std::string, 4> paths;
+    std::string progressLabel;
+    std::string resultsLabel;
+    int resultsPushes = 0;
+    int eventPumps = 0;
+    int closes = 0;
+    std::vector<std::string> messages;
+    // What the user does while the run has events handled.
+    std::function<void()> onEvents;
+};
+
+class WindowControllerTest : public ::testing::Test {
+  protected:
+    WindowControllerTest() {
+        toolkit.paths = {files.path("world.scp"), files.path("ids.txt"), files.path("out.wf"),
+                         files.path("new.scp")};
+        files.writeFile("world.scp", kScript);
+        files.writeFile("ids.txt", "EED\r\n");
+    }
+
+    TestFiles files;
+    FakeToolkit toolkit;
+    WindowController controller{toolkit, "<br>"};
+};
+
+TEST_F(WindowControllerTest, LabelsShowTheFinalTextsWithEachCarriageReturnAsALineBreak) {
+    controller.convertClicked();
+
+    EXPECT_EQ(controller.results(), kCompleteResults);
+    EXPECT_EQ(toolkit.resultsLabel,
+              "Results:<br>Reading scp...done<br><br>Reading item list...done<br><br>"
+              "Beginning conversion for item list...done<br><br>Conversion Complete");
+    EXPECT_EQ(toolkit.progressLabel, "100% done.");
+    EXPECT_EQ(toolkit.closes, 0);
+}
+
+TEST_F(WindowControllerTest, LabelsAreRefreshedOnlyWhenTheIntervalHasPassed) {
+    controller.setRefreshInterval(1h);
+    controller.convertClicked();
+    EXPECT_EQ(toolkit.eventPumps, 0);
+    EXPECT_EQ(toolkit.resultsPushes, 1);
+
+    controller.setRefreshInterval(0ms);
+    controller.convertClicked();
+    EXPECT_GT(toolkit.eventPumps, 0);
+    EXPECT_GT(toolkit.resultsPushes, 2);
+}
+
+TEST_F(WindowControllerTest, MessageBoxShowsOverTheResultsSoFar) {
+    toolkit.paths[static_cast<std::size_t>(PathBox::ItemList)] = files.path("missing.txt");
+
+    controller.convertClicked();
+
+    ASSERT_EQ(toolkit.messages.size(), 1u);
+    EXPECT_EQ(toolkit.messages[0], "File Not Found!: File '" + files.path("missing.txt") +
+                                       "' not found!\rMake sure the path and file name are "
+                                       "correct. over Results:");
+    EXPECT_EQ(toolkit.resultsLabel, "Results:File not found!<br>");
+}
+
+TEST_F(WindowControllerTest, ConvertDuringARunIsIgnored) {
+    controller.setRefreshInterval(0ms);
+    int clicksDuringRun = 0;
+    toolkit.onEvents = [&] {
+        ++clicksDuringRun;
+        controller.convertClicked();
+    };
+
+    controller.convertClicked();
+
+    EXPECT_GT(clicksDuringRun, 0);
+    EXPECT_EQ(controller.results(), kCompleteResults);
+    EXPECT_EQ(files.readFile("new.scp"), "Q\r\n" + emptyLines());
+    EXPECT_EQ(files.readFile("out.wf"), record(0, "3821", "1", "2", "3") + "[EOF]\r\n");
+}
+
+TEST_F(WindowControllerTest, CloseDuringARunStopsItAndClosesTheWindowAsItEnds) {
+    controller.setRefreshInterval(0ms);
+    toolkit.onEvents = [&] { EXPECT_FALSE(controller.closeRequested()); };
+
+    controller.convertClicked();
+
+    EXPECT_FALSE(controller.isRunning());
+    EXPECT_EQ(toolkit.closes, 1);
+    EXPECT_TRUE(toolkit.messages.empty());
+    EXPECT_EQ(files.entries(), (std::vector<std::string>{"ids.txt", "world.scp"}));
+}
+
+TEST_F(WindowControllerTest, CloseOutsideARunIsAllowedAtOnce) {
+    EXPECT_TRUE(controller.closeRequested());
+    controller.convertClicked();
+    EXPECT_EQ(toolkit.closes, 0);
+    EXPECT_EQ(controller.results(), kCompleteResults);
+}
+
+TEST_F(WindowControllerTest, MakersNoticeGivesTheVersionOnALineOfItsOwn) {
+    EXPECT_EQ(controller.makersNotice(), "\xc2\xa9 2026 the tus2wf authors<br>Version 1.01");
+}
+
+}  // namespace
+}  // namespace tus2wf::test

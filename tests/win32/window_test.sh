@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# Drives the real tus2wf.exe under Wine on a virtual X display with xdotool, as a user would:
+# the title and client size, a check message closed with Enter, a conversion typed in and
+# started with Alt+C, a second Alt+C during a long run, and Alt+Q during one. Saves a screenshot
+# of the window after the conversion.
+#
+# usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG
+set -u
+
+exe=$(realpath "${1:?usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG}")
+work=$(realpath -m "${2:?}")
+screenshot=$(realpath -m "${3:?}")
+title='TUS TO WORLDFORGE COMPATIBLE FORMAT'
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Polls every 50 ms until the command succeeds; false after about 60 s.
+wait_for() {
+    local tries
+    for ((tries = 0; tries < 1200; tries++)); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+window_named() {
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$found" ]
+}
+
+# Keys go to whichever window Wine has made active, as long as X gives the program's window the
+# keyboard; without a window manager nothing else does.
+press() {
+    xdotool windowfocus --sync "$window"
+    xdotool key --delay 30 "$@"
+}
+
+# Clicks into the text box whose top edge is top pixels down the client area and types text.
+# Characters outside the keyboard map need a slow pace, or Wine misses them.
+type_into() {
+    local top=$1 text=$2
+    xdotool windowfocus --sync "$window"
+    xdotool mousemove --window "$window" 250 $((top + 12)) click 1
+    xdotool type --delay 40 -- "$text"
+}
+
+type_paths() {
+    type_into 8 "$1"
+    type_into 48 "$2"
+    type_into 88 "$3"
+    type_into 128 "$4"
+}
+
+start_program() {
+    (cd "$work" && exec /usr/lib/wine/wine64 "$exe") >/dev/null 2>&1 &
+    program=$!
+    if ! wait_for window_named "$title"; then
+        echo "FAIL: the window never appeared" >&2
+        exit 1
+    fi
+    window=$found
+}
+
+# Gone, or a zombie waiting for this script to reap it.
+program_ended() { ! grep -qs '^State:.*[^Z] (' "/proc/$program/status"; }
+
+temp_files() { find "$1" -maxdepth 1 -name '~*.tmp' | wc -l; }
+has_temp_files() { [ "$(temp_files "$1")" -gt 0 ]; }
+
+rm -rf "$work"
+mkdir -p "$work"
+export WINEDEBUG=-all
+
+# A display of its own, and Wine's fonts in the prefix (Debian's Wine does not load them from
+# where it installs them).
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; wineserver -k 2>/dev/null' EXIT
+wait_for test -s "$work/display" || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(cat "$work/display")"
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+
+# The example of the README in a folder whose name no 8-bit code page holds whole.
+folder="$work/мир wörld"
+mkdir -p "$folder"
+printf '[WORLDITEM 0eed]\r\nP=1234,567,0\r\n\r\n[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' \
+    >"$folder/world.scp"
+printf 'EED\r\n[EOF]\r\n' >"$folder/ids.txt"
+printf 'SECTION WORLDITEM 0\r\n{\r\nID 3821\r\nX 1234\r\nY 567\r\nZ 0\r\nTYPE 255\r\n}\r\n\r\n[EOF]\r\n' \
+    >"$work/expected.wf"
+printf '[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' >"$work/expected.scp"
+
+# --- The window as it opens, and the first check.
+start_program
+[ "$(xdotool getwindowname "$window")" = "$title" ] || fail "title"
+size=$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+[ "$size" = "492x333" ] || fail "client area is $size, expected 492x333"
+
+press Return
+if wait_for window_named "File Not Found!"; then
+    box=$found
+    press Return
+    # Typing must wait until the box has gone for good; the window then gets the keyboard anew,
+    # since Wine makes a window active again only when X moves the focus to it.
+    wait_for eval '! xwininfo -id "$box" >/dev/null 2>&1' || fail "the message box did not close"
+    xdotool windowfocus "$(xwininfo -root | awk '/Window id:/ {print $4}')"
+else
+    fail "Convert with empty boxes showed no File Not Found! box"
+fi
+
+# --- A conversion typed in and started with Alt+C. The program runs in the work folder, so the
+# paths are relative to it.
+name=$(basename "$folder")
+type_paths "$name\\world.scp" "$name\\out.wf" "$name\\new.scp" "$name\\ids.txt"
+press alt+c
+if wait_for test -e "$folder/new.scp"; then
+    cmp -s "$folder/out.wf" "$work/expected.wf" || fail "record file differs"
+    cmp -s "$folder/new.scp" "$work/expected.scp" || fail "new world script differs"
+else
+    fail "the conversion wrote nothing"
+fi
+sleep 0.5  # lets the final labels paint before the picture is taken
+import -window "$window" "$screenshot" || fail "no screenshot"
+press alt+q
+wait_for program_ended || fail "Alt+Q did not end the program"
+
+# --- Long runs: every section of a 10-million-line script is converted.
+long="$work/long"
+mkdir -p "$long"
+yes $'[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r' | head -n 9999999 >"$long/world.scp"
+printf 'EED\r\n' >"$long/ids.txt"
+start_program
+type_paths 'long\world.scp' 'long\out.wf' 'long\new.scp' 'long\ids.txt'
+
+# A second Alt+C while converting is ignored: a nested run would open outputs of its own.
+press alt+c
+started=$(date +%s%N)
+wait_for has_temp_files "$long" || fail "the long run never wrote"
+echo "long run: converting after $((($(date +%s%N) - started) / 1000000)) ms"
+press alt+c
+most=0
+while [ ! -e "$long/new.scp" ] && ! program_ended; do
+    count=$(temp_files "$long")
+    [ "$count" -gt "$most" ] && most=$count
+    sleep 0.02
+done
+[ "$most" -le 2 ] || fail "a second run started inside the first ($most temporary files)"
+wait_for eval '! has_temp_files "$long"' || fail "temporary files left after the run"
+# Every section, blank line included, became a record.
+echo "long run: ended after $((($(date +%s%N) - started) / 1000000)) ms"
+[ -f "$long/new.scp" ] && [ ! -s "$long/new.scp" ] || fail "long run new script"
+
+# Alt+Q while converting ends the program and leaves the earlier outputs as they were.
+files_of() { find "$1" -maxdepth 1 -type f -printf '%f %s %T@\n' | sort; }
+before=$(files_of "$long")
+press alt+c
+wait_for has_temp_files "$long" || fail "the third run never wrote"
+press alt+q
+wait_for program_ended || fail "Alt+Q during a run did not end the program"
+[ "$(files_of "$long")" = "$before" ] || fail "Alt+Q during a run changed the folder: $(ls -la "$long")"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "window under Wine: all checks passed"

@@ -1,0 +1,352 @@
+#include "frmConvert.h"
+
+#include <cmath>
+#include <string>
+
+#include "CaptionFont.h"
+#include "Utf16_win32.h"
+
+namespace tus2wf {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"frmConvert";
+constexpr wchar_t kTitle[] = L"TUS TO WORLDFORGE COMPATIBLE FORMAT";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowExStyle = 0;
+constexpr int kTwipsPerInch = 1440;
+constexpr int kClientWidthTwips = 7380;
+constexpr int kClientHeightTwips = 4995;
+constexpr UINT kDefaultDpi = USER_DEFAULT_SCREEN_DPI;
+// Control ids start above the ids Windows gives the dialog keys (IDOK, IDCANCEL, ...).
+constexpr int kFirstControlId = 100;
+
+// A position and size in twips, from the top-left corner of the client area.
+struct Twips {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+struct ControlSpec {
+    const wchar_t* windowClass;
+    const wchar_t* caption;
+    DWORD style;
+    DWORD exStyle;
+    Twips at;
+};
+
+constexpr DWORD kTextBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+// Word-wrapped, and "&" in a path or a result is shown as it is.
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+
+// In the order of frmConvert::Control.
+constexpr ControlSpec kControls[] = {
+    {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 120, 3975, 375}},
+    {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 720, 3975, 375}},
+    {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 1320, 3975, 375}},
+    {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 1920, 3975, 405}},
+    {L"BUTTON", L"&Convert", kButton | BS_DEFPUSHBUTTON, 0, {6000, 120, 1335, 375}},
+    {L"BUTTON", L"&Quit", kButton | BS_PUSHBUTTON, 0, {6000, 1920, 1335, 375}},
+    {L"STATIC", L"TUS Filename and Location", kLabel, 0, {120, 120, 1455, 375}},
+    {L"STATIC", L"Worldforge Filename and Location", kLabel, 0, {120, 720, 1455, 375}},
+    {L"STATIC", L"New TUS Filename and Location", kLabel, 0, {120, 1320, 1455, 375}},
+    {L"STATIC", L"ID List Filename and Location", kLabel, 0, {120, 1920, 1455, 375}},
+    {L"STATIC", L"", kLabel, 0, {6000, 840, 1215, 735}},
+    {L"STATIC", L"", kLabel, 0, {120, 2520, 7095, 255}},
+    {L"STATIC", L"", kLabel, 0, {120, 3000, 7095, 1815}},
+};
+static_assert(std::size(kControls) == frmConvert::kControlCount);
+
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+int fromTwips(int twips, UINT dpi) {
+    return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
+}
+
+// The per-monitor DPI functions came with Windows 10; on older systems the window keeps the
+// system's DPI, which is what those systems scale by.
+template <typename Function>
+Function user32Function(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+UINT dpiOf(HWND window) {
+    static const auto getDpiForWindow = user32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (getDpiForWindow != nullptr) {
+        return getDpiForWindow(window);
+    }
+    const HDC screen = GetDC(nullptr);
+    const UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// The outer size of a window whose client area is the given one.
+SIZE windowSize(UINT dpi) {
+    RECT rect{0, 0, fromTwips(kClientWidthTwips, dpi), fromTwips(kClientHeightTwips, dpi)};
+    static const auto adjustForDpi =
+        user32Function<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    if (adjustForDpi != nullptr) {
+        adjustForDpi(&rect, kWindowStyle, FALSE, kWindowExStyle, dpi);
+    } else {
+        AdjustWindowRectEx(&rect, kWindowStyle, FALSE, kWindowExStyle);
+    }
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+constexpr double kPointsPerInch = 72.0;
+constexpr double kTextBoxPoints = 9.75;
+// The face Windows gives dialogs; it maps it to the system's own dialog font.
+constexpr wchar_t kDialogFace[] = L"MS Shell Dlg";
+
+HFONT makeFont(const wchar_t* face, double points, UINT dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -static_cast<LONG>(std::lround(points * dpi / kPointsPerInch));
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = ANSI_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+    return CreateFontIndirectW(&font);
+}
+
+// Whether text, drawn in font and wrapped at the width of area, fits area.
+bool fitsInside(HDC context, HFONT font, const std::wstring& text, SIZE area) {
+    const HGDIOBJ previous = SelectObject(context, font);
+    RECT needed{0, 0, area.cx, 0};
+    DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+    SelectObject(context, previous);
+    return needed.right <= area.cx && needed.bottom <= area.cy;
+}
+
+}  // namespace
+
+frmConvert::frmConvert() : m_controller(*this, "\r\n") {}
+
+frmConvert::~frmConvert() {
+    if (m_window != nullptr) {
+        DestroyWindow(m_window);
+    }
+    DeleteObject(m_textBoxFont);
+    DeleteObject(m_dialogFont);
+}
+
+bool frmConvert::create(HINSTANCE instance, HICON icon, int showCommand) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &frmConvert::windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hIconSm = icon;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    if (RegisterClassExW(&windowClass) == 0) {
+        return false;
+    }
+    const SIZE size = windowSize(dpiOf(nullptr));
+    m_window = CreateWindowExW(kWindowExStyle, kWindowClass, kTitle, kWindowStyle, CW_USEDEFAULT,
+                               CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, this);
+    if (m_window == nullptr) {
+        return false;
+    }
+    createControls(instance);
+    // Now that the window is on its monitor, it takes that monitor's DPI.
+    const UINT dpi = dpiOf(m_window);
+    const SIZE scaled = windowSize(dpi);
+    SetWindowPos(m_window, nullptr, 0, 0, scaled.cx, scaled.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    layOut(dpi);
+    ShowWindow(m_window, showCommand);
+    SetFocus(control(txtTusworldScp));
+    return true;
+}
+
+int frmConvert::run() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        dispatch(msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+LRESULT CALLBACK frmConvert::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<frmConvert*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->m_window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<frmConvert*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT frmConvert::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                onCommand(LOWORD(wParam));
+                return 0;
+            }
+            break;
+        case DM_GETDEFID:
+            // Enter in a text box clicks the default button.
+            return MAKELRESULT(kFirstControlId + cmdConvert, DC_HASDEFID);
+        case WM_CLOSE:
+            if (m_controller.closeRequested()) {
+                closeWindow();
+            }
+            return 0;
+        case WM_DESTROY:
+            SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+            m_window = nullptr;
+            PostQuitMessage(0);
+            return 0;
+        case 0x02E0: {  // WM_DPICHANGED: Windows suggests the window's new place and size.
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(m_window, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            layOut(HIWORD(wParam));
+            return 0;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+void frmConvert::onCommand(int controlId) {
+    switch (controlId - kFirstControlId) {
+        case cmdConvert:
+            m_controller.convertClicked();
+            break;
+        case Command1:
+            SendMessageW(m_window, WM_CLOSE, 0, 0);
+            break;
+        default:
+            break;
+    }
+}
+
+void frmConvert::createControls(HINSTANCE instance) {
+    for (int i = 0; i < kControlCount; ++i) {
+        const ControlSpec& spec = kControls[i];
+        m_controls[i] = CreateWindowExW(
+            spec.exStyle, spec.windowClass, spec.caption, spec.style, 0, 0, 0, 0, m_window,
+            reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + i}), instance, nullptr);
+    }
+    for (int box = txtTusworldScp; box <= txtItemList; ++box) {
+        // No limit but the system's.
+        SendMessageW(m_controls[box], EM_SETLIMITTEXT, 0, 0);
+    }
+    SetWindowTextW(control(Label5), toUtf16(m_controller.makersNotice()).c_str());
+}
+
+// The dialog font at the size at which every caption shows its whole text.
+HFONT frmConvert::captionFont(UINT dpi) const {
+    const HDC context = GetDC(m_window);
+    const double points = captionPointSize(0, [&](double candidate) {
+        const HFONT font = makeFont(kDialogFace, candidate, dpi);
+        bool fits = true;
+        for (const Control caption : {Label1, Label2, Label3, Label4, Label5}) {
+            const Twips& at = kControls[caption].at;
+            fits = fits && fitsInside(context, font, windowText(control(caption)),
+                                      {fromTwips(at.width, dpi), fromTwips(at.height, dpi)});
+        }
+        DeleteObject(font);
+        return fits;
+    });
+    ReleaseDC(m_window, context);
+    return makeFont(kDialogFace, points, dpi);
+}
+
+void frmConvert::layOut(UINT dpi) {
+    const HFONT oldTextBoxFont = m_textBoxFont;
+    const HFONT oldDialogFont = m_dialogFont;
+    m_textBoxFont = makeFont(L"MS Sans Serif", kTextBoxPoints, dpi);
+    m_dialogFont = captionFont(dpi);
+    for (int i = 0; i < kControlCount; ++i) {
+        const Twips& at = kControls[i].at;
+        MoveWindow(m_controls[i], fromTwips(at.left, dpi), fromTwips(at.top, dpi),
+                   fromTwips(at.width, dpi), fromTwips(at.height, dpi), TRUE);
+        const HFONT font = i <= txtItemList ? m_textBoxFont : m_dialogFont;
+        SendMessageW(m_controls[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    DeleteObject(oldTextBoxFont);
+    DeleteObject(oldDialogFont);
+}
+
+void frmConvert::dispatch(MSG& msg) {
+    if (m_window != nullptr && IsDialogMessageW(m_window, &msg)) {
+        return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+std::string frmConvert::pathText(PathBox box) {
+    Control source = txtTusworldScp;
+    switch (box) {
+        case PathBox::TusworldScp:
+            source = txtTusworldScp;
+            break;
+        case PathBox::ItemList:
+            source = txtItemList;
+            break;
+        case PathBox::Worldforge:
+            source = txtWorldforge;
+            break;
+        case PathBox::NewTusworldScp:
+            source = txtNewTusworldScp;
+            break;
+    }
+    return toUtf8(windowText(control(source)));
+}
+
+void frmConvert::showProgressText(std::string_view text) {
+    SetWindowTextW(control(lblProgress), toUtf16(text).c_str());
+    UpdateWindow(control(lblProgress));
+}
+
+void frmConvert::showResultsText(std::string_view text) {
+    SetWindowTextW(control(lblResults), toUtf16(text).c_str());
+    UpdateWindow(control(lblResults));
+}
+
+void frmConvert::processPendingEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The program's own loop must still see it.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        dispatch(msg);
+    }
+}
+
+void frmConvert::showMessageBox(std::string_view prompt, std::string_view title) {
+    // A message box breaks lines at CR LF.
+    MessageBoxW(m_window, toUtf16(withLineBreaks(prompt, "\r\n")).c_str(), toUtf16(title).c_str(),
+                MB_OK | MB_ICONSTOP);
+}
+
+void frmConvert::closeWindow() {
+    if (m_window != nullptr) {
+        DestroyWindow(m_window);
+    }
+}
+
+}  // namespace tus2wf

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "WindowController.h"
+#include "WindowToolkit.h"
+
+namespace tus2wf {
+
+// The program's one window on the Win32 API: four path boxes, Convert and Quit, the two status
+// labels through which a run reports and the four captions and the maker's notice. What the
+// window does is the controller's; this class draws it and pumps its messages.
+class frmConvert : private WindowToolkit {
+  public:
+    frmConvert();
+    ~frmConvert() override;
+    frmConvert(const frmConvert&) = delete;
+    frmConvert& operator=(const frmConvert&) = delete;
+
+    // Creates the window with icon where Windows puts a new one and shows it; false when Windows
+    // refuses.
+    bool create(HINSTANCE instance, HICON icon, int showCommand);
+
+    // The program's message loop; returns the exit code once the window has gone.
+    int run();
+
+    // One per control, in tab order: the six that take the focus come first.
+    enum Control : int {
+        txtTusworldScp,
+        txtWorldforge,
+        txtNewTusworldScp,
+        txtItemList,
+        cmdConvert,
+        Command1,
+        Label2,
+        Label3,
+        Label4,
+        Label1,
+        Label5,
+        lblProgress,
+        lblResults,
+        kControlCount
+    };
+
+  private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void onCommand(int controlId);
+
+    void createControls(HINSTANCE instance);
+    // Places every control and sets the fonts for the window's DPI.
+    void layOut(UINT dpi);
+    HFONT captionFont(UINT dpi) const;
+    // Hands msg to the dialog keys (Tab, Enter, access keys) or to its window.
+    void dispatch(MSG& msg);
+    HWND control(Control which) const { return m_controls[which]; }
+
+    // WindowToolkit
+    std::string pathText(PathBox box) override;
+    void showProgressText(std::string_view text) override;
+    void showResultsText(std::string_view text) override;
+    void processPendingEvents() override;
+    void showMessageBox(std::string_view prompt, std::string_view title) override;
+    void closeWindow() override;
+
+    HWND m_window = nullptr;
+    std::array<HWND, kControlCount> m_controls{};
+    HFONT m_textBoxFont = nullptr;
+    HFONT m_dialogFont = nullptr;
+    WindowController m_controller;
+};
+
+}  // namespace tus2wf
