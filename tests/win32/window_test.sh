@@ -69,7 +69,7 @@ start_program() {
 # Gone, or a zombie waiting for this script to reap it.
 program_ended() { ! grep -qs '^State:.*[^Z] (' "/proc/$program/status"; }
 
-temp_files() { find "$1" -maxdepth 1 -name '~*.tmp' | wc -l; }
+temp_files() { find "$1" -maxdepth 1 -name '.tus2wf-??????' | wc -l; }
 has_temp_files() { [ "$(temp_files "$1")" -gt 0 ]; }
 
 rm -rf "$work"
