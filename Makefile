@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTUS2WF_WERROR=ON
 
-.PHONY: all deps build run test demo bench screenshot wincheck clean
+.PHONY: all deps build run test sanitize demo bench screenshot wincheck clean
 
 all: build
 
@@ -19,6 +19,10 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/.
+sanitize: deps
+	bash scripts/sanitize.sh build-asan $(JOBS)
 
 demo: build
 	bash scripts/demo.sh $(BUILD_DIR)
