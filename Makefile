@@ -2,8 +2,9 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTUS2WF_WERROR=ON
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test sanitize demo bench screenshot wincheck clean
+.PHONY: all deps build run test sanitize fuzz demo bench screenshot wincheck clean
 
 all: build
 
@@ -23,6 +24,11 @@ test: build
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/.
 sanitize: deps
 	bash scripts/sanitize.sh build-asan $(JOBS)
+
+# Each libFuzzer target for FUZZ_SECONDS on its corpus, built with Clang in build-fuzz/.
+fuzz:
+	@bash scripts/install-deps.sh clang-14 libclang-rt-14-dev
+	bash scripts/fuzz.sh $(FUZZ_SECONDS) build-fuzz $(JOBS)
 
 demo: build
 	bash scripts/demo.sh $(BUILD_DIR)
