@@ -22,7 +22,7 @@ for target in "${targets[@]}"; do
     corpus="$build/corpus/$target"
     log="$build/logs/$target.log"
     mkdir -p "$corpus"
-    cp -n "fuzz/corpus/$target"/* "$corpus"/
+    cp "fuzz/corpus/$target"/* "$corpus"/
     dictionary=()
     if [ -f "fuzz/$target.dict" ]; then
         dictionary=(-dict="fuzz/$target.dict")
