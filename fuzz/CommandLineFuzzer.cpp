@@ -3,6 +3,7 @@
 //
 // Input: the arguments, separated by NUL bytes.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
