@@ -6,7 +6,9 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTUS2WF_WERROR=ON
 PACKAGE_DIR ?= build-package
 export TUS2WF_INSTALL_DEPS
 
-.PHONY: all deps build run test demo bench screenshot wincheck windist package clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build run test sanitize fuzz demo bench screenshot wincheck windist package clean
 
 all: build
 
@@ -22,6 +24,15 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/.
+sanitize: deps
+	bash scripts/sanitize.sh build-asan $(JOBS)
+
+# Each libFuzzer target for FUZZ_SECONDS on its corpus, built with Clang in build-fuzz/.
+fuzz:
+	@bash scripts/install-deps.sh clang-14 libclang-rt-14-dev
+	bash scripts/fuzz.sh $(FUZZ_SECONDS) build-fuzz $(JOBS)
 
 demo: build
 	bash scripts/demo.sh $(BUILD_DIR)

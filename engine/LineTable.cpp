@@ -67,12 +67,23 @@ LineTable::LineTable(std::int32_t capacity) : m_capacity(capacity) {}
 
 void LineTable::attach(InputFile file) {
     m_file = std::move(file);
+    m_bytes = std::string_view(m_file.data(), m_file.size());
+    countLines();
+}
+
+void LineTable::attach(std::string_view bytes) {
+    m_file = InputFile();
+    m_bytes = bytes;
+    countLines();
+}
+
+void LineTable::countLines() {
     m_count = 0;
     m_cursor = {};
     m_blockStart = SIZE_MAX;
     m_checkpoints.assign(1, 0);
-    const char* bytes = m_file.data();
-    const std::size_t size = m_file.size();
+    const char* bytes = m_bytes.data();
+    const std::size_t size = m_bytes.size();
     // Lines beyond one more than the capacity can never be stored, so counting stops there.
     const std::int64_t limit = std::int64_t{m_capacity} + 1;
     std::int64_t lines = 0;
@@ -109,12 +120,12 @@ std::size_t LineTable::lineStart(std::int32_t index) const {
     if (cursorIsBefore(index)) {
         return m_cursor.next;
     }
-    return static_cast<std::size_t>(seek(index).text.data() - m_file.data());
+    return static_cast<std::size_t>(seek(index).text.data() - m_bytes.data());
 }
 
 void LineTable::readLineAt(std::int32_t index, std::size_t start) const {
-    const char* bytes = m_file.data();
-    const std::size_t size = m_file.size();
+    const char* bytes = m_bytes.data();
+    const std::size_t size = m_bytes.size();
     const std::size_t cr = findCr(start);
     m_cursor.index = index;
     m_cursor.text = std::string_view(bytes + start, cr - start);
@@ -123,8 +134,8 @@ void LineTable::readLineAt(std::int32_t index, std::size_t start) const {
 }
 
 std::size_t LineTable::findCr(std::size_t from) const {
-    const char* bytes = m_file.data();
-    const std::size_t size = m_file.size();
+    const char* bytes = m_bytes.data();
+    const std::size_t size = m_bytes.size();
     for (std::size_t block = from / kBlock * kBlock; block < size; block += kBlock) {
         if (block != m_blockStart) {
             m_blockStart = block;
@@ -141,8 +152,8 @@ std::size_t LineTable::findCr(std::size_t from) const {
 
 LineTable::Run LineTable::runFrom(std::int32_t index, std::int32_t maxLines, char first,
                                   const LineTest& stopsRun) const {
-    const char* bytes = m_file.data();
-    const std::size_t size = m_file.size();
+    const char* bytes = m_bytes.data();
+    const std::size_t size = m_bytes.size();
     const std::size_t from = lineStart(index);
     if (!atEnd()) {
         return {index, {}};
@@ -203,7 +214,7 @@ std::uint64_t LineTable::firstStop(std::size_t block, std::uint64_t candidates,
                                    const LineTest& stopsRun) const {
     for (; candidates != 0; candidates &= candidates - 1) {
         const std::size_t start = block + lowestBit(candidates);
-        if (stopsRun(std::string_view(m_file.data() + start, findCr(start) - start))) {
+        if (stopsRun(std::string_view(m_bytes.data() + start, findCr(start) - start))) {
             return candidates & (~candidates + 1);  // its lowest bit
         }
     }

@@ -33,12 +33,15 @@ class LineTable {
     // Takes a new file's bytes and counts its lines; the count becomes 0. Lines are then stored
     // with appendLines().
     void attach(InputFile file);
+    // The same for bytes that the caller keeps unchanged for as long as the table uses them.
+    // The table then reads nothing outside them, which lets a checker see every byte it reads.
+    void attach(std::string_view bytes);
 
     // Forgets the stored lines (count 0); the bytes stay until the next attach().
     void reset() { m_count = 0; }
 
     // The attached file's bytes as they were read, lines and terminators alike.
-    std::string_view fileBytes() const { return {m_file.data(), m_file.size()}; }
+    std::string_view fileBytes() const { return m_bytes; }
 
     // True when every line of the attached file has been stored.
     bool atEnd() const { return m_count == m_fileLines; }
@@ -100,6 +103,8 @@ class LineTable {
         }
         return m_cursor;
     }
+    // Counts the lines of newly attached bytes.
+    void countLines();
     void moveCursor(std::int32_t index) const;
     // The bit of the first of candidates (line starts in the 64-byte block at block) whose line
     // stopsRun accepts; 0 when there is none.
@@ -115,6 +120,7 @@ class LineTable {
     std::int32_t m_count = 0;
     std::int32_t m_fileLines = 0;  // lines in the file, at most one more than the capacity
     InputFile m_file;
+    std::string_view m_bytes;                  // the attached bytes, m_file's own or the caller's
     std::vector<std::uint32_t> m_checkpoints;  // start of line k * kCheckpointSpacing
     mutable Cursor m_cursor;
     // The CRs of the 64-byte block the cursor last looked at.

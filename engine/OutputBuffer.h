@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstring>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,7 +28,9 @@ class OutputBuffer {
     // false when the file could not be written; then the output is lost and error() says why.
     bool append(std::string_view text) {
         if (text.size() <= kBlockSize - m_used) {
-            std::memcpy(m_block.get() + m_used, text.data(), text.size());
+            // Not memcpy: an empty text may have no data pointer at all, which memcpy must
+            // never be given.
+            std::copy(text.begin(), text.end(), m_block.get() + m_used);
             m_used += text.size();
             return true;
         }

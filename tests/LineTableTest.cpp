@@ -311,6 +311,16 @@ TEST_F(LineTableTest, ShorterSecondFileHidesTheFirstFilesLines) {
     }
 }
 
+TEST_F(LineTableTest, BytesHeldByTheCallerReplaceTheFileAndAreReadInPlace) {
+    load("old\r\nold\r\nold\r\n");
+    const std::string bytes = "a\r\nb\rc";
+    table.attach(std::string_view(bytes));
+    EXPECT_EQ(table.count(), 0);
+    table.appendLines(table.capacity());
+    EXPECT_EQ(storedLines(), (Lines{"a", "b", "c"}));
+    EXPECT_EQ(table.line(1).data(), bytes.data() + 3);
+}
+
 TEST_F(LineTableTest, StoresNoLineBeyondItsCapacity) {
     LineTable small(3);
     attachTo(small, "a\rb\rc\rd");
