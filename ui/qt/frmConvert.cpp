@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "PathLineEdit.h"
+
 namespace tus2wf {
 namespace {
 
@@ -190,7 +192,7 @@ void frmConvert::showMessageBox(std::string_view prompt, std::string_view title)
 }
 
 QLineEdit* frmConvert::addTextBox(const char* name, const Twips& at) {
-    auto* box = new QLineEdit(this);
+    auto* box = new PathLineEdit(this);
     box->setFont(textBoxFont());
     placeWidget(box, name, at);
     return box;
