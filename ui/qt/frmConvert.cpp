@@ -14,6 +14,7 @@
 #include <QPushButton>
 
 #include "CaptionFont.h"
+#include "PathLineEdit.h"
 
 namespace tus2wf {
 namespace {
@@ -180,7 +181,7 @@ void frmConvert::showMessageBox(std::string_view prompt, std::string_view title)
 }
 
 QLineEdit* frmConvert::addTextBox(const char* name, const Twips& at) {
-    auto* box = new QLineEdit(this);
+    auto* box = new PathLineEdit(this);
     box->setFont(textBoxFont());
     placeWidget(box, name, at);
     return box;

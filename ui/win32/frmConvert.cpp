@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CaptionFont.h"
+#include "PathBox.h"
 #include "Utf16_win32.h"
 
 namespace tus2wf {
@@ -250,6 +251,7 @@ void frmConvert::createControls(HINSTANCE instance) {
     for (int box = txtTusworldScp; box <= txtItemList; ++box) {
         // No limit but the system's.
         SendMessageW(m_controls[box], EM_SETLIMITTEXT, 0, 0);
+        makePathBox(m_controls[box]);
     }
     SetWindowTextW(control(Label5), toUtf16(m_controller.makersNotice()).c_str());
 }
