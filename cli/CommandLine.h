@@ -29,8 +29,8 @@ std::optional<CommandLineOptions> parseCommandLine(const std::vector<std::string
                                                    std::string& error);
 
 // Runs tus2wf-cli: 0 on success, 1 when a check or the run failed, 2 on a usage error (no
-// arguments at all among them), 130 when stopped by a signal. showProgress draws the progress on
-// err.
+// arguments at all among them), 128 + the signal's number when stopped by SIGINT, SIGTERM or
+// SIGHUP. showProgress draws the progress on err.
 int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    bool showProgress);
 

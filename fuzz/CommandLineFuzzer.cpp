@@ -23,6 +23,9 @@ std::vector<std::string> asArguments(const CommandLineOptions& options) {
     if (options.quiet) {
         args.emplace_back("--quiet");
     }
+    if (options.unmatched) {
+        args.emplace_back("--unmatched");
+    }
     if (options.action == CommandLineOptions::Action::Help) {
         args.emplace_back("--help");
     } else if (options.action == CommandLineOptions::Action::Version) {
@@ -33,7 +36,8 @@ std::vector<std::string> asArguments(const CommandLineOptions& options) {
 
 bool sameOptions(const CommandLineOptions& a, const CommandLineOptions& b) {
     return a.action == b.action && a.tus == b.tus && a.idList == b.idList &&
-           a.worldforge == b.worldforge && a.newTus == b.newTus && a.quiet == b.quiet;
+           a.worldforge == b.worldforge && a.newTus == b.newTus && a.quiet == b.quiet &&
+           a.unmatched == b.unmatched;
 }
 
 }  // namespace
