@@ -49,6 +49,9 @@ type_into() {
     xdotool type --delay 40 -- "$text"
 }
 
+# Types the four paths, each after a click into its box: Wine misses keys, Tab among them,
+# typed into a window that has only just appeared, and around the first characters from outside
+# the keyboard map.
 type_paths() {
     type_into 8 "$1"
     type_into 48 "$2"
@@ -145,7 +148,8 @@ wait_for has_temp_files "$long" || fail "the long run never wrote"
 echo "long run: converting after $((($(date +%s%N) - started) / 1000000)) ms"
 press alt+c
 most=0
-while [ ! -e "$long/new.scp" ] && ! program_ended; do
+for ((tries = 0; tries < 3000; tries++)); do
+    [ ! -e "$long/new.scp" ] && ! program_ended || break
     count=$(temp_files "$long")
     [ "$count" -gt "$most" ] && most=$count
     sleep 0.02
