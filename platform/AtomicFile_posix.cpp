@@ -97,10 +97,9 @@ bool AtomicFile::create(const std::string& target) {
 }
 
 bool AtomicFile::openTemporary() {
-    if (faults::injected(faults::Call::Open)) {
-        return fail();
-    }
-    int file = open(m_folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    int file = faults::injected(faults::Call::Open)
+                   ? -1
+                   : open(m_folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (file < 0 && errno != EISDIR && errno != EOPNOTSUPP && errno != EINVAL) {
         return fail();
     }

@@ -173,6 +173,18 @@ TEST_F(OutputSafetyTest, TemporaryFilesOfRunsThatAreGoneAreRemoved) {
                                       "out.wf", "world.scp"}));
 }
 
+TEST_F(OutputSafetyTest, FileSystemWithoutUnnamedFilesGetsANamedTemporaryThatGoes) {
+    faults::failNth(faults::Call::Open, 1, EOPNOTSUPP);
+    ASSERT_TRUE(converter.convert().isOk());
+    EXPECT_EQ(records(), kNewRecords);
+
+    faults::failNth(faults::Call::Open, 1, EOPNOTSUPP);
+    host.onYield = [this] { return host.progress.kind != Progress::Kind::Percent; };
+    EXPECT_EQ(converter.convert().code(), Status::Code::Stopped);
+
+    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
+}
+
 TEST_F(OutputSafetyTest, FifoThatNobodyWritesToStopsWhenAsked) {
     fs::remove(files.path("world.scp"));
     ASSERT_EQ(mkfifo(files.path("world.scp").c_str(), 0600), 0);
