@@ -29,7 +29,7 @@ struct Twips {
     int height;
 };
 
-struct ControlSpec {
+struct ControlDefinition {
     const wchar_t* windowClass;
     const wchar_t* caption;
     DWORD style;
@@ -43,7 +43,7 @@ constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 
 // In the order of frmConvert::Control.
-constexpr ControlSpec kControls[] = {
+constexpr ControlDefinition kControls[] = {
     {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 120, 3975, 375}},
     {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 720, 3975, 375}},
     {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 1320, 3975, 375}},
@@ -243,10 +243,11 @@ void frmConvert::onCommand(int controlId) {
 
 void frmConvert::createControls(HINSTANCE instance) {
     for (int i = 0; i < kControlCount; ++i) {
-        const ControlSpec& spec = kControls[i];
-        m_controls[i] = CreateWindowExW(
-            spec.exStyle, spec.windowClass, spec.caption, spec.style, 0, 0, 0, 0, m_window,
-            reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + i}), instance, nullptr);
+        const ControlDefinition& definition = kControls[i];
+        m_controls[i] = CreateWindowExW(definition.exStyle, definition.windowClass,
+                                        definition.caption, definition.style, 0, 0, 0, 0, m_window,
+                                        reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + i}),
+                                        instance, nullptr);
     }
     for (int box = txtTusworldScp; box <= txtItemList; ++box) {
         // No limit but the system's.
