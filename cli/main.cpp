@@ -26,7 +26,7 @@ int checkStandardOutput(int status) {
     if (std::cout) {
         return status;
     }
-    std::cerr << "tus2wf-cli: cannot write to standard output: "
+    std::cerr << tus2wf::kMessagePrefix << "cannot write to standard output: "
               << (errno != 0 ? std::strerror(errno) : "write error") << '\n';
     return status == 0 ? 1 : status;
 }

@@ -64,8 +64,6 @@ class AtomicFile {
     // runs that are gone, then opens this run's.
     bool openTemporary();
     void removeDeadTemporaries() const;
-    // Copies the old target's owner and permission bits to the temporary file.
-    bool takeOverAttributes();
     void discard();
     // The system calls behind sync() and syncInBackground(); they leave error() alone, so that
     // the background one can run on another thread.

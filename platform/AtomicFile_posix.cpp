@@ -29,6 +29,17 @@ bool isDevice(mode_t mode) {
     return S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode) || S_ISSOCK(mode);
 }
 
+// Gives a new file the owner and permission bits of the file it will replace (old), or those of
+// any new file (no old). Only a privileged process may give a file away; anyone else keeps it as
+// their own. Set-ID and sticky bits are never carried over. false with errno set on failure.
+bool takeOverAttributes(int file, const struct stat* old) {
+    if (old == nullptr) {
+        return fchmod(file, newFileMode()) == 0;
+    }
+    [[maybe_unused]] const int owned = fchown(file, old->st_uid, old->st_gid);
+    return fchmod(file, old->st_mode & 0777) == 0;
+}
+
 int fd(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
@@ -93,7 +104,7 @@ bool AtomicFile::create(const std::string& target) {
             return false;
         }
     }
-    return takeOverAttributes();
+    return takeOverAttributes(fd(m_handle), m_targetExisted ? &info : nullptr) || fail();
 }
 
 bool AtomicFile::openTemporary() {
@@ -143,16 +154,6 @@ void AtomicFile::removeDeadTemporaries() const {
         close(file);
     }
     closedir(folder);
-}
-
-bool AtomicFile::takeOverAttributes() {
-    struct stat old {};
-    if (!m_targetExisted || stat(m_target.c_str(), &old) != 0) {
-        return fchmod(fd(m_handle), newFileMode()) == 0 || fail();
-    }
-    // Only a privileged process may give the file away; anyone else keeps it as their own.
-    [[maybe_unused]] const int owned = fchown(fd(m_handle), old.st_uid, old.st_gid);
-    return fchmod(fd(m_handle), old.st_mode & 0777) == 0 || fail();
 }
 
 bool AtomicFile::write(const char* data, std::size_t size) {

@@ -19,10 +19,6 @@ HANDLE asHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-std::wstring wide(const std::string& path) {
-    return toUtf16(path);
-}
-
 std::string inFolder(const std::string& folder, const std::string& name) {
     return folder + (folder.ends_with('\\') ? "" : "\\") + name;
 }
@@ -51,17 +47,18 @@ bool AtomicFile::create(const std::string& target) {
     m_folder = folderOf(m_target);
     if (isDevicePath(m_target)) {
         m_direct = true;
-        const HANDLE device = faults::injected(faults::Call::Open)
-                                  ? INVALID_HANDLE_VALUE
-                                  : CreateFileW(wide(m_target).c_str(), GENERIC_WRITE, 0, nullptr,
-                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE device =
+            faults::injected(faults::Call::Open)
+                ? INVALID_HANDLE_VALUE
+                : CreateFileW(toUtf16(m_target).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
         if (device == INVALID_HANDLE_VALUE) {
             return fail();
         }
         m_handle = reinterpret_cast<std::intptr_t>(device);
         return true;
     }
-    const DWORD attributes = GetFileAttributesW(wide(m_target).c_str());
+    const DWORD attributes = GetFileAttributesW(toUtf16(m_target).c_str());
     m_targetExisted = attributes != INVALID_FILE_ATTRIBUTES;
     if (m_targetExisted && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         SetLastError(ERROR_ACCESS_DENIED);
@@ -69,7 +66,8 @@ bool AtomicFile::create(const std::string& target) {
     }
     const CommitLock lock({m_folder});
     removeDeadTemporaries();
-    return openTemporary() && takeOverAttributes();
+    // ReplaceFileW carries the old target's attributes and security settings over.
+    return openTemporary();
 }
 
 bool AtomicFile::openTemporary() {
@@ -79,8 +77,9 @@ bool AtomicFile::openTemporary() {
         }
         const std::string candidate = inFolder(m_folder, temporaryName());
         // Not shared for deleting: while this run lives, no other run can remove the file.
-        const HANDLE handle = CreateFileW(wide(candidate).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle =
+            CreateFileW(toUtf16(candidate).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             m_handle = reinterpret_cast<std::intptr_t>(handle);
             m_tempPath = candidate;
@@ -95,7 +94,7 @@ bool AtomicFile::openTemporary() {
 
 void AtomicFile::removeDeadTemporaries() const {
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW(wide(inFolder(m_folder, ".tus2wf-*")).c_str(), &found);
+    const HANDLE search = FindFirstFileW(toUtf16(inFolder(m_folder, ".tus2wf-*")).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
@@ -103,15 +102,10 @@ void AtomicFile::removeDeadTemporaries() const {
         const std::string name = toUtf8(found.cFileName);
         if (isTemporaryName(name) && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             // Fails for the file of a run that still lives: it holds the file open.
-            DeleteFileW(wide(inFolder(m_folder, name)).c_str());
+            DeleteFileW(toUtf16(inFolder(m_folder, name)).c_str());
         }
     } while (FindNextFileW(search, &found));
     FindClose(search);
-}
-
-bool AtomicFile::takeOverAttributes() {
-    // ReplaceFileW carries the old target's attributes and security settings over.
-    return true;
 }
 
 bool AtomicFile::write(const char* data, std::size_t size) {
@@ -156,9 +150,9 @@ bool AtomicFile::replaceTarget(bool keepOld) {
     if (keepOld && m_targetExisted) {
         m_oldPath = inFolder(m_folder, temporaryName());
     }
-    const std::wstring target = wide(m_target);
-    const std::wstring temp = wide(m_tempPath);
-    const std::wstring old = wide(m_oldPath);
+    const std::wstring target = toUtf16(m_target);
+    const std::wstring temp = toUtf16(m_tempPath);
+    const std::wstring old = toUtf16(m_oldPath);
     bool moved = false;
     if (!faults::injected(faults::Call::Rename)) {
         // ReplaceFileW keeps the target's attributes and security settings and can move the old
@@ -183,8 +177,8 @@ bool AtomicFile::restoreOldTarget() {
         return true;
     }
     const bool restored =
-        m_oldPath.empty() ? DeleteFileW(wide(m_target).c_str()) != 0
-                          : MoveFileExW(wide(m_oldPath).c_str(), wide(m_target).c_str(),
+        m_oldPath.empty() ? DeleteFileW(toUtf16(m_target).c_str()) != 0
+                          : MoveFileExW(toUtf16(m_oldPath).c_str(), toUtf16(m_target).c_str(),
                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!restored) {
         return fail();
@@ -197,7 +191,7 @@ bool AtomicFile::restoreOldTarget() {
 
 void AtomicFile::dropOldTarget() {
     if (!m_oldPath.empty()) {
-        DeleteFileW(wide(m_oldPath).c_str());
+        DeleteFileW(toUtf16(m_oldPath).c_str());
         m_oldPath.clear();
     }
 }
@@ -209,7 +203,7 @@ void AtomicFile::discard() {
     }
     dropOldTarget();
     if (!m_replaced && !m_tempPath.empty()) {
-        DeleteFileW(wide(m_tempPath).c_str());
+        DeleteFileW(toUtf16(m_tempPath).c_str());
     }
 }
 

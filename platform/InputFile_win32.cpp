@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "FileHandle_win32.h"
 #include "InputFile.h"
 #include "SystemError_win32.h"
 #include "Utf16_win32.h"
@@ -9,22 +10,6 @@ namespace {
 
 constexpr std::size_t kFirstStreamCapacity = std::size_t{64} << 10;
 constexpr DWORD kLargestRead = DWORD{1} << 30;
-
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_handle);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return m_handle; }
-
-  private:
-    HANDLE m_handle;
-};
 
 }  // namespace
 

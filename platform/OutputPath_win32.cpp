@@ -1,32 +1,19 @@
 #include <windows.h>
 
+#include "FileHandle_win32.h"
 #include "OutputPath.h"
 #include "Utf16_win32.h"
 
 namespace tus2wf {
 namespace {
 
-class FileHandle {
-  public:
-    explicit FileHandle(const std::string& path)
-        : m_handle(CreateFileW(toUtf16(path).c_str(), 0,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
-    ~FileHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_handle);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool identify(BY_HANDLE_FILE_INFORMATION& info) const {
-        return m_handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(m_handle, &info);
-    }
-
-  private:
-    HANDLE m_handle;
-};
+// The identity of an existing file or folder; false when it cannot be had.
+bool identify(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    const FileHandle file(CreateFileW(toUtf16(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.get() != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file.get(), &info);
+}
 
 }  // namespace
 
@@ -55,7 +42,7 @@ bool resolvedPathsEqual(const std::string& first, const std::string& second) {
 bool sameExistingFile(const std::string& first, const std::string& second) {
     BY_HANDLE_FILE_INFORMATION a{};
     BY_HANDLE_FILE_INFORMATION b{};
-    return FileHandle(first).identify(a) && FileHandle(second).identify(b) &&
+    return identify(first, a) && identify(second, b) &&
            a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
