@@ -144,22 +144,9 @@ void frmConvert::closeEvent(QCloseEvent* event) {
 }
 
 std::string frmConvert::pathText(PathBox box) {
-    const QLineEdit* source = nullptr;
-    switch (box) {
-        case PathBox::TusworldScp:
-            source = m_txtTusworldScp;
-            break;
-        case PathBox::ItemList:
-            source = m_txtItemList;
-            break;
-        case PathBox::Worldforge:
-            source = m_txtWorldforge;
-            break;
-        case PathBox::NewTusworldScp:
-            source = m_txtNewTusworldScp;
-            break;
-    }
-    return toEngineText(source->text());
+    const QLineEdit* const boxes[] = {m_txtTusworldScp, m_txtWorldforge, m_txtNewTusworldScp,
+                                      m_txtItemList};
+    return toEngineText(boxes[textBoxIndex(box)]->text());
 }
 
 void frmConvert::showProgressText(std::string_view text) {

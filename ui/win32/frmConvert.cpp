@@ -300,21 +300,9 @@ void frmConvert::dispatch(MSG& msg) {
 }
 
 std::string frmConvert::pathText(PathBox box) {
-    Control source = txtTusworldScp;
-    switch (box) {
-        case PathBox::TusworldScp:
-            source = txtTusworldScp;
-            break;
-        case PathBox::ItemList:
-            source = txtItemList;
-            break;
-        case PathBox::Worldforge:
-            source = txtWorldforge;
-            break;
-        case PathBox::NewTusworldScp:
-            source = txtNewTusworldScp;
-            break;
-    }
+    static_assert(txtWorldforge == txtTusworldScp + 1 && txtNewTusworldScp == txtTusworldScp + 2 &&
+                  txtItemList == txtTusworldScp + 3);
+    const auto source = static_cast<Control>(txtTusworldScp + textBoxIndex(box));
     return toUtf8(windowText(control(source)));
 }
 
