@@ -18,7 +18,7 @@ std::optional<std::uint32_t> listedItemId(std::string_view line, const IdLookup&
 
 }  // namespace
 
-Converter::Converter(Host& host) : m_host(host) {}
+Converter::Converter(Host& host, FileSystem& fileSystem) : m_host(host), m_fileSystem(fileSystem) {}
 
 void Converter::appendResults(std::string_view text) {
     std::string results = m_host.resultsText();
@@ -37,6 +37,11 @@ Status Converter::failStage(Status failure) {
     m_host.showMessage(failure.prompt(), failure.title());
     appendResults("failed\r");
     return failure;
+}
+
+Status Converter::failWrite(const OutputFiles& outputs) {
+    Status failure = outputs.writeFailure();
+    return failure.code() == Status::Code::Stopped ? failure : failStage(std::move(failure));
 }
 
 Status Converter::reportNotFound(const std::string& path) {
@@ -103,7 +108,7 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
         if (stored == 0) {
             return failStage(messages::tooLong(path, table.capacity()));
         }
-        m_progress = {progress, table.count() + 1, 0};
+        m_progress = {progress, table.count() + 1, 0, {}};
         if (!pace(static_cast<std::uint32_t>(stored))) {
             return Status::stopped();
         }
@@ -130,7 +135,11 @@ Status Converter::ReadInputFiles() {
 
 Status Converter::ConvertItems() {
     appendResults("\rBeginning conversion for item list...");
-    OutputFiles outputs;
+    // A write or the commit that waits for someone else keeps the window live but draws no
+    // progress over what it shows of the wait.
+    OutputFiles outputs(
+        m_fileSystem, [this] { return m_host.yield(); },
+        [this](const std::string& folder) { m_host.setProgress(Progress::waiting(folder)); });
     if (Status opened = outputs.open(m_host.pathText(PathBox::Worldforge),
                                      m_host.pathText(PathBox::NewTusworldScp));
         !opened.isOk()) {
@@ -155,7 +164,7 @@ Status Converter::ConvertItems() {
             run.end > index) {
             passed = run.end - index;
             if (!outputs.copyLines(run.bytes, passed)) {
-                return failStage(outputs.writeFailure());
+                return failWrite(outputs);
             }
             index = run.end;
         } else if (Status converted = convertLine(index, listed, outputs); !converted.isOk()) {
@@ -171,8 +180,9 @@ Status Converter::ConvertItems() {
         return Status::stopped();
     }
     if (Status finished = outputs.finish(); !finished.isOk()) {
-        return failStage(finished);
+        return finished.code() == Status::Code::Stopped ? finished : failStage(finished);
     }
+    showProgress();  // in place of what a wait for another run showed
     m_recordsWritten = m_recordNumber;
     m_linesCopied = outputs.linesCopied();
     appendResults("done\r\rConversion Complete");
@@ -186,7 +196,7 @@ Status Converter::convertLine(std::int32_t& index, const IdLookup& listed, Outpu
         return convertSection(index, *headerId, outputs);
     }
     if (!outputs.copyLine(line, lines.endsWithCrLf(index))) {
-        return failStage(outputs.writeFailure());
+        return failWrite(outputs);
     }
     ++index;
     return Status::ok();
@@ -209,7 +219,7 @@ Status Converter::convertSection(std::int32_t& index, std::uint32_t headerId,
         }
     }
     if (!outputs.writeRecord(m_recordNumber, itemId, m_position)) {
-        return failStage(outputs.writeFailure());
+        return failWrite(outputs);
     }
     ++m_recordNumber;
     m_convertedIds.set(headerId);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ConversionState.h"
+#include "FileSystem.h"
 #include "Host.h"
 #include "IdLookup.h"
 #include "Position.h"
@@ -21,7 +22,8 @@ class OutputFiles;
 // is stopped leaves every existing file exactly as it was.
 class Converter {
   public:
-    explicit Converter(Host& host);
+    // The outputs are written through fileSystem.
+    explicit Converter(Host& host, FileSystem& fileSystem = FileSystem::local());
 
     // The Convert command: checks the four paths, then reads, converts and writes.
     Status convert();
@@ -64,11 +66,14 @@ class Converter {
     // Reports a failure of the stage under way: message first, then "failed" where the stage's
     // "done" would stand.
     Status failStage(Status failure);
+    // A write that failed, or was stopped while it waited for a stream's reader.
+    Status failWrite(const OutputFiles& outputs);
     void appendResults(std::string_view text);
 
     static constexpr std::uint32_t kLinesPerYield = 128;
 
     Host& m_host;
+    FileSystem& m_fileSystem;
     ConversionState m_state;
     Progress m_progress;
     std::uint32_t m_linesSinceYield = 0;

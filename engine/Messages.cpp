@@ -62,10 +62,12 @@ Status tooLong(std::string_view path, std::int32_t limit) {
                            "File Too Long");
 }
 
-Status cannotWrite(std::string_view path, std::string_view reason) {
-    return Status::failure(Status::Code::WriteError,
-                           concat({"Cannot write file '", path, "'!", {&kCr, 1}, reason}),
-                           "Write Error");
+Status cannotWrite(std::string_view path, std::string_view reason, std::string_view keptBackup) {
+    std::string prompt = concat({"Cannot write file '", path, "'!", {&kCr, 1}, reason});
+    if (!keptBackup.empty()) {
+        prompt += concat({{&kCr, 1}, "The previous record file is kept as '", keptBackup, "'."});
+    }
+    return Status::failure(Status::Code::WriteError, std::move(prompt), "Write Error");
 }
 
 }  // namespace tus2wf::messages

@@ -18,7 +18,10 @@ Status noNewTusFile();
 Status sameOutputFile();
 Status cannotRead(std::string_view path, std::string_view reason);
 Status tooLong(std::string_view path, std::int32_t limit);
-Status cannotWrite(std::string_view path, std::string_view reason);
+// keptBackup: where the old record file was left when it could not be put back; empty when it
+// was.
+Status cannotWrite(std::string_view path, std::string_view reason,
+                   std::string_view keptBackup = {});
 
 }  // namespace messages
 }  // namespace tus2wf

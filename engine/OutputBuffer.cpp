@@ -7,7 +7,7 @@ bool OutputBuffer::appendSlow(std::string_view text) {
         return false;
     }
     if (text.size() >= kBlockSize) {
-        return m_file.write(text.data(), text.size());
+        return check(m_file.write(text.data(), text.size()));
     }
     return append(text);
 }
@@ -15,7 +15,7 @@ bool OutputBuffer::appendSlow(std::string_view text) {
 bool OutputBuffer::flush() {
     const std::size_t used = m_used;
     m_used = 0;
-    if (!m_file.write(m_block.get(), used)) {
+    if (!check(m_file.write(m_block.get(), used))) {
         return false;
     }
     // Syncing as the file grows keeps most of the wait for the disk off the end of the run.
@@ -24,7 +24,7 @@ bool OutputBuffer::flush() {
         return true;
     }
     m_unsynced = 0;
-    return m_file.syncInBackground();
+    return check(m_file.syncInBackground());
 }
 
 }  // namespace tus2wf

@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "AtomicFile.h"
+#include "OutputFile.h"
 
 namespace tus2wf {
 
-// Collects many small writes into large blocks for one atomic output file.
+// Collects many small writes into large blocks for one output file.
 class OutputBuffer {
   public:
     static constexpr std::size_t kBlockSize = 1 << 20;
@@ -17,12 +17,14 @@ class OutputBuffer {
     // seldom enough that the syncs cost little more in all than one would.
     static constexpr std::size_t kSyncEvery = 8 * kBlockSize;
 
-    OutputBuffer() : m_block(std::make_unique_for_overwrite<char[]>(kBlockSize)) {}
+    OutputBuffer(FileSystem& fileSystem, OutputFile::KeepGoing keepGoing)
+        : m_file(fileSystem, std::move(keepGoing)),
+          m_block(std::make_unique_for_overwrite<char[]>(kBlockSize)) {}
 
-    // Opens a temporary file that will replace target. false with error() on failure.
+    // Opens the file that will replace target. false with error() on failure.
     bool create(const std::string& target) {
         m_target = target;
-        return m_file.create(target);
+        return check(m_file.create(target));
     }
 
     // false when the file could not be written; then the output is lost and error() says why.
@@ -38,20 +40,27 @@ class OutputBuffer {
     }
 
     // Writes what is left and waits until all of it is on disk.
-    bool finishWriting() { return flush() && m_file.sync(); }
+    bool finishWriting() { return flush() && check(m_file.sync()); }
 
     // The file itself, for the steps that put it in place.
-    AtomicFile& file() { return m_file; }
+    OutputFile& file() { return m_file; }
 
+    // The name the user gave.
     const std::string& target() const { return m_target; }
-    const std::string& error() const { return m_file.error(); }
+    // Why the last call that returned false failed.
+    const IoStatus& error() const { return m_error; }
 
   private:
     bool appendSlow(std::string_view text);
     bool flush();
+    bool check(IoStatus status) {
+        m_error = std::move(status);
+        return m_error.isOk();
+    }
 
     std::string m_target;
-    AtomicFile m_file;
+    OutputFile m_file;
+    IoStatus m_error;
     std::unique_ptr<char[]> m_block;
     std::size_t m_used = 0;
     std::size_t m_unsynced = 0;  // bytes written since the last sync began

@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-#include "CommitLock.h"
 #include "Messages.h"
 #include "OutputPath.h"
 
@@ -16,21 +15,38 @@ std::string_view decimal(std::uint64_t value, char (&digits)[24]) {
     return {digits, static_cast<std::size_t>(end - digits)};
 }
 
+Status failure(const std::string& path, const IoStatus& error, const std::string& keptBackup = {}) {
+    if (error.code() == IoStatus::Code::Stopped) {
+        return Status::stopped();
+    }
+    return messages::cannotWrite(path, error.reason(), keptBackup);
+}
+
 Status cannotWrite(const OutputBuffer& output) {
-    return messages::cannotWrite(output.target(), output.error());
+    return failure(output.target(), output.error());
 }
 
 }  // namespace
 
+OutputFiles::OutputFiles(FileSystem& fileSystem, OutputFile::KeepGoing keepGoing,
+                         Commit::Waiting waiting)
+    : m_fileSystem(fileSystem),
+      m_keepGoing(keepGoing),
+      m_waiting(std::move(waiting)),
+      m_records(fileSystem, keepGoing),
+      m_newScript(fileSystem, keepGoing) {}
+
 Status OutputFiles::open(const std::string& recordPath, const std::string& newScriptPath) {
-    if (namesSameFile(recordPath, newScriptPath)) {
-        return messages::sameOutputFile();
-    }
     if (!m_records.create(recordPath)) {
         return cannotWrite(m_records);
     }
     if (!m_newScript.create(newScriptPath)) {
         return cannotWrite(m_newScript);
+    }
+    // The paths are read again for this call: an edit made since the checks before the run
+    // could have made them one.
+    if (sameFile(m_records.file().target(), m_newScript.file().target())) {
+        return messages::sameOutputFile();
     }
     return Status::ok();
 }
@@ -65,7 +81,7 @@ bool OutputFiles::writeRecord(std::int64_t number, std::uint32_t id, const Posit
 }
 
 Status OutputFiles::writeFailure() const {
-    return cannotWrite(m_records.error().empty() ? m_newScript : m_records);
+    return cannotWrite(m_records.error().isOk() ? m_newScript : m_records);
 }
 
 Status OutputFiles::finish() {
@@ -75,30 +91,13 @@ Status OutputFiles::finish() {
     if (!m_newScript.finishWriting()) {
         return cannotWrite(m_newScript);
     }
-    const CommitLock lock({m_records.file().folder(), m_newScript.file().folder()});
-    return replaceBoth();
-}
-
-Status OutputFiles::replaceBoth() {
-    AtomicFile& records = m_records.file();
-    AtomicFile& newScript = m_newScript.file();
-    // Whatever can fail before a target changes is done for both first.
-    if (!records.stage()) {
-        return cannotWrite(m_records);
+    Commit commit(m_fileSystem, m_keepGoing, m_waiting);
+    const IoStatus committed = commit.replace(m_records.file(), m_newScript.file());
+    if (committed.isOk()) {
+        return Status::ok();
     }
-    if (!newScript.stage()) {
-        return cannotWrite(m_newScript);
-    }
-    if (!records.replaceTarget(true)) {
-        return cannotWrite(m_records);
-    }
-    if (!newScript.replaceTarget(false)) {
-        const Status failure = cannotWrite(m_newScript);
-        records.restoreOldTarget();
-        return failure;
-    }
-    records.dropOldTarget();
-    return Status::ok();
+    const OutputBuffer& failed = commit.failedOutput() == 0 ? m_records : m_newScript;
+    return failure(failed.target(), committed, commit.keptBackup());
 }
 
 }  // namespace tus2wf

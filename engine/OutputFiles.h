@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "Commit.h"
 #include "OutputBuffer.h"
 #include "Position.h"
 #include "Status.h"
@@ -15,6 +16,10 @@ namespace tus2wf {
 // Every line written ends with CR LF.
 class OutputFiles {
   public:
+    // keepGoing is asked while a write or the commit waits for someone else (a stream's reader,
+    // another run); waiting is told once such a wait has lasted a while, with what it waits for.
+    OutputFiles(FileSystem& fileSystem, OutputFile::KeepGoing keepGoing, Commit::Waiting waiting);
+
     // Opens the record file, then the new world script. On failure names the file that failed.
     // Refuses two names of one file (the paths are read again for this call, so an edit made
     // since the checks before the run could have made them one).
@@ -39,20 +44,21 @@ class OutputFiles {
         return m_newScript.append(bytes);
     }
 
-    // After a false from writeRecord(), copyLine() or copyLines(): which file failed and why.
+    // After a false from writeRecord(), copyLine() or copyLines(): which file failed and why
+    // (Status::stopped() when keepGoing said so).
     Status writeFailure() const;
 
-    // Writes the trailer, puts both files on disk and only then in place, the record file first.
-    // The pair is replaced as a pair: when the new world script cannot be put in place, the old
-    // record file is put back, so a failed run leaves both targets as they were. No other run of
-    // this program puts files in place in the same folders meanwhile.
+    // Writes the trailer, puts both files on disk and only then in place as a pair (see
+    // Commit): a failed run leaves both targets as they were, or, when even putting the old
+    // record file back failed, says where it was kept.
     Status finish();
 
     std::int64_t linesCopied() const { return m_linesCopied; }
 
   private:
-    Status replaceBoth();
-
+    FileSystem& m_fileSystem;
+    OutputFile::KeepGoing m_keepGoing;
+    Commit::Waiting m_waiting;
     OutputBuffer m_records;
     OutputBuffer m_newScript;
     std::int64_t m_linesCopied = 0;

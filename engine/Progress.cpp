@@ -12,6 +12,8 @@ std::string Progress::text() const {
             return "Reading line " + std::to_string(value) + "...";
         case Kind::Percent:
             return std::to_string(percent()) + "% done.";
+        case Kind::Waiting:
+            return "Waiting for another run to finish in '" + folder + "'...";
         case Kind::Empty:
             break;
     }

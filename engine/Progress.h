@@ -13,18 +13,21 @@ struct Progress {
         ReadingScript,  // "Reading line N...."
         ReadingList,    // "Reading line N..."
         Percent,        // "N% done.", N the whole percent of value out of total, at most 100
+        Waiting,        // "Waiting for another run to finish in 'FOLDER'..."
     };
 
     Kind kind = Kind::Empty;
     std::int64_t value = 0;
     std::int64_t total = 0;
+    std::string folder;  // for Waiting
 
     static Progress empty() { return {}; }
-    static Progress readingScript(std::int64_t n) { return {Kind::ReadingScript, n, 0}; }
-    static Progress readingList(std::int64_t n) { return {Kind::ReadingList, n, 0}; }
+    static Progress readingScript(std::int64_t n) { return {Kind::ReadingScript, n, 0, {}}; }
+    static Progress readingList(std::int64_t n) { return {Kind::ReadingList, n, 0, {}}; }
     static Progress linesDone(std::int64_t done, std::int64_t total) {
-        return {Kind::Percent, done, total};
+        return {Kind::Percent, done, total, {}};
     }
+    static Progress waiting(std::string folder) { return {Kind::Waiting, 0, 0, std::move(folder)}; }
 
     std::string text() const;
     // For Percent: the whole percent done, rounded down.

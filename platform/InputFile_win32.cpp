@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "FileHandle_win32.h"
+#include "FileSystem.h"
 #include "InputFile.h"
 #include "SystemError_win32.h"
 #include "Utf16_win32.h"
@@ -41,12 +41,12 @@ bool InputFile::read(const std::string& path, const KeepGoing& keepGoing) {
     const FileHandle file(CreateFileW(toUtf16(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
+    if (file.native() == INVALID_HANDLE_VALUE) {
         return giveUp(systemReason(GetLastError()));
     }
-    const auto handle = reinterpret_cast<std::intptr_t>(file.get());
+    const auto handle = reinterpret_cast<std::intptr_t>(file.native());
     LARGE_INTEGER size{};
-    if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size)) {
+    if (GetFileType(file.native()) != FILE_TYPE_DISK || !GetFileSizeEx(file.native(), &size)) {
         return readStream(handle, keepGoing);
     }
     if (static_cast<unsigned long long>(size.QuadPart) > kMaxSize) {

@@ -2,17 +2,37 @@
 
 #include <string>
 
+#include "FileSystem.h"
+
 namespace tus2wf {
 
-// The file an output name stands for: a symbolic link is followed to the file it names (also
-// when that file does not exist yet), and the folder is resolved through its links, so that two
-// names of one place give the same text. Empty, with the system's reason in the thread's last
-// error, when the folder does not exist or cannot be resolved.
-std::string resolveOutputPath(const std::string& path);
+// What an output name stands for, found once and then held: the open folder the file is (or
+// will be) in and its name there, or a stream written in place.
+struct OutputTarget {
+    FolderHandle folder;
+    FileId folderId;
+    std::string name;   // as the folder holds it, when it exists
+    FileInfo existing;  // what stands under that name now; Kind::Missing for a new file
+    FileHandle stream;  // open when the output is written in place
+    std::string path;   // as the user named it, for messages
 
-// Whether two output names would end up as one file: the same resolved path (letter case
-// ignored on Windows), or two names of one existing file. Names whose folder cannot be resolved
-// are compared as written, made absolute and normalised.
+    bool inPlace() const { return stream.isOpen(); }
+};
+
+// Finds what path stands for. A symbolic link at its end is followed by hand, as the kernel
+// follows links whatever this machine's settings: in a shared folder (sticky and writable by
+// all, as /tmp) only a link owned by the user running or by the folder's owner; 40 links in a
+// row at most. A stream of this process (/dev/stdout, /dev/fd/N), a device or a FIFO is opened
+// to be written in place. A folder or a socket is refused. On failure the status says why.
+// target must be fresh.
+IoStatus resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target);
+
+// Whether two resolved outputs would end up as one file: one name in one folder, or two names
+// of one existing file. Streams are never one file.
+bool sameFile(const OutputTarget& first, const OutputTarget& second);
+
+// Whether two output names would end up as one file. Names that cannot be resolved are
+// compared as written, made absolute and normalised.
 bool namesSameFile(const std::string& first, const std::string& second);
 
 }  // namespace tus2wf

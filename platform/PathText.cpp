@@ -1,5 +1,7 @@
 #include "PathText.h"
 
+#include <algorithm>
+#include <cctype>
 #include <random>
 
 namespace tus2wf {
@@ -11,8 +13,20 @@ constexpr const char* kSeparators = "\\/:";
 constexpr const char* kSeparators = "/";
 #endif
 
-constexpr std::string_view kTemporaryPrefix = ".tus2wf-";
-constexpr std::size_t kTemporaryRandomChars = 6;
+constexpr std::string_view kPrefix = ".tus2wf-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::string_view kBackupSuffix = ".old";
+constexpr std::size_t kRandomChars = 16;
+constexpr std::string_view kAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
+
+std::string randomName(std::string_view suffix) {
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::string name(kPrefix);
+    for (std::size_t i = 0; i < kRandomChars; ++i) {
+        name += kAlphabet[random() % kAlphabet.size()];
+    }
+    return name += suffix;
+}
 
 }  // namespace
 
@@ -32,20 +46,41 @@ std::string nameOf(const std::string& path) {
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
+std::string inFolder(const std::string& folder, const std::string& name) {
+    const bool separated = !folder.empty() && std::string_view(kSeparators).find(folder.back()) !=
+                                                  std::string_view::npos;
+    return folder + (separated ? "" : std::string(1, kSeparators[0])) + name;
+}
+
 std::string temporaryName() {
-    static constexpr char kAlphabet[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    std::string name(kTemporaryPrefix);
-    for (std::size_t i = 0; i < kTemporaryRandomChars; ++i) {
-        name += kAlphabet[random() % (sizeof kAlphabet - 1)];
-    }
-    return name;
+    return randomName(kTemporarySuffix);
+}
+
+std::string backupName() {
+    return randomName(kBackupSuffix);
 }
 
 bool isTemporaryName(std::string_view name) {
-    return name.size() == kTemporaryPrefix.size() + kTemporaryRandomChars &&
-           name.starts_with(kTemporaryPrefix);
+    if (name.size() != kPrefix.size() + kRandomChars + kTemporarySuffix.size() ||
+        !name.starts_with(kPrefix) || !name.ends_with(kTemporarySuffix)) {
+        return false;
+    }
+    const std::string_view random = name.substr(kPrefix.size(), kRandomChars);
+    return random.find_first_not_of(kAlphabet) == random.npos;
+}
+
+bool namesEqual(std::string_view first, std::string_view second) {
+#ifdef _WIN32
+    // Windows compares names without regard to letter case; ASCII is enough for the names
+    // this program makes, and a target's real name comes from the folder itself.
+    return first.size() == second.size() &&
+           std::equal(first.begin(), first.end(), second.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+#else
+    return first == second;
+#endif
 }
 
 }  // namespace tus2wf

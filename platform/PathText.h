@@ -9,11 +9,21 @@ namespace tus2wf {
 // separator of the platform ('/', and on Windows also '\\' and a drive's ':').
 std::string folderOf(const std::string& path);
 std::string nameOf(const std::string& path);
+// name in folder, joined by the platform's separator.
+std::string inFolder(const std::string& folder, const std::string& name);
 
-// A fresh name for a temporary file: ".tus2wf-" and six random letters or digits. Short, so that
-// a target name of any length the file system takes still leaves room for it, and unlike any
-// name a user would pick, so that only this program's own files are ever taken for one.
+// Fresh names for this program's own files beside an output: ".tus2wf-", sixteen random letters
+// or digits and ".tmp" for a new output or a journal not yet in place, ".old" for the old record
+// file kept during a commit. Short, so that a target name of any length the file system takes
+// still leaves room for them, and unlike any name a user would pick.
 std::string temporaryName();
+std::string backupName();
 bool isTemporaryName(std::string_view name);
+
+// The name of the journal of a commit under way in a folder.
+inline constexpr std::string_view kJournalName = ".tus2wf-commit";
+
+// Whether two names in one folder name one entry, as the file system compares them.
+bool namesEqual(std::string_view first, std::string_view second);
 
 }  // namespace tus2wf

@@ -214,6 +214,9 @@ TEST_F(ConverterTest, EveryYieldSeesTheProgressOfThatMoment) {
             case Progress::Kind::Empty:
                 EXPECT_EQ(converter.state().ScriptLineCount(), 0) << "empty progress after a line";
                 break;
+            case Progress::Kind::Waiting:
+                ADD_FAILURE() << "no other run to wait for";
+                break;
         }
         return true;
     };

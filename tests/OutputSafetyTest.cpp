@@ -16,8 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "CommitLock.h"
-#include "FaultInjection.h"
+#include "FaultyFileSystem.h"
 #include "RunFixture.h"
 
 namespace tus2wf::test {
@@ -40,7 +39,6 @@ bool isRoot() {
 class OutputSafetyTest : public RunFixture {
   protected:
     void SetUp() override { placeFiles(kScript, kList, kOldRecords, kOldNewScript); }
-    void TearDown() override { faults::clear(); }
 
     void expectBothAsTheyWere() const {
         EXPECT_EQ(records(), kOldRecords);
@@ -54,56 +52,6 @@ class OutputSafetyTest : public RunFixture {
         EXPECT_EQ(status.prompt(), "Cannot write file '" + path + "'!\r" + std::strerror(error));
     }
 };
-
-struct Fault {
-    faults::Call call;
-    int nth;
-    const char* failingFile;
-};
-
-// Every system call behind the outputs that can fail, at each place it is made in a run: the
-// open of each temporary file, the first write and sync of each, naming each finished file, the
-// link that keeps the old record file, and each rename.
-const Fault kFaults[] = {
-    {faults::Call::Open, 1, "out.wf"},    {faults::Call::Open, 2, "new.scp"},
-    {faults::Call::Write, 1, "out.wf"},   {faults::Call::Write, 2, "new.scp"},
-    {faults::Call::Sync, 1, "out.wf"},    {faults::Call::Sync, 2, "new.scp"},
-    {faults::Call::Link, 1, "out.wf"},    {faults::Call::Link, 2, "new.scp"},
-    {faults::Call::Link, 3, "out.wf"},    {faults::Call::Rename, 1, "out.wf"},
-    {faults::Call::Rename, 2, "new.scp"},
-};
-
-class FaultTest : public OutputSafetyTest, public ::testing::WithParamInterface<Fault> {};
-
-TEST_P(FaultTest, LeavesBothTargetsAndTheFolderAsTheyWere) {
-    const Fault fault = GetParam();
-    faults::failNth(fault.call, fault.nth, EIO);
-
-    expectWriteError(files.path(fault.failingFile), EIO);
-
-    expectBothAsTheyWere();
-}
-
-TEST_P(FaultTest, LeavesNoRecordFileWhereThereWasNone) {
-    const Fault fault = GetParam();
-    if (fault.call == faults::Call::Link && fault.nth == 3) {
-        GTEST_SKIP() << "with no old record file there is nothing to keep";
-    }
-    fs::remove(files.path("out.wf"));
-    faults::failNth(fault.call, fault.nth, ENOSPC);
-
-    expectWriteError(files.path(fault.failingFile), ENOSPC);
-
-    EXPECT_EQ(newScript(), kOldNewScript);
-    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "world.scp"}));
-}
-
-std::string faultName(const ::testing::TestParamInfo<Fault>& info) {
-    static constexpr const char* kCalls[] = {"Open", "Write", "Sync", "Link", "Rename"};
-    return kCalls[static_cast<int>(info.param.call)] + std::to_string(info.param.nth);
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryCall, FaultTest, ::testing::ValuesIn(kFaults), faultName);
 
 TEST_F(OutputSafetyTest, OutputsThroughALinkedFolderAreOneFile) {
     files.makeDir("d");
@@ -159,28 +107,32 @@ TEST_F(OutputSafetyTest, InputChangedDuringTheRunDoesNotChangeTheRun) {
     EXPECT_EQ(newScript(), "keep\r\n");
 }
 
-TEST_F(OutputSafetyTest, TemporaryFilesOfRunsThatAreGoneAreRemoved) {
-    files.writeFile(".tus2wf-dead00", "left by a killed run");
-    files.writeFile(".tus2wf-alive0", "still being written");
-    files.writeFile(".tus2wf-longer-name", "not one of ours");
-    const int alive = open(files.path(".tus2wf-alive0").c_str(), O_RDONLY | O_CLOEXEC);
+TEST_F(OutputSafetyTest, OnlyTemporaryFilesOfRunsThatAreGoneAreRemoved) {
+    files.writeFile(".tus2wf-dead0000dead0000.tmp", "left by a killed run");
+    files.writeFile(".tus2wf-alive000alive000.tmp", "still being written");
+    files.writeFile(".tus2wf-notes1", "the user's own");
+    files.writeFile(".tus2wf-Notes000notes000.tmp", "not a name this program makes");
+    const int alive =
+        open(files.path(".tus2wf-alive000alive000.tmp").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(flock(alive, LOCK_EX), 0);
 
     ASSERT_TRUE(converter.convert().isOk());
     close(alive);
 
-    EXPECT_EQ(files.entries(), (Names{".tus2wf-alive0", ".tus2wf-longer-name", "ids.txt", "new.scp",
-                                      "out.wf", "world.scp"}));
+    EXPECT_EQ(files.entries(),
+              (Names{".tus2wf-Notes000notes000.tmp", ".tus2wf-alive000alive000.tmp",
+                     ".tus2wf-notes1", "ids.txt", "new.scp", "out.wf", "world.scp"}));
 }
 
 TEST_F(OutputSafetyTest, FileSystemWithoutUnnamedFilesGetsANamedTemporaryThatGoes) {
-    faults::failNth(faults::Call::Open, 1, EOPNOTSUPP);
-    ASSERT_TRUE(converter.convert().isOk());
+    FaultyFileSystem fileSystem;
+    fileSystem.refuseUnnamedFiles();
+    Converter withNamedFiles(host, fileSystem);
+    ASSERT_TRUE(withNamedFiles.convert().isOk());
     EXPECT_EQ(records(), kNewRecords);
 
-    faults::failNth(faults::Call::Open, 1, EOPNOTSUPP);
     host.onYield = [this] { return host.progress.kind != Progress::Kind::Percent; };
-    EXPECT_EQ(converter.convert().code(), Status::Code::Stopped);
+    EXPECT_EQ(withNamedFiles.convert().code(), Status::Code::Stopped);
 
     EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
 }
@@ -210,23 +162,6 @@ TEST_F(OutputSafetyTest, FifoIsReadToItsEnd) {
     ASSERT_TRUE(status.isOk());
     EXPECT_EQ(records(), kNewRecords);
     EXPECT_EQ(newScript(), "keep\r\n");
-}
-
-TEST(CommitLockTest, HoldsOffAnotherLockOnTheSameFolder) {
-    const TestFiles files;
-    std::atomic<bool> taken{false};
-    std::thread other;
-    {
-        const CommitLock held({files.path("b"), files.dir().string(), files.path("a")});
-        other = std::thread([&] {
-            const CommitLock wanted({files.dir().string()});
-            taken = true;
-        });
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        EXPECT_FALSE(taken);
-    }
-    other.join();
-    EXPECT_TRUE(taken);
 }
 
 // What only a privileged user can set up.

@@ -105,10 +105,10 @@ cmp -s inplace.wf expected.wf || fail "in-place record file differs"
 rm -f inplace.scp inplace.wf
 
 # A temporary file left by a run that is gone is removed by the next run in its folder.
-printf 'left by a killed run' >.tus2wf-dead00
+printf 'left by a killed run' >.tus2wf-dead0000dead0000.tmp
 "$cli" --quiet --tus world.scp --id-list ids.txt --worldforge out.wf --new-tus new.scp
 expect_exit 0 $? "run beside a dead run's temporary file"
-[ ! -e .tus2wf-dead00 ] || fail "a dead run's temporary file was left"
+[ ! -e .tus2wf-dead0000dead0000.tmp ] || fail "a dead run's temporary file was left"
 
 if [ -n "${TUS2WF_TEXT_MODE_STDOUT:-}" ]; then
     # Windows names ignore letter case: these are one file.

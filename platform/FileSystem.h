@@ -1,0 +1,174 @@
+#pragma once
+
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "IoStatus.h"
+
+namespace tus2wf {
+
+#ifdef _WIN32
+using NativeHandle = void*;  // a HANDLE
+#else
+using NativeHandle = int;  // a descriptor
+#endif
+
+// An open file of the system. Move-only; closed when destroyed, which also drops its lock.
+class FileHandle {
+  public:
+    FileHandle() = default;
+    explicit FileHandle(NativeHandle native) : m_native(native) {}
+    ~FileHandle() { close(); }
+    FileHandle(FileHandle&& other) noexcept;
+    FileHandle& operator=(FileHandle&& other) noexcept;
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    bool isOpen() const;
+    NativeHandle native() const { return m_native; }
+    void close();
+
+  private:
+    NativeHandle m_native = none();
+    static NativeHandle none();
+};
+
+// An open folder, through which its files are named however the folder is renamed or moved
+// meanwhile, and whatever the length of the path that led to it. path is the path it was opened
+// by (on Windows the full path, which the system calls there are given).
+class FolderHandle {
+  public:
+    FolderHandle() = default;
+    FolderHandle(FileHandle handle, std::string path)
+        : m_handle(std::move(handle)), m_path(std::move(path)) {}
+
+    bool isOpen() const { return m_handle.isOpen(); }
+    NativeHandle native() const { return m_handle.native(); }
+    const std::string& path() const { return m_path; }
+
+  private:
+    FileHandle m_handle;
+    std::string m_path;
+};
+
+// What makes a file the file it is: the device and inode, or on Windows the volume's serial
+// number and the file's ID. Two names with one identity are one file.
+struct FileId {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    friend auto operator<=>(const FileId&, const FileId&) = default;
+};
+
+struct FileInfo {
+    enum class Kind {
+        Missing,
+        Regular,
+        Folder,
+        Link,    // a symbolic link, not followed
+        Stream,  // a character or block device or a FIFO: written in place
+        Socket,
+    };
+
+    Kind kind = Kind::Missing;
+    FileId id;
+    std::uint32_t owner = 0;  // the owning user's ID; 0 where the system has none
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // seconds since 1970
+    // For a folder: anyone may add names to it, and only their owners may remove them (the
+    // sticky bit, as /tmp has). The kernel trusts a link there only from its owner's side.
+    bool sharedFolder = false;
+    // The name as the folder holds it: on Windows its real letter case and long form.
+    std::string name;
+};
+
+// The few file-system calls that the outputs need, as a narrow seam: the protocols above it
+// (temporary files, the pair's replacement, recovery after a crash, clean-up) are written once
+// over it, and tests put a double in its place. Names are single names within a folder unless
+// said otherwise; no call follows a symbolic link at the end of a name. Every call returns what
+// the system said; none throws.
+class FileSystem {
+  public:
+    enum class Replace { Never, Existing };
+
+    virtual ~FileSystem() = default;
+
+    // This machine's own.
+    static FileSystem& local();
+
+    // The folder path names, relative to base (or to the current folder when base is null).
+    // Links along the path are followed as the system follows them.
+    virtual IoStatus openFolder(const FolderHandle* base, const std::string& path,
+                                FolderHandle& folder) = 0;
+    virtual IoStatus describeFolder(const FolderHandle& folder, FileInfo& info) = 0;
+    // The folder's absolute path as it is now.
+    virtual IoStatus folderPath(const FolderHandle& folder, std::string& path) = 0;
+    virtual IoStatus listFolder(const FolderHandle& folder, std::vector<std::string>& names) = 0;
+    // Puts the folder's names (new, renamed, removed) on disk.
+    virtual IoStatus syncFolder(const FolderHandle& folder) = 0;
+
+    // What name stands for; Kind::Missing (and ok) when nothing does.
+    virtual IoStatus describe(const FolderHandle& folder, const std::string& name,
+                              FileInfo& info) = 0;
+    virtual IoStatus readLink(const FolderHandle& folder, const std::string& name,
+                              std::string& target) = 0;
+    // A second name for a file; never replaces. NotSupported or Denied where the file system or
+    // its protection allows no hard link.
+    virtual IoStatus link(const FolderHandle& folder, const std::string& from,
+                          const std::string& to) = 0;
+    virtual IoStatus rename(const FolderHandle& fromFolder, const std::string& from,
+                            const FolderHandle& toFolder, const std::string& to,
+                            Replace replace) = 0;
+    virtual IoStatus remove(const FolderHandle& folder, const std::string& name) = 0;
+
+    // A new file in folder with no name at all, so that nothing is left if the process dies;
+    // NotSupported where the file system has no such files. Readable and writable by its owner
+    // only.
+    virtual IoStatus createUnnamed(const FolderHandle& folder, FileHandle& file) = 0;
+    // A new file under name; Exists when the name is taken. Readable and writable by its owner
+    // only.
+    virtual IoStatus createNew(const FolderHandle& folder, const std::string& name,
+                               FileHandle& file) = 0;
+    // Gives a file from createUnnamed() a name; Exists when the name is taken.
+    virtual IoStatus giveName(const FileHandle& file, const FolderHandle& folder,
+                              const std::string& name) = 0;
+    virtual IoStatus openToRead(const FolderHandle& folder, const std::string& name,
+                                FileHandle& file) = 0;
+    // A file written in place, named by a path that stands for a stream of this process rather
+    // than a file in a folder (/dev/stdout, /dev/fd/N; NUL or \\.\COM1 on Windows): it is
+    // written as it was opened (appending stays appending). NotFound for any other path.
+    virtual IoStatus openNamedStream(const std::string& path, FileHandle& file) = 0;
+    // A device or FIFO in a folder, opened for writing in place; a FIFO that nobody reads
+    // fails at once rather than waiting.
+    virtual IoStatus openDevice(const FolderHandle& folder, const std::string& name,
+                                FileHandle& file) = 0;
+    virtual IoStatus describeFile(const FileHandle& file, FileInfo& info) = 0;
+
+    // Gives file the owner, permissions, extended attributes and access control list of the
+    // file name stands for, as far as the process may; set-ID bits are never carried over.
+    virtual IoStatus copyAttributes(const FolderHandle& folder, const std::string& name,
+                                    const FileHandle& file) = 0;
+    // Gives file the permissions any new file of this process would get.
+    virtual IoStatus useNewFileAttributes(const FileHandle& file) = 0;
+
+    // Writes some of data; written says how much. WouldBlock when a stream takes nothing now,
+    // Interrupted when a signal came first.
+    virtual IoStatus write(const FileHandle& file, const char* data, std::size_t size,
+                           std::size_t& written) = 0;
+    // Waits at most milliseconds for a stream to take data; ok also when the time ran out.
+    virtual IoStatus waitWritable(const FileHandle& file, int milliseconds) = 0;
+    // The whole of a small file.
+    virtual IoStatus read(const FileHandle& file, std::string& contents) = 0;
+    // Puts the file's data on disk.
+    virtual IoStatus sync(const FileHandle& file) = 0;
+    // Takes the file's lock without waiting; Busy while another open file holds it. Held until
+    // the handle is closed; a process that dies drops it.
+    virtual IoStatus tryLock(const FileHandle& file) = 0;
+
+    // The user this process runs as, in the terms of FileInfo::owner.
+    virtual std::uint32_t currentUser() = 0;
+};
+
+}  // namespace tus2wf

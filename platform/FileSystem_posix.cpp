@@ -1,0 +1,451 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+#include "FileSystem.h"
+
+namespace tus2wf {
+namespace {
+
+IoStatus::Code codeOf(int error) {
+    switch (error) {
+        case EEXIST:
+        case ENOTEMPTY:
+            return IoStatus::Code::Exists;
+        case ENOENT:
+            return IoStatus::Code::NotFound;
+        case EOPNOTSUPP:
+        case EXDEV:
+        case EMLINK:
+        case ENOSYS:
+            return IoStatus::Code::NotSupported;
+        case EPERM:
+        case EACCES:
+            return IoStatus::Code::Denied;
+        case EWOULDBLOCK:
+            return IoStatus::Code::WouldBlock;
+        case EINTR:
+            return IoStatus::Code::Interrupted;
+        default:
+            return IoStatus::Code::Other;
+    }
+}
+
+IoStatus failure(int error = errno) {
+    return {codeOf(error), std::strerror(error)};
+}
+
+IoStatus done(int result) {
+    return result == 0 ? IoStatus::ok() : failure();
+}
+
+int fd(const FileHandle& file) {
+    return file.native();
+}
+
+int fd(const FolderHandle& folder) {
+    return folder.native();
+}
+
+// The mode a plain new file would get from the process's umask.
+mode_t newFileMode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+FileInfo::Kind kindOf(mode_t mode) {
+    if (S_ISREG(mode)) {
+        return FileInfo::Kind::Regular;
+    }
+    if (S_ISDIR(mode)) {
+        return FileInfo::Kind::Folder;
+    }
+    if (S_ISLNK(mode)) {
+        return FileInfo::Kind::Link;
+    }
+    return S_ISSOCK(mode) ? FileInfo::Kind::Socket : FileInfo::Kind::Stream;
+}
+
+FileInfo infoOf(const struct stat& status, std::string name) {
+    FileInfo info;
+    info.kind = kindOf(status.st_mode);
+    info.id = {static_cast<std::uint64_t>(status.st_dev),
+               static_cast<std::uint64_t>(status.st_ino)};
+    info.owner = status.st_uid;
+    info.size = static_cast<std::uint64_t>(status.st_size);
+    info.modified = status.st_mtime;
+    info.sharedFolder = S_ISDIR(status.st_mode) && (status.st_mode & S_ISVTX) != 0 &&
+                        (status.st_mode & S_IWOTH) != 0;
+    info.name = std::move(name);
+    return info;
+}
+
+// The descriptor number in /dev/stdout, /dev/stderr, /dev/fd/N or /proc/self/fd/N; -1 for any
+// other path.
+int namedDescriptor(const std::string& path) {
+    if (path == "/dev/stdout") {
+        return 1;
+    }
+    if (path == "/dev/stderr") {
+        return 2;
+    }
+    for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (path.starts_with(prefix)) {
+            int number = -1;
+            const char* first = path.data() + prefix.size();
+            const char* last = path.data() + path.size();
+            const auto [end, error] = std::from_chars(first, last, number);
+            return error == std::errc() && end == last && first != last ? number : -1;
+        }
+    }
+    return -1;
+}
+
+// xattrs that carry no meaning of their own once the file is another (or that the system keeps
+// itself) are left as the new file has them.
+bool isCopiedAttribute(std::string_view name) {
+    return name.starts_with("user.") || name == "system.posix_acl_access" ||
+           name.starts_with("trusted.") || name == "security.selinux";
+}
+
+// Copies the extended attributes (the access control list among them) of the file at path to
+// file, as far as the process may read and set them.
+void copyExtendedAttributes(const std::string& path, int file) {
+    const ssize_t listSize = llistxattr(path.c_str(), nullptr, 0);
+    if (listSize <= 0) {
+        return;
+    }
+    std::string names(static_cast<std::size_t>(listSize), '\0');
+    const ssize_t got = llistxattr(path.c_str(), names.data(), names.size());
+    for (std::size_t at = 0; got > 0 && at < static_cast<std::size_t>(got);) {
+        const std::string name(names.c_str() + at);
+        at += name.size() + 1;
+        const ssize_t valueSize = lgetxattr(path.c_str(), name.c_str(), nullptr, 0);
+        if (!isCopiedAttribute(name) || valueSize < 0) {
+            continue;
+        }
+        std::string value(static_cast<std::size_t>(valueSize), '\0');
+        const ssize_t read = lgetxattr(path.c_str(), name.c_str(), value.data(), value.size());
+        if (read >= 0) {
+            fsetxattr(file, name.c_str(), value.data(), static_cast<std::size_t>(read), 0);
+        }
+    }
+}
+
+class PosixFileSystem final : public FileSystem {
+  public:
+    IoStatus openFolder(const FolderHandle* base, const std::string& path,
+                        FolderHandle& folder) override {
+        // O_PATH: a folder the user may write but not list is still a folder to write into.
+        const int opened =
+            openat(base ? fd(*base) : AT_FDCWD, path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (opened < 0) {
+            return failure();
+        }
+        folder = FolderHandle(FileHandle(opened), path);
+        return IoStatus::ok();
+    }
+
+    IoStatus describeFolder(const FolderHandle& folder, FileInfo& info) override {
+        struct stat status {};
+        if (fstat(fd(folder), &status) != 0) {
+            return failure();
+        }
+        info = infoOf(status, {});
+        return IoStatus::ok();
+    }
+
+    IoStatus folderPath(const FolderHandle& folder, std::string& path) override {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd(folder));
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(self.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) == target.size()) {
+            return length < 0 ? failure() : failure(ENAMETOOLONG);
+        }
+        target.resize(static_cast<std::size_t>(length));
+        path = std::move(target);
+        return IoStatus::ok();
+    }
+
+    IoStatus listFolder(const FolderHandle& folder, std::vector<std::string>& names) override {
+        const int listing = openat(fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (listing < 0) {
+            return failure();
+        }
+        DIR* entries = fdopendir(listing);
+        if (entries == nullptr) {
+            close(listing);
+            return failure();
+        }
+        names.clear();
+        while (const dirent* entry = readdir(entries)) {
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.emplace_back(name);
+            }
+        }
+        closedir(entries);
+        return IoStatus::ok();
+    }
+
+    IoStatus syncFolder(const FolderHandle& folder) override {
+        const int opened = openat(fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (opened < 0) {
+            // A folder that may be written but not read cannot be synced by itself; its names
+            // reach the disk with the file system's next commit.
+            return errno == EACCES ? IoStatus::ok() : failure();
+        }
+        const FileHandle owned(opened);
+        return fsync(opened) == 0 || errno == EINVAL ? IoStatus::ok() : failure();
+    }
+
+    IoStatus describe(const FolderHandle& folder, const std::string& name,
+                      FileInfo& info) override {
+        struct stat status {};
+        if (fstatat(fd(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) {
+                return failure();
+            }
+            info = FileInfo{};
+            info.name = name;
+            return IoStatus::ok();
+        }
+        info = infoOf(status, name);
+        return IoStatus::ok();
+    }
+
+    IoStatus readLink(const FolderHandle& folder, const std::string& name,
+                      std::string& target) override {
+        std::string text(PATH_MAX, '\0');
+        const ssize_t length = readlinkat(fd(folder), name.c_str(), text.data(), text.size());
+        if (length < 0) {
+            return failure();
+        }
+        text.resize(static_cast<std::size_t>(length));
+        target = std::move(text);
+        return IoStatus::ok();
+    }
+
+    IoStatus link(const FolderHandle& folder, const std::string& from,
+                  const std::string& to) override {
+        return done(linkat(fd(folder), from.c_str(), fd(folder), to.c_str(), 0));
+    }
+
+    IoStatus rename(const FolderHandle& fromFolder, const std::string& from,
+                    const FolderHandle& toFolder, const std::string& to, Replace replace) override {
+        if (replace == Replace::Existing) {
+            return done(renameat(fd(fromFolder), from.c_str(), fd(toFolder), to.c_str()));
+        }
+        return done(
+            renameat2(fd(fromFolder), from.c_str(), fd(toFolder), to.c_str(), RENAME_NOREPLACE));
+    }
+
+    IoStatus remove(const FolderHandle& folder, const std::string& name) override {
+        return done(unlinkat(fd(folder), name.c_str(), 0));
+    }
+
+    IoStatus createUnnamed(const FolderHandle& folder, FileHandle& file) override {
+        const int opened = openat(fd(folder), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (opened < 0) {
+            return errno == EISDIR || errno == EINVAL ? failure(EOPNOTSUPP) : failure();
+        }
+        file = FileHandle(opened);
+        return IoStatus::ok();
+    }
+
+    IoStatus createNew(const FolderHandle& folder, const std::string& name,
+                       FileHandle& file) override {
+        const int opened = openat(fd(folder), name.c_str(),
+                                  O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (opened < 0) {
+            return failure();
+        }
+        file = FileHandle(opened);
+        return IoStatus::ok();
+    }
+
+    IoStatus giveName(const FileHandle& file, const FolderHandle& folder,
+                      const std::string& name) override {
+        // Naming an unnamed file through /proc needs no privilege; AT_EMPTY_PATH does.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd(file));
+        if (linkat(AT_FDCWD, self.c_str(), fd(folder), name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return IoStatus::ok();
+        }
+        if (errno != ENOENT) {
+            return failure();
+        }
+        return done(linkat(fd(file), "", fd(folder), name.c_str(), AT_EMPTY_PATH));
+    }
+
+    IoStatus openToRead(const FolderHandle& folder, const std::string& name,
+                        FileHandle& file) override {
+        const int opened =
+            openat(fd(folder), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (opened < 0) {
+            return failure();
+        }
+        file = FileHandle(opened);
+        return IoStatus::ok();
+    }
+
+    IoStatus openNamedStream(const std::string& path, FileHandle& file) override {
+        const int number = namedDescriptor(path);
+        if (number < 0) {
+            return failure(ENOENT);
+        }
+        struct stat status {};
+        if (fstat(number, &status) != 0) {
+            return failure();
+        }
+        int opened = -1;
+        if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)) {
+            // A description of our own, so that waiting for a slow reader can be done without
+            // blocking and without changing the flags of the one the caller handed over.
+            const std::string self = "/proc/self/fd/" + std::to_string(number);
+            opened = open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                                            (fcntl(number, F_GETFL) & O_APPEND));
+        }
+        if (opened < 0) {
+            // The caller's own description: its offset and its appending are kept.
+            opened = fcntl(number, F_DUPFD_CLOEXEC, 3);
+        }
+        if (opened < 0) {
+            return failure();
+        }
+        file = FileHandle(opened);
+        return IoStatus::ok();
+    }
+
+    IoStatus openDevice(const FolderHandle& folder, const std::string& name,
+                        FileHandle& file) override {
+        const int opened = openat(fd(folder), name.c_str(),
+                                  O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+        if (opened < 0) {
+            return failure();
+        }
+        file = FileHandle(opened);
+        return IoStatus::ok();
+    }
+
+    IoStatus describeFile(const FileHandle& file, FileInfo& info) override {
+        struct stat status {};
+        if (fstat(fd(file), &status) != 0) {
+            return failure();
+        }
+        info = infoOf(status, {});
+        return IoStatus::ok();
+    }
+
+    IoStatus copyAttributes(const FolderHandle& folder, const std::string& name,
+                            const FileHandle& file) override {
+        struct stat old {};
+        if (fstatat(fd(folder), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
+            return failure();
+        }
+        // Only a privileged process may give a file away; anyone else keeps it as their own.
+        [[maybe_unused]] const int owned = fchown(fd(file), old.st_uid, old.st_gid);
+        if (fchmod(fd(file), old.st_mode & 0777) != 0) {
+            return failure();
+        }
+        copyExtendedAttributes("/proc/self/fd/" + std::to_string(fd(folder)) + "/" + name,
+                               fd(file));
+        return IoStatus::ok();
+    }
+
+    IoStatus useNewFileAttributes(const FileHandle& file) override {
+        return done(fchmod(fd(file), newFileMode()));
+    }
+
+    IoStatus write(const FileHandle& file, const char* data, std::size_t size,
+                   std::size_t& written) override {
+        written = 0;
+        const ssize_t result = ::write(fd(file), data, size);
+        if (result < 0) {
+            return failure(errno == EAGAIN ? EWOULDBLOCK : errno);
+        }
+        written = static_cast<std::size_t>(result);
+        return IoStatus::ok();
+    }
+
+    IoStatus waitWritable(const FileHandle& file, int milliseconds) override {
+        pollfd waiting{fd(file), POLLOUT, 0};
+        return poll(&waiting, 1, milliseconds) >= 0 ? IoStatus::ok() : failure();
+    }
+
+    IoStatus read(const FileHandle& file, std::string& contents) override {
+        contents.clear();
+        char buffer[4096];
+        for (;;) {
+            const ssize_t got = ::read(fd(file), buffer, sizeof buffer);
+            if (got < 0) {
+                return failure();
+            }
+            if (got == 0) {
+                return IoStatus::ok();
+            }
+            contents.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+
+    IoStatus sync(const FileHandle& file) override {
+        // A device, FIFO or terminal has nothing to sync and may refuse.
+        return fdatasync(fd(file)) == 0 || errno == EINVAL || errno == EROFS ? IoStatus::ok()
+                                                                             : failure();
+    }
+
+    IoStatus tryLock(const FileHandle& file) override {
+        if (flock(fd(file), LOCK_EX | LOCK_NB) == 0) {
+            return IoStatus::ok();
+        }
+        return errno == EWOULDBLOCK ? IoStatus(IoStatus::Code::Busy, std::strerror(errno))
+                                    : failure();
+    }
+
+    std::uint32_t currentUser() override { return geteuid(); }
+};
+
+}  // namespace
+
+FileHandle::FileHandle(FileHandle&& other) noexcept : m_native(other.m_native) {
+    other.m_native = none();
+}
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+    if (this != &other) {
+        close();
+        m_native = other.m_native;
+        other.m_native = none();
+    }
+    return *this;
+}
+
+bool FileHandle::isOpen() const {
+    return m_native >= 0;
+}
+
+void FileHandle::close() {
+    if (isOpen()) {
+        ::close(m_native);
+        m_native = none();
+    }
+}
+
+NativeHandle FileHandle::none() {
+    return -1;
+}
+
+FileSystem& FileSystem::local() {
+    static PosixFileSystem system;
+    return system;
+}
+
+}  // namespace tus2wf

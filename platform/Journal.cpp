@@ -1,0 +1,93 @@
+#include "Journal.h"
+
+#include <charconv>
+
+namespace tus2wf {
+namespace {
+
+constexpr std::string_view kHeader = "tus2wf commit journal 1\n";
+
+// Each field as its length, a colon, its bytes and a line feed: names may hold any byte.
+void putField(std::string& text, std::string_view field) {
+    text += std::to_string(field.size());
+    text += ':';
+    text += field;
+    text += '\n';
+}
+
+void putNumber(std::string& text, std::uint64_t number) {
+    putField(text, std::to_string(number));
+}
+
+class Reader {
+  public:
+    explicit Reader(std::string_view text) : m_rest(text) {}
+
+    bool field(std::string& value) {
+        std::size_t length = 0;
+        const auto [end, error] =
+            std::from_chars(m_rest.data(), m_rest.data() + m_rest.size(), length);
+        const std::size_t digits = static_cast<std::size_t>(end - m_rest.data());
+        if (error != std::errc() || digits + 2 + length > m_rest.size() || *end != ':' ||
+            m_rest[digits + 1 + length] != '\n') {
+            return false;
+        }
+        value.assign(m_rest.substr(digits + 1, length));
+        m_rest.remove_prefix(digits + 2 + length);
+        return true;
+    }
+
+    bool number(std::uint64_t& value) {
+        std::string text;
+        if (!field(text)) {
+            return false;
+        }
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return error == std::errc() && end == text.data() + text.size();
+    }
+
+    bool atEnd() const { return m_rest.empty(); }
+
+  private:
+    std::string_view m_rest;
+};
+
+}  // namespace
+
+std::string Journal::text() const {
+    std::string text(kHeader);
+    putField(text, commitId);
+    putNumber(text, entries.size());
+    for (const Entry& entry : entries) {
+        putField(text, entry.folder);
+        putField(text, entry.name);
+        putField(text, entry.temporary);
+        putField(text, entry.backup);
+        putNumber(text, entry.newId.volume);
+        putNumber(text, entry.newId.file);
+    }
+    return text;
+}
+
+std::optional<Journal> Journal::parse(std::string_view text) {
+    if (!text.starts_with(kHeader)) {
+        return std::nullopt;
+    }
+    Reader reader(text.substr(kHeader.size()));
+    Journal journal;
+    std::uint64_t count = 0;
+    if (!reader.field(journal.commitId) || !reader.number(count) || count > 2) {
+        return std::nullopt;
+    }
+    journal.entries.resize(count);
+    for (Entry& entry : journal.entries) {
+        if (!reader.field(entry.folder) || !reader.field(entry.name) ||
+            !reader.field(entry.temporary) || !reader.field(entry.backup) ||
+            !reader.number(entry.newId.volume) || !reader.number(entry.newId.file)) {
+            return std::nullopt;
+        }
+    }
+    return reader.atEnd() ? std::optional(journal) : std::nullopt;
+}
+
+}  // namespace tus2wf

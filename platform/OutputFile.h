@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <future>
+#include <string>
+
+#include "FileSystem.h"
+#include "OutputPath.h"
+
+namespace tus2wf {
+
+// One output of a run, written to a temporary file beside its target that takes the target's
+// place only at the commit (see Commit), so that the target is never seen half written.
+//
+// create() finds what the name stands for (see resolveOutput), first finishes or undoes a
+// commit that a dead run left in that folder and removes the temporary files of dead runs, then
+// makes the temporary file: unnamed where the file system allows it, so that a killed process
+// leaves nothing behind; otherwise under a name no user would pick, locked while this run lives.
+// The new file takes the old target's owner, permissions and extended attributes as far as the
+// process may, or the permissions of any new file. A stream, device or FIFO is written in place.
+//
+// Writes to a stream that does not take data wait in short steps and ask keepGoing between
+// them; when it answers false the write gives up with IoStatus::Code::Stopped. Destroying an
+// OutputFile that was not committed removes its temporary file.
+class OutputFile {
+  public:
+    using KeepGoing = std::function<bool()>;
+    static constexpr int kPollIntervalMs = 10;
+
+    OutputFile(FileSystem& fileSystem, KeepGoing keepGoing);
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    IoStatus create(const std::string& path);
+    IoStatus write(const char* data, std::size_t size);
+    // Starts putting what has been written so far on disk, on a thread of its own, so that a
+    // long write does not wait for the disk only at the end; does nothing while an earlier one
+    // is still under way. Returns the failure of an earlier one.
+    IoStatus syncInBackground();
+    // Waits until the whole file is on disk. Call when everything has been written.
+    IoStatus sync();
+    // Gives the synced temporary file its name beside the target, for the commit.
+    IoStatus stage();
+
+    const OutputTarget& target() const { return m_target; }
+    // The temporary file's name in the target's folder, once it has one.
+    const std::string& temporary() const { return m_temporary; }
+    // The identity of the new file.
+    const FileId& id() const { return m_id; }
+    // The temporary file has become the target: nothing is left to remove.
+    void committed() { m_committed = true; }
+
+  private:
+    IoStatus openTemporary();
+    IoStatus takeOverAttributes();
+    IoStatus awaitBackgroundSync();
+    // What is written: the stream itself, or the temporary file.
+    const FileHandle& handle() const { return m_target.inPlace() ? m_target.stream : m_file; }
+
+    FileSystem& m_fileSystem;
+    KeepGoing m_keepGoing;
+    OutputTarget m_target;
+    FileHandle m_file;
+    std::string m_temporary;
+    FileId m_id;
+    bool m_committed = false;
+    std::future<IoStatus> m_syncing;
+};
+
+}  // namespace tus2wf

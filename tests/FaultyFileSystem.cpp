@@ -1,0 +1,162 @@
+#include "FaultyFileSystem.h"
+
+namespace tus2wf::test {
+
+void FaultyFileSystem::failCall(int n, IoStatus::Code code, std::string reason, int count) {
+    reset();
+    m_failAt = n;
+    m_failCount = count;
+    m_failure = IoStatus(code, std::move(reason));
+}
+
+void FaultyFileSystem::crashAfter(int n) {
+    reset();
+    m_crashAfter = n;
+    m_failure = IoStatus(IoStatus::Code::Other, "killed");
+}
+
+void FaultyFileSystem::reset() {
+    m_calls = 0;
+    m_failAt = 0;
+    m_crashAfter = 0;
+}
+
+IoStatus FaultyFileSystem::next() {
+    const int call = ++m_calls;
+    if ((m_failAt > 0 && call >= m_failAt && call < m_failAt + m_failCount) ||
+        (m_crashAfter > 0 && call > m_crashAfter)) {
+        return m_failure;
+    }
+    return IoStatus::ok();
+}
+
+// Each call passes to the real file system unless it is the one that fails.
+#define TUS2WF_FORWARD(call)                      \
+    if (IoStatus fault = next(); !fault.isOk()) { \
+        return fault;                             \
+    }                                             \
+    return m_real.call
+
+IoStatus FaultyFileSystem::openFolder(const FolderHandle* base, const std::string& path,
+                                      FolderHandle& folder) {
+    TUS2WF_FORWARD(openFolder(base, path, folder));
+}
+
+IoStatus FaultyFileSystem::describeFolder(const FolderHandle& folder, FileInfo& info) {
+    TUS2WF_FORWARD(describeFolder(folder, info));
+}
+
+IoStatus FaultyFileSystem::folderPath(const FolderHandle& folder, std::string& path) {
+    TUS2WF_FORWARD(folderPath(folder, path));
+}
+
+IoStatus FaultyFileSystem::listFolder(const FolderHandle& folder, std::vector<std::string>& names) {
+    TUS2WF_FORWARD(listFolder(folder, names));
+}
+
+IoStatus FaultyFileSystem::syncFolder(const FolderHandle& folder) {
+    TUS2WF_FORWARD(syncFolder(folder));
+}
+
+IoStatus FaultyFileSystem::describe(const FolderHandle& folder, const std::string& name,
+                                    FileInfo& info) {
+    if (IoStatus fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    IoStatus described = m_real.describe(folder, name, info);
+    info.modified -= m_age;
+    return described;
+}
+
+IoStatus FaultyFileSystem::readLink(const FolderHandle& folder, const std::string& name,
+                                    std::string& target) {
+    TUS2WF_FORWARD(readLink(folder, name, target));
+}
+
+IoStatus FaultyFileSystem::link(const FolderHandle& folder, const std::string& from,
+                                const std::string& to) {
+    if (m_refuseLinks) {
+        return {IoStatus::Code::Denied, "Operation not permitted"};
+    }
+    TUS2WF_FORWARD(link(folder, from, to));
+}
+
+IoStatus FaultyFileSystem::rename(const FolderHandle& fromFolder, const std::string& from,
+                                  const FolderHandle& toFolder, const std::string& to,
+                                  Replace replace) {
+    TUS2WF_FORWARD(rename(fromFolder, from, toFolder, to, replace));
+}
+
+IoStatus FaultyFileSystem::remove(const FolderHandle& folder, const std::string& name) {
+    TUS2WF_FORWARD(remove(folder, name));
+}
+
+IoStatus FaultyFileSystem::createUnnamed(const FolderHandle& folder, FileHandle& file) {
+    if (m_refuseUnnamed) {
+        return {IoStatus::Code::NotSupported, "Operation not supported"};
+    }
+    TUS2WF_FORWARD(createUnnamed(folder, file));
+}
+
+IoStatus FaultyFileSystem::createNew(const FolderHandle& folder, const std::string& name,
+                                     FileHandle& file) {
+    TUS2WF_FORWARD(createNew(folder, name, file));
+}
+
+IoStatus FaultyFileSystem::giveName(const FileHandle& file, const FolderHandle& folder,
+                                    const std::string& name) {
+    TUS2WF_FORWARD(giveName(file, folder, name));
+}
+
+IoStatus FaultyFileSystem::openToRead(const FolderHandle& folder, const std::string& name,
+                                      FileHandle& file) {
+    TUS2WF_FORWARD(openToRead(folder, name, file));
+}
+
+IoStatus FaultyFileSystem::openNamedStream(const std::string& path, FileHandle& file) {
+    TUS2WF_FORWARD(openNamedStream(path, file));
+}
+
+IoStatus FaultyFileSystem::openDevice(const FolderHandle& folder, const std::string& name,
+                                      FileHandle& file) {
+    TUS2WF_FORWARD(openDevice(folder, name, file));
+}
+
+IoStatus FaultyFileSystem::describeFile(const FileHandle& file, FileInfo& info) {
+    TUS2WF_FORWARD(describeFile(file, info));
+}
+
+IoStatus FaultyFileSystem::copyAttributes(const FolderHandle& folder, const std::string& name,
+                                          const FileHandle& file) {
+    TUS2WF_FORWARD(copyAttributes(folder, name, file));
+}
+
+IoStatus FaultyFileSystem::useNewFileAttributes(const FileHandle& file) {
+    TUS2WF_FORWARD(useNewFileAttributes(file));
+}
+
+IoStatus FaultyFileSystem::write(const FileHandle& file, const char* data, std::size_t size,
+                                 std::size_t& written) {
+    written = 0;
+    TUS2WF_FORWARD(write(file, data, size, written));
+}
+
+IoStatus FaultyFileSystem::waitWritable(const FileHandle& file, int milliseconds) {
+    TUS2WF_FORWARD(waitWritable(file, milliseconds));
+}
+
+IoStatus FaultyFileSystem::read(const FileHandle& file, std::string& contents) {
+    TUS2WF_FORWARD(read(file, contents));
+}
+
+IoStatus FaultyFileSystem::sync(const FileHandle& file) {
+    TUS2WF_FORWARD(sync(file));
+}
+
+IoStatus FaultyFileSystem::tryLock(const FileHandle& file) {
+    TUS2WF_FORWARD(tryLock(file));
+}
+
+#undef TUS2WF_FORWARD
+
+}  // namespace tus2wf::test
