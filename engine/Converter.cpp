@@ -74,6 +74,12 @@ Status Converter::checkPaths() {
         return reportNotFound(list);
     } else if (namesSameFile(records, newScript)) {
         failure = messages::sameOutputFile();
+    } else if (namesSameFile(records, script)) {
+        failure = messages::worldforgeIsTusFile();
+    } else if (namesSameFile(records, list)) {
+        failure = messages::worldforgeIsIdList();
+    } else if (namesSameFile(newScript, list)) {
+        failure = messages::newTusIsIdList();
     }
     if (!failure.isOk()) {
         m_host.showMessage(failure.prompt(), failure.title());

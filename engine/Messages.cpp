@@ -13,6 +13,21 @@ std::string concat(std::initializer_list<std::string_view> parts) {
     return text;
 }
 
+// output names the box whose file the user should rename, input the box it collides with.
+Status inputAsOutput(std::string_view output, std::string_view input) {
+    return Status::failure(Status::Code::Refused,
+                           concat({"The ",
+                                   output,
+                                   " and the ",
+                                   input,
+                                   " are the same file!",
+                                   {&kCr, 1},
+                                   "Enter a different name for the ",
+                                   output,
+                                   "."}),
+                           "Enter Output File");
+}
+
 }  // namespace
 
 Status fileNotFound(std::string_view path) {
@@ -42,6 +57,18 @@ Status sameOutputFile() {
                                    {&kCr, 1},
                                    "Enter a different name for one of them."}),
                            "Enter Output File");
+}
+
+Status worldforgeIsTusFile() {
+    return inputAsOutput("Worldforge file", "TUS file");
+}
+
+Status worldforgeIsIdList() {
+    return inputAsOutput("Worldforge file", "ID list file");
+}
+
+Status newTusIsIdList() {
+    return inputAsOutput("new TUS file", "ID list file");
 }
 
 Status cannotRead(std::string_view path, std::string_view reason) {

@@ -16,6 +16,10 @@ Status fileNotFound(std::string_view path);
 Status noWorldforgeFile();
 Status noNewTusFile();
 Status sameOutputFile();
+// An output named as one of the inputs, which the run would replace before it is read again.
+Status worldforgeIsTusFile();
+Status worldforgeIsIdList();
+Status newTusIsIdList();
 Status cannotRead(std::string_view path, std::string_view reason);
 Status tooLong(std::string_view path, std::int32_t limit);
 Status cannotWrite(std::string_view path, std::string_view reason);

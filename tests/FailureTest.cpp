@@ -204,6 +204,38 @@ TEST_F(SameOutputTest, OnlyComesAfterTheOtherChecks) {
     expectOneMessage("File '" + files.path("missing.txt") + kNotFoundTail, "File Not Found!");
 }
 
+// An input named as an output would be replaced by what the run writes.
+class InputAsOutputTest : public ConvertChecksTest {
+  protected:
+    void expectRefused(const std::string& output, const std::string& input) {
+        EXPECT_EQ(converter.convert().code(), Status::Code::Refused);
+        expectOneMessage("The " + output + " and the " + input + " are the same file!\r" +
+                             "Enter a different name for the " + output + ".",
+                         "Enter Output File");
+        EXPECT_EQ(host.results, "Results:");
+        EXPECT_EQ(files.readFile("world.scp"), kScript);
+        EXPECT_EQ(files.readFile("ids.txt"), kList);
+    }
+};
+
+TEST_F(InputAsOutputTest, WorldScriptAsRecordFileIsRefused) {
+    host.setPath(PathBox::Worldforge, files.path("world.scp"));
+    expectRefused("Worldforge file", "TUS file");
+}
+
+TEST_F(InputAsOutputTest, IdListUnderAnotherNameAsRecordFileIsRefused) {
+    fs::create_hard_link(files.path("ids.txt"), files.path("link.txt"));
+    host.setPath(PathBox::Worldforge, files.path("link.txt"));
+    expectRefused("Worldforge file", "ID list file");
+}
+
+TEST_F(InputAsOutputTest, IdListAsNewScriptIsRefused) {
+    const CurrentDir here(files.dir());
+    host.setPath(PathBox::NewTusworldScp, "./ids.txt");
+    expectRefused("new TUS file", "ID list file");
+    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
+}
+
 // Failures during a run: the message, "failed" in the results, and no file touched.
 class RunFailureTest : public RunFixture {
   protected:

@@ -104,6 +104,17 @@ cmp -s inplace.scp expected.scp || fail "world script not replaced in place: $(c
 cmp -s inplace.wf expected.wf || fail "in-place record file differs"
 rm -f inplace.scp inplace.wf
 
+# An input named as the record file is refused before anything is read or written.
+"$cli" --tus world.scp --id-list ids.txt --worldforge ./world.scp --new-tus refused.scp \
+    >out.txt 2>err.txt
+expect_exit 1 $? "world script as record file"
+printf 'tus2wf-cli: The Worldforge file and the TUS file are the same file!\n%s\n' \
+    'Enter a different name for the Worldforge file.' >expected.err
+cmp -s <(plain err.txt) expected.err || fail "world script as record file: $(cat err.txt)"
+printf '[WORLDITEM 0eed]\r\nP=1234,567,0\r\n\r\n[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' |
+    cmp -s world.scp - || fail "world script changed when named as the record file"
+[ ! -e refused.scp ] || fail "new world script written although the record file was refused"
+
 # A temporary file left by a run that is gone is removed by the next run in its folder.
 printf 'left by a killed run' >.tus2wf-dead00
 "$cli" --quiet --tus world.scp --id-list ids.txt --worldforge out.wf --new-tus new.scp
