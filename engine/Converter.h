@@ -23,7 +23,8 @@ class Converter {
   public:
     explicit Converter(Host& host);
 
-    // The Convert command: checks the four paths, then reads, converts and writes.
+    // The Convert command: checks the four paths, then reads, converts and writes. Memory that
+    // runs out during the run is a failure like any other.
     Status convert();
 
     const ConversionState& state() const { return m_state; }

@@ -95,4 +95,8 @@ Status cannotWrite(std::string_view path, std::string_view reason) {
                            "Write Error");
 }
 
+Status outOfMemory() {
+    return Status::failure(Status::Code::OutOfMemory, "Cannot allocate memory", "Out of Memory");
+}
+
 }  // namespace tus2wf::messages

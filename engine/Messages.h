@@ -23,6 +23,7 @@ Status newTusIsIdList();
 Status cannotRead(std::string_view path, std::string_view reason);
 Status tooLong(std::string_view path, std::int32_t limit);
 Status cannotWrite(std::string_view path, std::string_view reason);
+Status outOfMemory();
 
 }  // namespace messages
 }  // namespace tus2wf
