@@ -36,6 +36,10 @@ int run(const std::vector<std::string>& args) {
     // A reader that went away shows as a failed write, reported like any other.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+#ifdef SIGXFSZ
+    // So does an output that grows past the file size limit (ulimit -f).
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     std::ios::sync_with_stdio(false);
     const bool stderrIsTerminal = TUS2WF_ISATTY(2) != 0;
     return checkStandardOutput(

@@ -141,6 +141,24 @@ if [ -z "${TUS2WF_TEXT_MODE_STDOUT:-}" ]; then
         : # closed before anything is read
     expect_exit 1 "${PIPESTATUS[0]}" "stdout closed early"
 
+    # An output past the file size limit: reported by name, not a silent death by SIGXFSZ.
+    mkdir limited
+    printf 'old\r\n' >limited/out.wf && printf 'old\r\n' >limited/new.scp
+    awk 'BEGIN { for (i = 0; i < 1000; i++) printf "[WORLDITEM %x]\r\nP=1,2,3\r\n\r\n", i }' \
+        >limited.scp
+    (
+        ulimit -f 8
+        exec "$cli" --tus limited.scp --id-list ids.txt --worldforge limited/out.wf \
+            --new-tus limited/new.scp >out.txt 2>err.txt
+    )
+    expect_exit 1 $? "outputs past the file size limit"
+    printf "tus2wf-cli: Cannot write file 'limited/new.scp'!\nFile too large\n" >expected.err
+    cmp -s err.txt expected.err || fail "file size limit message: $(cat err.txt)"
+    [ "$(ls -A limited | tr '\n' ' ')" = "new.scp out.wf " ] &&
+        [ "$(cat limited/out.wf limited/new.scp)" = "$(printf 'old\r\nold\r')" ] ||
+        fail "outputs past the file size limit were touched: $(ls -la limited)"
+    rm -rf limited limited.scp
+
     # A large run, so that signals and kills land in its middle.
     awk 'BEGIN { for (i = 0; i < 3000000; i++) printf "[WORLDITEM %x]\r\nP=1,2,3\r\n\r\n", i % 4096 }' \
         >big.scp
