@@ -2,6 +2,7 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #endif
 
 #include "CommandLine.h"
+#include "Messages.h"
 
 namespace {
 
@@ -42,8 +44,14 @@ int run(const std::vector<std::string>& args) {
 #endif
     std::ios::sync_with_stdio(false);
     const bool stderrIsTerminal = TUS2WF_ISATTY(2) != 0;
-    return checkStandardOutput(
-        tus2wf::runCommandLine(args, std::cout, std::cerr, stderrIsTerminal));
+    // The run reports memory running out itself; this catches it in what comes before and after.
+    try {
+        return checkStandardOutput(
+            tus2wf::runCommandLine(args, std::cout, std::cerr, stderrIsTerminal));
+    } catch (const std::bad_alloc&) {
+        std::cerr << tus2wf::kMessagePrefix << tus2wf::messages::kOutOfMemoryPrompt << '\n';
+        return 1;
+    }
 }
 
 }  // namespace

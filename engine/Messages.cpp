@@ -96,7 +96,8 @@ Status cannotWrite(std::string_view path, std::string_view reason) {
 }
 
 Status outOfMemory() {
-    return Status::failure(Status::Code::OutOfMemory, "Cannot allocate memory", "Out of Memory");
+    return Status::failure(Status::Code::OutOfMemory, std::string(kOutOfMemoryPrompt),
+                           "Out of Memory");
 }
 
 }  // namespace tus2wf::messages

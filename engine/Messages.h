@@ -24,6 +24,8 @@ Status cannotRead(std::string_view path, std::string_view reason);
 Status tooLong(std::string_view path, std::int32_t limit);
 Status cannotWrite(std::string_view path, std::string_view reason);
 Status outOfMemory();
+// The prompt of outOfMemory(), for a caller that cannot afford to build one.
+inline constexpr std::string_view kOutOfMemoryPrompt = "Cannot allocate memory";
 
 }  // namespace messages
 }  // namespace tus2wf
