@@ -105,15 +105,13 @@ cmp -s inplace.wf expected.wf || fail "in-place record file differs"
 rm -f inplace.scp inplace.wf
 
 # An input named as the record file is refused before anything is read or written.
-"$cli" --tus world.scp --id-list ids.txt --worldforge ./world.scp --new-tus refused.scp \
-    >out.txt 2>err.txt
+cp world.scp before.scp
+"$cli" --tus world.scp --id-list ids.txt --worldforge ./world.scp --new-tus refused.scp 2>err.txt
 expect_exit 1 $? "world script as record file"
-printf 'tus2wf-cli: The Worldforge file and the TUS file are the same file!\n%s\n' \
-    'Enter a different name for the Worldforge file.' >expected.err
-cmp -s <(plain err.txt) expected.err || fail "world script as record file: $(cat err.txt)"
-printf '[WORLDITEM 0eed]\r\nP=1234,567,0\r\n\r\n[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' |
-    cmp -s world.scp - || fail "world script changed when named as the record file"
-[ ! -e refused.scp ] || fail "new world script written although the record file was refused"
+[ "$(plain err.txt)" = "tus2wf-cli: The Worldforge file and the TUS file are the same file!
+Enter a different name for the Worldforge file." ] || fail "input as output: $(cat err.txt)"
+cmp -s world.scp before.scp && [ ! -e refused.scp ] || fail "world script as record file: written"
+rm before.scp
 
 # A temporary file left by a run that is gone is removed by the next run in its folder.
 printf 'left by a killed run' >.tus2wf-dead00
@@ -141,21 +139,16 @@ if [ -z "${TUS2WF_TEXT_MODE_STDOUT:-}" ]; then
         : # closed before anything is read
     expect_exit 1 "${PIPESTATUS[0]}" "stdout closed early"
 
-    # An output past the file size limit: reported by name, not a silent death by SIGXFSZ.
-    mkdir limited
-    printf 'old\r\n' >limited/out.wf && printf 'old\r\n' >limited/new.scp
-    awk 'BEGIN { for (i = 0; i < 1000; i++) printf "[WORLDITEM %x]\r\nP=1,2,3\r\n\r\n", i }' \
-        >limited.scp
-    (
-        ulimit -f 8
-        exec "$cli" --tus limited.scp --id-list ids.txt --worldforge limited/out.wf \
-            --new-tus limited/new.scp >out.txt 2>err.txt
-    )
+    # An output past the file size limit (ulimit -f): a write error naming it, not SIGXFSZ.
+    mkdir limited && printf 'old\r\n' >limited/out.wf && printf 'old\r\n' >limited/new.scp
+    awk 'BEGIN { for (i = 0; i < 1000; i++) printf "[WORLDITEM %x]\r\n\r\n", i }' >limited.scp
+    (ulimit -f 8 && exec "$cli" --tus limited.scp --id-list ids.txt --worldforge limited/out.wf \
+        --new-tus limited/new.scp 2>err.txt)
     expect_exit 1 $? "outputs past the file size limit"
-    printf "tus2wf-cli: Cannot write file 'limited/new.scp'!\nFile too large\n" >expected.err
-    cmp -s err.txt expected.err || fail "file size limit message: $(cat err.txt)"
+    [ "$(cat err.txt)" = "tus2wf-cli: Cannot write file 'limited/new.scp'!
+File too large" ] || fail "file size limit message: $(cat err.txt)"
     [ "$(ls -A limited | tr '\n' ' ')" = "new.scp out.wf " ] &&
-        [ "$(cat limited/out.wf limited/new.scp)" = "$(printf 'old\r\nold\r')" ] ||
+        printf 'old\r\nold\r\n' | cmp -s - <(cat limited/*) ||
         fail "outputs past the file size limit were touched: $(ls -la limited)"
     rm -rf limited limited.scp
 
