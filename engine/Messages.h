@@ -16,7 +16,7 @@ Status fileNotFound(std::string_view path);
 Status noWorldforgeFile();
 Status noNewTusFile();
 Status sameOutputFile();
-// An output named as one of the inputs, which the run would replace before it is read again.
+// An output named as one of the inputs, which the run would replace and so lose.
 Status worldforgeIsTusFile();
 Status worldforgeIsIdList();
 Status newTusIsIdList();
