@@ -25,19 +25,32 @@ extern "C" void requestStop(int signal) {
     g_stopSignal = signal;
 }
 
+void setHandler(int signal, void (*handler)(int)) {
+#ifdef _WIN32
+    std::signal(signal, handler);
+#else
+    // Without SA_RESTART, which std::signal() would set: a read, write or lock that blocks then
+    // fails with EINTR, and the run gets to see the stop instead of waiting on.
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+#endif
+}
+
 }  // namespace
 
 CliHost::CliHost(const CommandLineOptions& options, std::ostream& err, bool showProgress)
     : m_options(options), m_err(err), m_showProgress(showProgress) {
     g_stopSignal = 0;
     for (int signal : kStopSignals) {
-        std::signal(signal, requestStop);
+        setHandler(signal, requestStop);
     }
 }
 
 CliHost::~CliHost() {
     for (int signal : kStopSignals) {
-        std::signal(signal, SIG_DFL);
+        setHandler(signal, SIG_DFL);
     }
 }
 

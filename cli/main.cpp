@@ -2,6 +2,7 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #endif
 
 #include "CommandLine.h"
+#include "Messages.h"
 
 namespace {
 
@@ -36,10 +38,20 @@ int run(const std::vector<std::string>& args) {
     // A reader that went away shows as a failed write, reported like any other.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+#ifdef SIGXFSZ
+    // So does an output that grows past the file size limit (ulimit -f).
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     std::ios::sync_with_stdio(false);
     const bool stderrIsTerminal = TUS2WF_ISATTY(2) != 0;
-    return checkStandardOutput(
-        tus2wf::runCommandLine(args, std::cout, std::cerr, stderrIsTerminal));
+    // The run reports memory running out itself; this catches it in what comes before and after.
+    try {
+        return checkStandardOutput(
+            tus2wf::runCommandLine(args, std::cout, std::cerr, stderrIsTerminal));
+    } catch (const std::bad_alloc&) {
+        std::cerr << tus2wf::kMessagePrefix << tus2wf::messages::kOutOfMemoryPrompt << '\n';
+        return 1;
+    }
 }
 
 }  // namespace

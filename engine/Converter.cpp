@@ -1,5 +1,7 @@
 #include "Converter.h"
 
+#include <new>
+
 #include "FileExsists.h"
 #include "HexId.h"
 #include "InputFile.h"
@@ -56,10 +58,16 @@ Status Converter::convert() {
     m_linesSinceYield = 0;
     showProgress();
     m_host.setResultsText("Results:");
-    if (Status checked = checkPaths(); !checked.isOk()) {
-        return checked;
+    // Memory may run out anywhere, also in the host; what the run holds is freed on the way out
+    // and its temporary files go with it, so a report is all that is left to do.
+    try {
+        if (Status checked = checkPaths(); !checked.isOk()) {
+            return checked;
+        }
+        return ReadInputFiles();
+    } catch (const std::bad_alloc&) {
+        return failStage(messages::outOfMemory());
     }
-    return ReadInputFiles();
 }
 
 Status Converter::checkPaths() {
@@ -79,6 +87,12 @@ Status Converter::checkPaths() {
         return reportNotFound(list);
     } else if (namesSameFile(records, newScript)) {
         failure = messages::sameOutputFile();
+    } else if (namesSameFile(records, script)) {
+        failure = messages::worldforgeIsTusFile();
+    } else if (namesSameFile(records, list)) {
+        failure = messages::worldforgeIsIdList();
+    } else if (namesSameFile(newScript, list)) {
+        failure = messages::newTusIsIdList();
     }
     if (!failure.isOk()) {
         m_host.showMessage(failure.prompt(), failure.title());

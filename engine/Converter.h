@@ -25,7 +25,8 @@ class Converter {
     // The outputs are written through fileSystem.
     explicit Converter(Host& host, FileSystem& fileSystem = FileSystem::local());
 
-    // The Convert command: checks the four paths, then reads, converts and writes.
+    // The Convert command: checks the four paths, then reads, converts and writes. Memory that
+    // runs out during the run is a failure like any other.
     Status convert();
 
     const ConversionState& state() const { return m_state; }

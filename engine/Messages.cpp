@@ -13,6 +13,21 @@ std::string concat(std::initializer_list<std::string_view> parts) {
     return text;
 }
 
+// output names the box whose file the user should rename, input the box it collides with.
+Status inputAsOutput(std::string_view output, std::string_view input) {
+    return Status::failure(Status::Code::Refused,
+                           concat({"The ",
+                                   output,
+                                   " and the ",
+                                   input,
+                                   " are the same file!",
+                                   {&kCr, 1},
+                                   "Enter a different name for the ",
+                                   output,
+                                   "."}),
+                           "Enter Output File");
+}
+
 }  // namespace
 
 Status fileNotFound(std::string_view path) {
@@ -44,6 +59,18 @@ Status sameOutputFile() {
                            "Enter Output File");
 }
 
+Status worldforgeIsTusFile() {
+    return inputAsOutput("Worldforge file", "TUS file");
+}
+
+Status worldforgeIsIdList() {
+    return inputAsOutput("Worldforge file", "ID list file");
+}
+
+Status newTusIsIdList() {
+    return inputAsOutput("new TUS file", "ID list file");
+}
+
 Status cannotRead(std::string_view path, std::string_view reason) {
     return Status::failure(Status::Code::ReadError,
                            concat({"Cannot read file '", path, "'!", {&kCr, 1}, reason}),
@@ -68,6 +95,11 @@ Status cannotWrite(std::string_view path, std::string_view reason, std::string_v
         prompt += concat({{&kCr, 1}, "The previous record file is kept as '", keptBackup, "'."});
     }
     return Status::failure(Status::Code::WriteError, std::move(prompt), "Write Error");
+}
+
+Status outOfMemory() {
+    return Status::failure(Status::Code::OutOfMemory, std::string(kOutOfMemoryPrompt),
+                           "Out of Memory");
 }
 
 }  // namespace tus2wf::messages

@@ -16,12 +16,19 @@ Status fileNotFound(std::string_view path);
 Status noWorldforgeFile();
 Status noNewTusFile();
 Status sameOutputFile();
+// An output named as one of the inputs, which the run would replace and so lose.
+Status worldforgeIsTusFile();
+Status worldforgeIsIdList();
+Status newTusIsIdList();
 Status cannotRead(std::string_view path, std::string_view reason);
 Status tooLong(std::string_view path, std::int32_t limit);
 // keptBackup: where the old record file was left when it could not be put back; empty when it
 // was.
 Status cannotWrite(std::string_view path, std::string_view reason,
                    std::string_view keptBackup = {});
+Status outOfMemory();
+// The prompt of outOfMemory(), for a caller that cannot afford to build one.
+inline constexpr std::string_view kOutOfMemoryPrompt = "Cannot allocate memory";
 
 }  // namespace messages
 }  // namespace tus2wf

@@ -12,11 +12,12 @@ class Status {
   public:
     enum class Code {
         Ok,
-        Stopped,     // the host asked the run to stop; nothing was reported
-        Refused,     // a check before the run failed (missing input, empty output name, ...)
-        ReadError,   // an input could not be opened or read
-        TooLong,     // an input has more lines than its table holds
-        WriteError,  // an output could not be created, written or put in place
+        Stopped,      // the host asked the run to stop; nothing was reported
+        Refused,      // a check before the run failed (missing input, empty output name, ...)
+        ReadError,    // an input could not be opened or read
+        TooLong,      // an input has more lines than its table holds
+        WriteError,   // an output could not be created, written or put in place
+        OutOfMemory,  // memory ran out during the run
     };
 
     Status() = default;

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "CliHost.h"
 #include "RunFixture.h"
 
 namespace tus2wf::test {
@@ -264,6 +266,21 @@ TEST_F(RunCommandLineTest, UnmatchedListsTheEntriesThatNamedNoItemAfterTheSummar
     EXPECT_EQ(run(args), 0);
     EXPECT_EQ(out.str(), "BAD\n4000\n77\n");
 }
+
+#ifndef _WIN32
+// A read, write or lock that blocks (a FIFO, a stalled pipe) must give way to a stop signal, or
+// the run never gets to its next stop check.
+TEST(CliHostTest, StopSignalsDoNotRestartABlockedCall) {
+    const CommandLineOptions options;
+    std::ostringstream err;
+    const CliHost host(options, err, false);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action {};
+        ASSERT_EQ(sigaction(signal, nullptr, &action), 0);
+        EXPECT_EQ(action.sa_flags & SA_RESTART, 0) << signal;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace tus2wf::test

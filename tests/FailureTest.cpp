@@ -204,6 +204,26 @@ TEST_F(SameOutputTest, OnlyComesAfterTheOtherChecks) {
     expectOneMessage("File '" + files.path("missing.txt") + kNotFoundTail, "File Not Found!");
 }
 
+// An input named as an output would be replaced before the run has read it.
+TEST_F(ConvertChecksTest, IdListNamedAsAnOutputIsRefused) {
+    fs::create_hard_link(files.path("ids.txt"), files.path("link.txt"));
+    host.setPath(PathBox::Worldforge, files.path("link.txt"));
+    converter.convert();
+    host.setPath(PathBox::Worldforge, files.path("out.wf"));
+    host.setPath(PathBox::NewTusworldScp, files.path("ids.txt"));
+    EXPECT_EQ(converter.convert().code(), Status::Code::Refused);
+
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[0].prompt,
+              "The Worldforge file and the ID list file are the same "
+              "file!\rEnter a different name for the Worldforge file.");
+    EXPECT_EQ(host.messages[1].prompt,
+              "The new TUS file and the ID list file are the same "
+              "file!\rEnter a different name for the new TUS file.");
+    EXPECT_EQ(host.messages[1].title, "Enter Output File");
+    EXPECT_EQ(files.readFile("ids.txt"), kList);
+}
+
 // Failures during a run: the message, "failed" in the results, and no file touched.
 class RunFailureTest : public RunFixture {
   protected:

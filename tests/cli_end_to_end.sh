@@ -104,6 +104,15 @@ cmp -s inplace.scp expected.scp || fail "world script not replaced in place: $(c
 cmp -s inplace.wf expected.wf || fail "in-place record file differs"
 rm -f inplace.scp inplace.wf
 
+# An input named as the record file is refused before anything is read or written.
+cp world.scp before.scp
+"$cli" --tus world.scp --id-list ids.txt --worldforge ./world.scp --new-tus refused.scp 2>err.txt
+expect_exit 1 $? "world script as record file"
+[ "$(plain err.txt)" = "tus2wf-cli: The Worldforge file and the TUS file are the same file!
+Enter a different name for the Worldforge file." ] || fail "input as output: $(cat err.txt)"
+cmp -s world.scp before.scp && [ ! -e refused.scp ] || fail "world script as record file: written"
+rm before.scp
+
 # A temporary file left by a run that is gone is removed by the next run in its folder.
 printf 'left by a killed run' >.tus2wf-dead0000dead0000.tmp
 "$cli" --quiet --tus world.scp --id-list ids.txt --worldforge out.wf --new-tus new.scp
@@ -129,6 +138,19 @@ if [ -z "${TUS2WF_TEXT_MODE_STDOUT:-}" ]; then
     "$cli" --tus world.scp --id-list ids.txt --worldforge out.wf --new-tus new.scp 2>err.txt |
         : # closed before anything is read
     expect_exit 1 "${PIPESTATUS[0]}" "stdout closed early"
+
+    # An output past the file size limit (ulimit -f): a write error naming it, not SIGXFSZ.
+    mkdir limited && printf 'old\r\n' >limited/out.wf && printf 'old\r\n' >limited/new.scp
+    awk 'BEGIN { for (i = 0; i < 1000; i++) printf "[WORLDITEM %x]\r\n\r\n", i }' >limited.scp
+    (ulimit -f 8 && exec "$cli" --tus limited.scp --id-list ids.txt --worldforge limited/out.wf \
+        --new-tus limited/new.scp 2>err.txt)
+    expect_exit 1 $? "outputs past the file size limit"
+    [ "$(cat err.txt)" = "tus2wf-cli: Cannot write file 'limited/new.scp'!
+File too large" ] || fail "file size limit message: $(cat err.txt)"
+    [ "$(ls -A limited | tr '\n' ' ')" = "new.scp out.wf " ] &&
+        printf 'old\r\nold\r\n' | cmp -s - <(cat limited/*) ||
+        fail "outputs past the file size limit were touched: $(ls -la limited)"
+    rm -rf limited limited.scp
 
     # A large run, so that signals and kills land in its middle.
     awk 'BEGIN { for (i = 0; i < 3000000; i++) printf "[WORLDITEM %x]\r\nP=1,2,3\r\n\r\n", i % 4096 }' \
