@@ -22,8 +22,15 @@ class FileHandle {
     FileHandle() = default;
     explicit FileHandle(NativeHandle native) : m_native(native) {}
     ~FileHandle() { close(); }
-    FileHandle(FileHandle&& other) noexcept;
-    FileHandle& operator=(FileHandle&& other) noexcept;
+    FileHandle(FileHandle&& other) noexcept : m_native(other.m_native) { other.m_native = none(); }
+    FileHandle& operator=(FileHandle&& other) noexcept {
+        if (this != &other) {
+            close();
+            m_native = other.m_native;
+            other.m_native = none();
+        }
+        return *this;
+    }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
 

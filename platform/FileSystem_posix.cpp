@@ -415,19 +415,6 @@ class PosixFileSystem final : public FileSystem {
 
 }  // namespace
 
-FileHandle::FileHandle(FileHandle&& other) noexcept : m_native(other.m_native) {
-    other.m_native = none();
-}
-
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-        close();
-        m_native = other.m_native;
-        other.m_native = none();
-    }
-    return *this;
-}
-
 bool FileHandle::isOpen() const {
     return m_native >= 0;
 }

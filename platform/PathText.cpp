@@ -9,8 +9,10 @@ namespace {
 
 #ifdef _WIN32
 constexpr const char* kSeparators = "\\/:";
+constexpr bool kHasDrives = true;
 #else
 constexpr const char* kSeparators = "/";
+constexpr bool kHasDrives = false;
 #endif
 
 constexpr std::string_view kPrefix = ".tus2wf-";
@@ -35,8 +37,10 @@ std::string folderOf(const std::string& path) {
     if (separator == std::string::npos) {
         return ".";
     }
-    if (separator == 0 || path[separator] == ':') {
-        return path.substr(0, separator + 1);  // the root, or a drive's current folder
+    // The root, a drive's current folder ("C:"), or a drive's root ("C:\\", which without its
+    // separator would be the drive's current folder).
+    if (separator == 0 || path[separator] == ':' || (kHasDrives && path[separator - 1] == ':')) {
+        return path.substr(0, separator + 1);
     }
     return path.substr(0, separator);
 }
