@@ -185,8 +185,19 @@ IoStatus Commit::placeJournal(const FolderHandle& folder, const std::string& tem
 }
 
 IoStatus Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
-    if (settleJournal(m_fileSystem, folder) != JournalFound::Live) {
-        return IoStatus::ok();
+    switch (settleJournal(m_fileSystem, folder)) {
+        case JournalFound::Live:
+            break;
+        case JournalFound::Foreign: {
+            std::string reason = "'";
+            reason += inFolder(absolutePath(folder), std::string(kJournalName));
+            reason +=
+                "' is in the way; this program did not leave it there, or cannot finish "
+                "what it was for";
+            return {IoStatus::Code::Other, std::move(reason)};
+        }
+        default:
+            return IoStatus::ok();
     }
     if (!m_keepGoing()) {
         return {IoStatus::Code::Stopped, {}};
@@ -194,8 +205,7 @@ IoStatus Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollIntervalMs));
     waitedMs += kPollIntervalMs;
     if (waitedMs == kAnnounceAfterMs) {
-        std::string path;
-        m_waiting(m_fileSystem.folderPath(folder, path).isOk() ? path : folder.path());
+        m_waiting(absolutePath(folder));
     }
     return IoStatus::ok();
 }
@@ -220,14 +230,16 @@ IoStatus Commit::rollBack(OutputFile& output, const std::string& backup) {
                             : m_fileSystem.rename(target.folder, backup, target.folder, target.name,
                                                   FileSystem::Replace::Existing);
     if (!restored.isOk() && !backup.empty()) {
-        std::string folder;
-        m_keptBackup = inFolder(
-            m_fileSystem.folderPath(target.folder, folder).isOk() ? folder : target.folder.path(),
-            backup);
+        m_keptBackup = inFolder(absolutePath(target.folder), backup);
         // The journal stays, so that the next run in the folder puts the old file back.
         m_held.clear();
     }
     return restored;
+}
+
+std::string Commit::absolutePath(const FolderHandle& folder) {
+    std::string path;
+    return m_fileSystem.folderPath(folder, path).isOk() ? path : folder.path();
 }
 
 void Commit::syncFolders() {

@@ -18,7 +18,8 @@ namespace tus2wf {
 // order of the folders' identities (one folder under two paths is one folder). While another
 // run's journal is there, it waits, asking keepGoing every few milliseconds and calling waiting
 // once with the folder's path when the wait has lasted a second; a dead run's journal is settled
-// first. Then the old record file is kept under another name (a hard link, or where the file
+// first, and a file under the journal's name that no run holds and this program cannot settle
+// fails the commit. Then the old record file is kept under another name (a hard link, or where the file
 // system or its protection allows none, the file itself renamed aside), the record file is
 // replaced, then the new world script. Should the second replacement fail, the old record file
 // is put back; should that fail too, it stays under its other name (keptBackup()) and the
@@ -54,6 +55,8 @@ class Commit {
     IoStatus waitForOtherRun(const FolderHandle& folder, int& waitedMs);
     IoStatus keepOld(OutputFile& output, const std::string& backup, bool& renamedAside);
     IoStatus rollBack(OutputFile& output, const std::string& backup);
+    // For messages: the folder's absolute path, or the one it was opened by.
+    std::string absolutePath(const FolderHandle& folder);
     void syncFolders();
     void releaseFolders();
 

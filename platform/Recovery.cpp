@@ -149,7 +149,7 @@ JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder) {
     JournalFolders folders;
     if (!journal || journal->entries.empty() ||
         !openFolders(fileSystem, folder, *journal, folders)) {
-        return JournalFound::Live;  // not ours to judge: it stays
+        return JournalFound::Foreign;  // not ours to judge: it stays
     }
     finishOrUndo(fileSystem, *journal, folders);
     removeOtherJournals(fileSystem, *journal, folders);

@@ -9,6 +9,7 @@ enum class JournalFound {
     None,     // there is none
     Live,     // its run is alive (or it is another user's): not ours to touch
     Settled,  // a dead run's commit was finished or undone, and its journals removed
+    Foreign,  // no live run holds it, but it is not a journal this program can settle
 };
 
 // Settles the commit a dead run left in folder: when both of its new files are already in place

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "FaultyFileSystem.h"
+#include "PathText.h"
 #include "Recovery.h"
 #include "RunFixture.h"
 
@@ -174,6 +175,21 @@ TEST_F(CommitLockTest, RunGoesOnOnceTheOtherHasFinished) {
 
     EXPECT_EQ(records(), kNewRecords);
     EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
+}
+
+TEST_F(CommitLockTest, FileUnderTheJournalsNameThatNoRunHoldsIsReported) {
+    m_journal.close();
+
+    const Status status = converter.convert();
+
+    std::string folder;
+    ASSERT_TRUE(fileSystem.folderPath(m_folder, folder).isOk());
+    EXPECT_EQ(status.prompt(), "Cannot write file '" + files.path("out.wf") + "'!\r'" +
+                                   inFolder(folder, ".tus2wf-commit") +
+                                   "' is in the way; this program did not leave it there, or "
+                                   "cannot finish what it was for");
+    EXPECT_EQ(files.readFile(".tus2wf-commit"), "a live run's journal");
+    EXPECT_EQ(records(), kOldRecords);
 }
 
 }  // namespace
