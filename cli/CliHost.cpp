@@ -72,6 +72,14 @@ std::string CliHost::pathText(PathBox box) {
     return {};
 }
 
+void CliHost::setProgress(const Progress& progress) {
+    m_progress = progress;
+    if (progress.kind == Progress::Kind::Waiting) {
+        endRun();
+        m_err << kMessagePrefix << progress.text() << '\n' << std::flush;
+    }
+}
+
 bool CliHost::yield() {
     if (m_showProgress && ++m_yieldsSinceClock >= kYieldsPerClockCheck) {
         m_yieldsSinceClock = 0;

@@ -18,7 +18,9 @@ class CliHost : public Host {
     ~CliHost() override;
 
     std::string pathText(PathBox box) override;
-    void setProgress(const Progress& progress) override { m_progress = progress; }
+    // A wait for another run is said on a line of its own, terminal or not: without it a run
+    // that waits would look hung.
+    void setProgress(const Progress& progress) override;
     std::string resultsText() override { return m_results; }
     void setResultsText(std::string text) override { m_results = std::move(text); }
     bool yield() override;
