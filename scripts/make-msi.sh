@@ -26,10 +26,9 @@ cp "$files_dir"/* app/tus2wf.ico "$work/"
     -D SizeKb="$size_kb" -o "$output" "$OLDPWD/packaging/tus2wf.wxs")
 rm -rf "$work"
 
-# What wixl cannot say goes straight into the tables: the optional PATH entry, the condition on
-# it, and the removal of the settings key itself on uninstall (a "-" row).
+# What wixl cannot say goes straight into the tables: the optional PATH entry and the condition
+# on it.
 msibuild "$output" -i packaging/Environment.idt \
-    -q "INSERT INTO Registry (Registry, Root, \`Key\`, Name, Component_) VALUES ('RemoveSettingsKey', 2, 'Software\\tus2wf', '-', 'Settings')" \
     -q "UPDATE Component SET Condition = 'ADDTOPATH = 1' WHERE Component = 'SystemPath'" \
     -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('RemoveEnvironmentStrings', 3300)" \
     -q "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('WriteEnvironmentStrings', 5200)"
