@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the MSI that windist.sh made under Wine, in a scratch prefix of its own, as an
 # administrator would: quietly over a build of a lower version (an upgrade), again over itself
-# (a repair), into another folder with ADDTOPATH=1, and uninstalls it each time. Checks the files,
+# (a repair), and over the lower version installed into another folder with ADDTOPATH=1, and
+# uninstalls it each time. Checks the files,
 # the Start-menu shortcut, the uninstall entry, the programs started from where they were
 # installed, and that an uninstall leaves nothing behind.
 #
@@ -119,6 +120,11 @@ entry="$uninstall_key\\$product_code"
 program_files="$drive_c/Program Files/tus2wf"
 path_before=$(registry_value "$environment_key" PATH)
 
+# For every user of the machine, into the 64-bit Program Files. (Wine puts the shortcut into the
+# installing user's Start menu even so.)
+[ "$(msi_property "$msi" ALLUSERS)" = 1 ] || fail "not installed for all users"
+msiinfo suminfo "$msi" | grep -q -x 'Template: x64;1033' || fail "not a 64-bit package"
+
 # --- The lower version, then this one over it.
 msiexec /i "$(windows_path "$work/older.msi")" || fail "installing $older_version failed"
 [ "$(entries)" = "$uninstall_key\\$older_code" ] || fail "after installing $older_version: entries $(entries)"
@@ -161,19 +167,24 @@ uninstall=$(registry_value "$entry" UninstallString)
 msiexec /x "$product_code" || fail "uninstalling failed"
 check_nothing_left "after uninstalling" "$program_files"
 
-# --- Another folder, on the system PATH.
+# --- Another folder, on the system PATH, chosen for the lower version and kept by the upgrade.
 other='C:\Tools\tus 2wf\'
-msiexec /i "$(windows_path "$msi")" INSTALLDIR="$other" ADDTOPATH=1 || fail "installing into $other failed"
-[ "$(installed_files "$drive_c/Tools/tus 2wf")" = "$(installed_files "$files")" ] ||
-    fail "installed into $other: $(installed_files "$drive_c/Tools/tus 2wf")"
+msiexec /i "$(windows_path "$work/older.msi")" INSTALLDIR="$other" ADDTOPATH=1 ||
+    fail "installing $older_version into $other failed"
 [ "$(registry_value "$environment_key" PATH)" = "$path_before;$other" ] ||
     fail "PATH with ADDTOPATH=1: $(registry_value "$environment_key" PATH)"
 [ "$(cd "$work" && run cmd /c tus2wf-cli --version)" = "tus2wf-cli $version_text" ] ||
     fail "tus2wf-cli from the PATH: $(cd "$work" && run cmd /c tus2wf-cli --version)"
+msiexec /i "$(windows_path "$msi")" || fail "upgrading in $other failed"
+[ "$(entries)" = "$entry" ] || fail "after the upgrade in $other: entries $(entries)"
+[ "$(installed_files "$drive_c/Tools/tus 2wf")" = "$(installed_files "$files")" ] ||
+    fail "installed into $other: $(installed_files "$drive_c/Tools/tus 2wf")"
+[ ! -e "$program_files" ] || fail "the upgrade went into Program Files"
+# Wine's uninstall, the one inside an upgrade too, leaves the separator of the entry it removes.
+path_entries() { registry_value "$environment_key" PATH | tr -s ';' | sed 's/;$//'; }
+[ "$(path_entries)" = "$path_before;$other" ] || fail "PATH after the upgrade: $(path_entries)"
 msiexec /x "$product_code" || fail "uninstalling from $other failed"
-# Wine leaves the separator behind.
-[ "$(registry_value "$environment_key" PATH | sed 's/;$//')" = "$path_before" ] ||
-    fail "PATH after uninstalling: $(registry_value "$environment_key" PATH)"
+[ "$(path_entries)" = "$path_before" ] || fail "PATH after uninstalling: $(path_entries)"
 check_nothing_left "after uninstalling from $other" "$drive_c/Tools/tus 2wf"
 
 if [ "$failures" -ne 0 ]; then
