@@ -8,7 +8,7 @@
 #
 # usage: msi_test.sh BUILD_DIR WORK_FOLDER
 set -u
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 
 build_dir=$(realpath "${1:?usage: msi_test.sh BUILD_DIR WORK_FOLDER}")
 work=$(realpath -m "${2:?}")
