@@ -15,7 +15,8 @@ hash=$(printf 'tus2wf %s' "$(echo "$version" | cut -d. -f1-3)" | sha1sum | tr a-
 variant=$(printf '%X' $(((0x${hash:16:1} & 3) | 8)))
 product_code=${hash:0:8}-${hash:8:4}-5${hash:13:3}-$variant${hash:17:3}-${hash:20:12}
 
-size_kb=$(find "$files_dir" -maxdepth 1 -type f -printf "%s\n" | awk '{ s += $1 } END { print int((s + 1023) / 1024) }')
+size_kb=$(find "$files_dir" -maxdepth 1 -type f -printf '%s\n' |
+    awk '{ bytes += $1 } END { print int((bytes + 1023) / 1024) }')
 
 # wixl finds the sources in the folder it runs in.
 work=$output.files

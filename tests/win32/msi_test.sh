@@ -44,7 +44,8 @@ trap 'kill "$xvfb" 2>/dev/null; "$wineserver" -k 2>/dev/null' EXIT
 wait_for test -s "$work/display" || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
 # No menu entries in the user's own desktop, and no offer to install Mono or Gecko.
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES='winemenubuilder.exe,mscoree,mshtml=d'
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
+export WINEDLLOVERRIDES='winemenubuilder.exe,mscoree,mshtml=d'
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 drive_c=$WINEPREFIX/drive_c
@@ -67,10 +68,19 @@ packed_guid() {
 
 uninstall_key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 environment_key='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
-registry_value() { run reg query "$1" /v "$2" | awk -v name="$2" '$1 == name { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }'; }
+registry_value() {
+    run reg query "$1" /v "$2" |
+        awk -v name="$2" '$1 == name { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }'
+}
+expect_value() {
+    local actual
+    actual=$(registry_value "$1" "$2")
+    [ "$actual" = "$3" ] || fail "$2 of $1 is '$actual', expected '$3'"
+}
 # The uninstall entries named tus2wf, one key a line.
 entries() {
-    run reg query "$uninstall_key" /s | awk '/^HKEY/ { key = $0 } $1 == "DisplayName" && $3 == "tus2wf" { print key }'
+    run reg query "$uninstall_key" /s |
+        awk '/^HKEY/ { key = $0 } $1 == "DisplayName" && $3 == "tus2wf" { print key }'
 }
 installed_files() { (cd "$1" 2>/dev/null && find . -type f | sort | tr '\n' ' '); }
 shortcuts() { find "$drive_c" -name tus2wf.lnk -path '*/Start Menu/Programs/*'; }
@@ -79,10 +89,11 @@ shortcuts() { find "$drive_c" -name tus2wf.lnk -path '*/Start Menu/Programs/*'; 
 # value that names the product, its codes or its folder.
 check_nothing_left() {
     local when=$1 folder=$2 code patterns=(-e tus2wf)
-    [ ! -e "$folder" ] || fail "$when: $(basename "$folder") is still there: $(installed_files "$folder")"
+    [ ! -e "$folder" ] || fail "$when: still there: $folder: $(installed_files "$folder")"
     [ -z "$(shortcuts)" ] || fail "$when: shortcut left: $(shortcuts)"
     [ -z "$(entries)" ] || fail "$when: uninstall entry left: $(entries)"
-    [ -z "$(ls "$drive_c/windows/Installer")" ] || fail "$when: left in the installer's cache: $(ls "$drive_c/windows/Installer")"
+    [ -z "$(ls "$drive_c/windows/Installer")" ] ||
+        fail "$when: left in the installer's cache: $(ls "$drive_c/windows/Installer")"
     # The registry reaches its files when Wine's server has ended.
     "$wineserver" -w
     for code in "$product_code" "$older_code" "$upgrade_code"; do
@@ -98,7 +109,8 @@ check_nothing_left() {
 check_window_from_shortcut() {
     local window pid
     "$wine" start /unix "$1" >/dev/null 2>&1
-    if wait_for eval 'window=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1); [ -n "$window" ]'; then
+    if wait_for eval 'window=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null |
+            head -n 1); [ -n "$window" ]'; then
         pid=$(xdotool getwindowpid "$window")
         tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q -F 'C:\Program Files\tus2wf\tus2wf.exe' ||
             fail "the window came from $(tr '\0' ' ' <"/proc/$pid/cmdline")"
@@ -127,7 +139,8 @@ msiinfo suminfo "$msi" | grep -q -x 'Template: x64;1033' || fail "not a 64-bit p
 
 # --- The lower version, then this one over it.
 msiexec /i "$(windows_path "$work/older.msi")" || fail "installing $older_version failed"
-[ "$(entries)" = "$uninstall_key\\$older_code" ] || fail "after installing $older_version: entries $(entries)"
+[ "$(entries)" = "$uninstall_key\\$older_code" ] ||
+    fail "after installing $older_version: entries $(entries)"
 msiexec /i "$(windows_path "$msi")" || fail "upgrading to $version failed"
 [ "$(entries)" = "$entry" ] || fail "after the upgrade: entries $(entries), expected only $entry"
 
@@ -135,20 +148,20 @@ msiexec /i "$(windows_path "$msi")" || fail "upgrading to $version failed"
 [ "$(installed_files "$program_files")" = "$(installed_files "$files")" ] ||
     fail "installed $(installed_files "$program_files"), expected $(installed_files "$files")"
 for file in "$files"/*; do
-    cmp -s "$file" "$program_files/$(basename "$file")" || fail "installed $(basename "$file") differs"
+    cmp -s "$file" "$program_files/${file##*/}" || fail "installed ${file##*/} differs"
 done
-[ "$(registry_value "$entry" DisplayName)" = tus2wf ] || fail "entry's name"
-[ "$(registry_value "$entry" DisplayVersion)" = "$version" ] || fail "entry's version: $(registry_value "$entry" DisplayVersion)"
-[ "$(registry_value "$entry" Publisher)" = "The tus2wf developers" ] || fail "entry's publisher"
-[ "$(registry_value "$entry" InstallLocation)" = 'C:\Program Files\tus2wf\' ] || fail "entry's folder: $(registry_value "$entry" InstallLocation)"
-size_kb=$((($(cat "$files"/* | wc -c) + 1023) / 1024))
-[ "$(registry_value "$entry" Size)" = "$size_kb" ] || fail "entry's size: $(registry_value "$entry" Size), expected $size_kb"
+expect_value "$entry" DisplayName tus2wf
+expect_value "$entry" DisplayVersion "$version"
+expect_value "$entry" Publisher "The tus2wf developers"
+expect_value "$entry" InstallLocation 'C:\Program Files\tus2wf\'
+expect_value "$entry" Size $((($(cat "$files"/* | wc -c) + 1023) / 1024))
 [ "$(msi_property "$msi" ARPPRODUCTICON)" = tus2wf.ico ] || fail "no icon for the entry"
 icon="$drive_c/windows/Installer/$product_code/tus2wf.ico"
 cmp -s "$icon" app/tus2wf.ico || fail "the product's icon is not the program's"
 shortcut=$(shortcuts)
 if [ "$(wc -l <<<"$shortcut")" = 1 ] && [ -n "$shortcut" ]; then
-    [ "$(basename "$(dirname "$shortcut")")" = Programs ] || fail "shortcut in a folder of its own: $shortcut"
+    [ "$(basename "$(dirname "$shortcut")")" = Programs ] ||
+        fail "shortcut in a folder of its own: $shortcut"
     strings -e l "$shortcut" | grep -q -F "C:\\windows\\Installer\\$product_code\\tus2wf.ico" ||
         fail "the shortcut shows another icon"
     check_window_from_shortcut "$shortcut"
@@ -157,13 +170,12 @@ else
 fi
 [ "$(run 'C:\Program Files\tus2wf\tus2wf-cli.exe' --version)" = "tus2wf-cli $version_text" ] ||
     fail "installed tus2wf-cli --version: $(run 'C:\Program Files\tus2wf\tus2wf-cli.exe' --version)"
-[ "$(registry_value "$environment_key" PATH)" = "$path_before" ] || fail "PATH changed without ADDTOPATH=1"
+expect_value "$environment_key" PATH "$path_before"
 
 # --- The same version again repairs, and the entry's own command removes it.
 msiexec /i "$(windows_path "$msi")" || fail "installing $version again failed"
 [ "$(entries)" = "$entry" ] || fail "after installing $version again: entries $(entries)"
-uninstall=$(registry_value "$entry" UninstallString)
-[ "$uninstall" = "MsiExec.exe /X$product_code" ] || fail "entry's uninstall command: $uninstall"
+expect_value "$entry" UninstallString "MsiExec.exe /X$product_code"
 msiexec /x "$product_code" || fail "uninstalling failed"
 check_nothing_left "after uninstalling" "$program_files"
 
@@ -171,8 +183,7 @@ check_nothing_left "after uninstalling" "$program_files"
 other='C:\Tools\tus 2wf\'
 msiexec /i "$(windows_path "$work/older.msi")" INSTALLDIR="$other" ADDTOPATH=1 ||
     fail "installing $older_version into $other failed"
-[ "$(registry_value "$environment_key" PATH)" = "$path_before;$other" ] ||
-    fail "PATH with ADDTOPATH=1: $(registry_value "$environment_key" PATH)"
+expect_value "$environment_key" PATH "$path_before;$other"
 [ "$(cd "$work" && run cmd /c tus2wf-cli --version)" = "tus2wf-cli $version_text" ] ||
     fail "tus2wf-cli from the PATH: $(cd "$work" && run cmd /c tus2wf-cli --version)"
 msiexec /i "$(windows_path "$msi")" || fail "upgrading in $other failed"
