@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Installs the MSI that windist.sh made under Wine, in a scratch prefix of its own, as an
-# administrator would: quietly over a build of a lower version (an upgrade), again over itself
-# (a repair), and over the lower version installed into another folder with ADDTOPATH=1, and
-# uninstalls it each time. Checks the files,
-# the Start-menu shortcut, the uninstall entry, the programs started from where they were
-# installed, and that an uninstall leaves nothing behind.
+# administrator would: quietly over a build of a lower version (an upgrade), again over itself,
+# and over the lower version installed into another folder with ADDTOPATH=1, and uninstalls it
+# each time. Checks the files, the Start-menu shortcut, the uninstall entry, the programs started
+# from where they were installed, and that an uninstall leaves nothing behind.
 #
 # usage: msi_test.sh BUILD_DIR WORK_FOLDER
 set -u
@@ -172,7 +171,7 @@ fi
     fail "installed tus2wf-cli --version: $(run 'C:\Program Files\tus2wf\tus2wf-cli.exe' --version)"
 expect_value "$environment_key" PATH "$path_before"
 
-# --- The same version again repairs, and the entry's own command removes it.
+# --- The same version again adds no second entry, and the entry's own command removes it.
 msiexec /i "$(windows_path "$msi")" || fail "installing $version again failed"
 [ "$(entries)" = "$entry" ] || fail "after installing $version again: entries $(entries)"
 expect_value "$entry" UninstallString "MsiExec.exe /X$product_code"
