@@ -47,7 +47,7 @@ screenshot: build
 
 # The Windows programs and suites, cross-built and checked under Wine, the window on Xvfb.
 WIN_DEPS = g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine xvfb xauth xdotool imagemagick \
-	x11-utils
+	x11-utils wixl msitools
 wincheck:
 	@bash scripts/install-deps.sh $(WIN_DEPS)
 	bash scripts/wincheck.sh build-win
@@ -57,7 +57,7 @@ package: deps
 	@bash scripts/install-deps.sh dpkg-dev file lintian
 	bash scripts/package.sh $(PACKAGE_DIR)
 
-# The Windows zip: both programs, the README and the licence.
+# The Windows zip and installer (MSI): both programs, the README and the licence.
 windist:
 	@bash scripts/install-deps.sh $(WIN_DEPS)
 	bash scripts/wincheck.sh build-win --build-only

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs and test suites with MinGW-w64 and runs them all under Wine:
-# the GoogleTest suites, the command-line converter end to end and the window, driven on a
-# virtual display. With --build-only it stops once everything is built.
+# the GoogleTest suites, the command-line converter end to end, the window, driven on a virtual
+# display, and the installer that windist.sh makes. With --build-only it stops once everything
+# is built.
 #
 # usage: wincheck.sh [BUILD_DIR] [--build-only]
 set -euo pipefail
@@ -39,5 +40,11 @@ WRAPPER
 chmod +x "$runner"
 TUS2WF_TEXT_MODE_STDOUT=1 bash tests/cli_end_to_end.sh "$runner"
 
+# The programs above ran with no display, and Wine's desktop keeps what it started with until
+# the prefix's server ends: the window waits for that, or it never appears.
+/usr/lib/wine/wineserver -w
 bash tests/win32/window_test.sh "$build_dir/app/tus2wf.exe" "$build_dir/window-test" \
     "$build_dir/screenshot.png"
+
+bash scripts/windist.sh "$build_dir"
+bash tests/win32/msi_test.sh "$build_dir" "$build_dir/msi-test"

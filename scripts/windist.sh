@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Writes BUILD_DIR/tus2wf-VERSION-win64.zip: both Windows programs, the README and the licence,
-# from a build made by wincheck.sh.
+# Writes BUILD_DIR/tus2wf-VERSION-win64.zip, both Windows programs, the README and the licence,
+# and BUILD_DIR/tus2wf-VERSION-win64.msi, the installer of the same files, from a build made by
+# wincheck.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=$(realpath -m "${1:-build-win}")
@@ -18,3 +19,8 @@ done
 rm -f "$build_dir/$name.zip"
 (cd "$build_dir/dist" && cmake -E tar cf "$build_dir/$name.zip" --format=zip "$name")
 echo "wrote $build_dir/$name.zip"
+
+# The installer's version is the project's own, in numbers, as CMake read it.
+numeric_version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")
+bash scripts/make-msi.sh "$staging" "$numeric_version" "$build_dir/$name.msi"
+echo "wrote $build_dir/$name.msi"
