@@ -141,6 +141,15 @@ void copyExtendedAttributes(const std::string& path, int file) {
     }
 }
 
+IoStatus describeOpen(int descriptor, FileInfo& info) {
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0) {
+        return failure();
+    }
+    info = infoOf(status, {});
+    return IoStatus::ok();
+}
+
 class PosixFileSystem final : public FileSystem {
   public:
     IoStatus openFolder(const FolderHandle* base, const std::string& path,
@@ -156,12 +165,7 @@ class PosixFileSystem final : public FileSystem {
     }
 
     IoStatus describeFolder(const FolderHandle& folder, FileInfo& info) override {
-        struct stat status {};
-        if (fstat(fd(folder), &status) != 0) {
-            return failure();
-        }
-        info = infoOf(status, {});
-        return IoStatus::ok();
+        return describeOpen(fd(folder), info);
     }
 
     IoStatus folderPath(const FolderHandle& folder, std::string& path) override {
@@ -337,12 +341,7 @@ class PosixFileSystem final : public FileSystem {
     }
 
     IoStatus describeFile(const FileHandle& file, FileInfo& info) override {
-        struct stat status {};
-        if (fstat(fd(file), &status) != 0) {
-            return failure();
-        }
-        info = infoOf(status, {});
-        return IoStatus::ok();
+        return describeOpen(fd(file), info);
     }
 
     IoStatus copyAttributes(const FolderHandle& folder, const std::string& name,
