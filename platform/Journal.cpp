@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "PathText.h"
+
 namespace tus2wf {
 namespace {
 
@@ -83,7 +85,9 @@ std::optional<Journal> Journal::parse(std::string_view text) {
     for (Entry& entry : journal.entries) {
         if (!reader.field(entry.folder) || !reader.field(entry.name) ||
             !reader.field(entry.temporary) || !reader.field(entry.backup) ||
-            !reader.number(entry.newId.volume) || !reader.number(entry.newId.file)) {
+            !reader.number(entry.newId.volume) || !reader.number(entry.newId.file) ||
+            !isPlainName(entry.name) || !isTemporaryName(entry.temporary) ||
+            !(entry.backup.empty() || isBackupName(entry.backup))) {
             return std::nullopt;
         }
     }

@@ -28,7 +28,8 @@ struct Journal {
     std::vector<Entry> entries;
 
     std::string text() const;
-    // nullopt for a text that no commit wrote (it is then left alone).
+    // nullopt for a text that no commit wrote (it is then left alone), also for one whose
+    // names are not single names of a folder's entries as a commit makes them.
     static std::optional<Journal> parse(std::string_view text);
 };
 

@@ -64,13 +64,30 @@ std::string backupName() {
     return randomName(kBackupSuffix);
 }
 
-bool isTemporaryName(std::string_view name) {
-    if (name.size() != kPrefix.size() + kRandomChars + kTemporarySuffix.size() ||
-        !name.starts_with(kPrefix) || !name.ends_with(kTemporarySuffix)) {
+namespace {
+
+bool isRandomName(std::string_view name, std::string_view suffix) {
+    if (name.size() != kPrefix.size() + kRandomChars + suffix.size() ||
+        !name.starts_with(kPrefix) || !name.ends_with(suffix)) {
         return false;
     }
     const std::string_view random = name.substr(kPrefix.size(), kRandomChars);
     return random.find_first_not_of(kAlphabet) == random.npos;
+}
+
+}  // namespace
+
+bool isTemporaryName(std::string_view name) {
+    return isRandomName(name, kTemporarySuffix);
+}
+
+bool isBackupName(std::string_view name) {
+    return isRandomName(name, kBackupSuffix);
+}
+
+bool isPlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(kSeparators) == std::string_view::npos;
 }
 
 bool namesEqual(std::string_view first, std::string_view second) {

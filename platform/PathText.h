@@ -19,6 +19,10 @@ std::string inFolder(const std::string& folder, const std::string& name);
 std::string temporaryName();
 std::string backupName();
 bool isTemporaryName(std::string_view name);
+bool isBackupName(std::string_view name);
+
+// A name of one entry in a folder: not empty, not "." or "..", and without a separator.
+bool isPlainName(std::string_view name);
 
 // The name of the journal of a commit under way in a folder.
 inline constexpr std::string_view kJournalName = ".tus2wf-commit";

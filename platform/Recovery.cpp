@@ -141,6 +141,11 @@ JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder) {
         return idOf(fileSystem, folder, name) == FileId{} ? JournalFound::Settled
                                                           : JournalFound::Live;
     }
+    if (info.owner != fileSystem.currentUser()) {
+        // Another user's: what it names is theirs to settle, never this user's (who may be
+        // root) to act on.
+        return JournalFound::Foreign;
+    }
     std::string text;
     if (!fileSystem.read(*file, text).isOk()) {
         return JournalFound::Live;

@@ -15,7 +15,8 @@ enum class JournalFound {
 // Settles the commit a dead run left in folder: when both of its new files are already in place
 // it is finished (the kept old record file goes), otherwise it is undone (the old record file
 // comes back, or a record file that did not exist before goes); its temporary files and its
-// journals go either way. A run is dead when the lock on its journal is free.
+// journals go either way. A run is dead when the lock on its journal is free. Only a journal
+// of the user running is settled: another user's that no run holds is Foreign.
 JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder);
 
 // Before a run makes anything in folder: settles a dead run's commit there, then removes the
