@@ -4,6 +4,7 @@
 # stalled readers, deep folders, sockets and failing renames. The cases that need a second user or
 # a mount run only as root; elsewhere they are skipped with the reason.
 set -u
+export LC_ALL=C
 
 work=$(mktemp -d)
 chmod 755 "$work"
