@@ -3,9 +3,10 @@
 # something is actually missing. With TUS2WF_INSTALL_DEPS=0 it only names what is missing.
 set -euo pipefail
 
-# The build, and the tools the install check runs over what it installs.
+# The build, the tools the install check runs over what it installs, and those the hostile
+# end-to-end test works with (a second user, locks, attributes and access control lists).
 packages=(cmake make g++ libgtest-dev qt6-base-dev qt6-qpa-plugins
-    desktop-file-utils appstream man-db bash-completion "$@")
+    desktop-file-utils appstream man-db bash-completion util-linux attr acl "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,246 @@
+#!/usr/bin/env bash
+# Runs the real tus2wf-cli where others try to make it betray the user's files: another user's
+# links, lookalike files and locks in a shared folder, one folder under two paths, streams,
+# stalled readers, deep folders, sockets and failing renames. The cases that need a second user or
+# a mount run only as root; elsewhere they are skipped with the reason.
+set -u
+export LC_ALL=C
+
+work=$(mktemp -d)
+chmod 755 "$work"
+# A copy the second user may run, wherever the build is.
+cp "${1:?usage: cli_hostile.sh PATH_TO_TUS2WF_CLI}" "$work/tus2wf-cli" || exit 1
+cli=$work/tus2wf-cli
+pids=()
+mounts=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait
+    for mount in "${mounts[@]}"; do umount "$mount" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+skip() {
+    echo "SKIP: $*" >&2
+}
+
+expect_exit() {
+    local want=$1 got=$2 what=$3
+    [ "$got" -eq "$want" ] || fail "$what: exit $got, expected $want"
+}
+
+# Whether err.txt says exactly that output $1 could not be written, for reason $2.
+says() {
+    printf "tus2wf-cli: Cannot write file '%s'!\n%s\n" "$1" "$2" | cmp -s - "$work/err.txt"
+}
+
+listing() {
+    ls -A "$1" | tr '\n' ' '
+}
+
+# Sends SIGTERM to a background run; one still going 3 s later is killed (and exits 137).
+stop_run() {
+    local pid=$1 watchdog status
+    kill -TERM "$pid"
+    (for _ in $(seq 30); do
+        sleep 0.1
+        kill -0 "$pid" 2>/dev/null || exit 0
+    done
+    kill -KILL "$pid") &
+    watchdog=$!
+    wait "$pid"
+    status=$?
+    wait "$watchdog"
+    return $status
+}
+
+cd "$work" || exit 1
+printf '[WORLDITEM 0eed]\r\nP=1234,567,0\r\n\r\n[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' >world.scp
+printf 'EED\r\n[EOF]\r\n' >ids.txt
+printf 'SECTION WORLDITEM 0\r\n{\r\nID 3821\r\nX 1234\r\nY 567\r\nZ 0\r\nTYPE 255\r\n}\r\n\r\n[EOF]\r\n' \
+    >expected.wf
+printf '[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' >expected.scp
+printf 'old\r\n' >old
+inputs=(--quiet --tus "$work/world.scp" --id-list "$work/ids.txt")
+as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+# A folder holding the two outputs with old contents.
+old_pair() {
+    mkdir -p "$1" && cp old "$1/r.wf" && cp old "$1/n.scp"
+}
+new_pair() {
+    cmp -s "$1/r.wf" expected.wf && cmp -s "$1/n.scp" expected.scp
+}
+
+if [ "$(id -u)" -ne 0 ] || ! command -v setpriv >/dev/null; then
+    skip "another user's links, files and locks, and bind mounts need root and setpriv"
+else
+    # Another user's link in a shared folder is not followed, whatever the machine's settings.
+    shared=$(mktemp -d -p "$work") && chmod 1777 "$shared"
+    printf 'secret\n' >secret && chmod 600 secret
+    "${as_nobody[@]}" ln -s "$work/secret" "$shared/r.wf"
+    "$cli" "${inputs[@]}" --worldforge "$shared/r.wf" --new-tus "$shared/n.scp" 2>err.txt
+    expect_exit 1 $? "another user's link in a shared folder"
+    says "$shared/r.wf" \
+        "The symbolic link 'r.wf' belongs to another user of a shared folder and is not followed" &&
+        [ "$(cat secret)" = secret ] && [ "$(listing "$shared")" = "r.wf " ] ||
+        fail "another user's link was followed: $(cat err.txt; ls -la "$shared")"
+
+    # Nor another user's link loop, which stays a link.
+    "${as_nobody[@]}" ln -s l.wf "$shared/l.wf"
+    "$cli" "${inputs[@]}" --worldforge "$shared/l.wf" --new-tus "$shared/n.scp" 2>err.txt
+    expect_exit 1 $? "another user's link loop"
+    [ "$(stat -c %U:%F "$shared/l.wf")" = "nobody:symbolic link" ] ||
+        fail "another user's link loop was replaced: $(ls -la "$shared")"
+
+    # Another user's file and a file of the user's own that look like temporary files stay.
+    "${as_nobody[@]}" touch -d '1 hour ago' "$shared/.tus2wf-aaaaaaaaaaaaaaaa.tmp"
+    touch -d '1 hour ago' "$shared/.tus2wf-notes1"
+    "$cli" "${inputs[@]}" --worldforge "$shared/r3.wf" --new-tus "$shared/n3.scp"
+    expect_exit 0 $? "run beside lookalike temporary files"
+    [ "$(listing "$shared")" = ".tus2wf-aaaaaaaaaaaaaaaa.tmp .tus2wf-notes1 l.wf n3.scp r.wf r3.wf " ] ||
+        fail "lookalike temporary files: $(ls -la "$shared")"
+
+    # BUG: fails on main. A dead journal that another user put in a shared folder is not
+    # settled: here it names a file of root's in a folder only root may enter.
+    mkdir vault && chmod 700 vault && printf 'precious\n' >vault/precious
+    field() { printf '%d:%s\n' "${#1}" "$1"; }
+    { printf 'tus2wf commit journal 1\n' && field x && field 1 && field "$work/vault" &&
+        field precious && field precious && field '' && field "$(stat -c %d vault/precious)" &&
+        field "$(stat -c %i vault/precious)"; } | "${as_nobody[@]}" tee "$shared/.tus2wf-commit" >/dev/null
+    "$cli" "${inputs[@]}" --worldforge "$shared/r4.wf" --new-tus "$shared/n4.scp" 2>err.txt
+    [ "$(cat vault/precious 2>&1)" = precious ] && [ -e "$shared/.tus2wf-commit" ] ||
+        fail "another user's journal was acted upon: $(ls -la vault "$shared")"
+
+    # A record file of root's in an ordinary user's own folder: the kernel allows no hard link
+    # to it, so the old file is moved aside instead.
+    old_pair own && chown 65534:65534 own own/n.scp
+    "${as_nobody[@]}" "$cli" "${inputs[@]}" --worldforge own/r.wf --new-tus own/n.scp 2>err.txt
+    expect_exit 0 $? "root's record file replaced by another user: $(cat err.txt)"
+    new_pair own && [ "$(listing own)" = "n.scp r.wf " ] ||
+        fail "root's record file replaced by another user: $(ls -la own)"
+
+    # A live journal of another user's: the run waits, says so, and SIGTERM stops it at once.
+    locked=$(mktemp -d -p "$work") && chmod 1777 "$locked" && old_pair "$locked"
+    (cd "$locked" && exec "${as_nobody[@]}" bash -c \
+        'exec 9>>.tus2wf-commit && flock 9 && exec sleep 60') &
+    pids+=($!)
+    until [ -e "$locked/.tus2wf-commit" ]; do sleep 0.05; done
+    sleep 0.2
+    "$cli" "${inputs[@]}" --worldforge "$locked/r.wf" --new-tus "$locked/n.scp" 2>err.txt &
+    run=$!
+    sleep 1.5
+    # KNOWN GAP: the CLI keeps the Waiting progress to itself when stderr is not a terminal.
+    grep -qF "Waiting for another run to finish in '$locked'..." err.txt ||
+        fail "no line on stderr says what the run waits for: $(cat err.txt)"
+    stop_run "$run"
+    expect_exit 143 $? "SIGTERM while waiting for another user's journal"
+    cmp -s old "$locked/r.wf" && cmp -s old "$locked/n.scp" &&
+        [ "$(listing "$locked")" = ".tus2wf-commit n.scp r.wf " ] ||
+        fail "a stopped wait touched the folder: $(ls -la "$locked")"
+    kill "${pids[-1]}"
+
+    # One folder under two paths is one folder.
+    mkdir one two
+    if mount --bind one two; then
+        mounts+=("$work/two")
+        timeout 20 "$cli" "${inputs[@]}" --worldforge one/r.wf --new-tus two/n.scp
+        expect_exit 0 $? "one folder under two paths"
+        new_pair one && [ "$(listing one)" = "n.scp r.wf " ] ||
+            fail "one folder under two paths: $(ls -la one)"
+        umount two && mounts=()
+    else
+        skip "one folder under two paths: mount --bind is not allowed here"
+    fi
+fi
+
+# A loop of the user's own links is refused.
+mkdir loop && ln -s a.wf loop/b.wf && ln -s b.wf loop/a.wf
+"$cli" "${inputs[@]}" --worldforge loop/a.wf --new-tus loop/n.scp 2>err.txt
+expect_exit 1 $? "link loop"
+says loop/a.wf "Too many levels of symbolic links" && [ "$(listing loop)" = "a.wf b.wf " ] ||
+    fail "link loop: $(cat err.txt)"
+
+# Streams of the process are written in place: appending stays appending, and a pipe works.
+printf 'first line\n' >log
+"$cli" "${inputs[@]}" --worldforge /dev/stdout --new-tus streamed.scp >>log
+expect_exit 0 $? "record file to standard output appended to a log"
+cat <(printf 'first line\n') expected.wf | cmp -s - log || fail "appended log: $(cat log)"
+"$cli" "${inputs[@]}" --worldforge >(gzip >r.gz) --new-tus streamed.scp
+expect_exit 0 $? "record file to a pipe"
+wait $!
+zcat r.gz | cmp -s - expected.wf || fail "record file through a pipe differs"
+
+# A FIFO whose reader never reads does not hold off SIGTERM.
+mkdir stalled && cp old stalled/r.wf && mkfifo stalled/out.fifo
+awk 'BEGIN { for (i = 0; i < 300000; i++) printf "[WORLDITEM %x]\r\nP=1,2,3\r\n\r\n", i }' >big.scp
+sleep 60 <stalled/out.fifo &
+pids+=($!)
+"$cli" --quiet --tus big.scp --id-list ids.txt --worldforge stalled/r.wf \
+    --new-tus stalled/out.fifo &
+run=$!
+sleep 1
+stop_run "$run"
+expect_exit 143 $? "SIGTERM while the FIFO's reader stalls"
+cmp -s old stalled/r.wf && [ "$(listing stalled)" = "out.fifo r.wf " ] ||
+    fail "a stopped write to a FIFO touched the folder: $(ls -la stalled)"
+
+# A folder deeper than any absolute path the system takes, reached step by step.
+long=$(printf 'd%.0s' $(seq 200))
+mkdir deep
+(cd deep && for _ in $(seq 21); do mkdir "$long" && cd "$long" || exit 1; done &&
+    "$cli" "${inputs[@]}" --worldforge r.wf --new-tus n.scp 2>"$work/err.txt" &&
+    cmp -s r.wf "$work/expected.wf" && cmp -s n.scp "$work/expected.scp" &&
+    [ "$(listing .)" = "n.scp r.wf " ]) || fail "outputs in a deep folder: $(cat err.txt)"
+
+# A replaced file keeps its extended attributes and its access control list.
+if command -v setfattr >/dev/null && command -v setfacl >/dev/null; then
+    old_pair kept && setfattr -n user.note -v x kept/r.wf && setfacl -m u:65534:r kept/r.wf
+    getfacl -n kept/r.wf >acl.before
+    "$cli" "${inputs[@]}" --worldforge kept/r.wf --new-tus kept/n.scp
+    expect_exit 0 $? "replacing a file with attributes"
+    new_pair kept && [ "$(getfattr --only-values -n user.note kept/r.wf)" = x ] &&
+        getfacl -n kept/r.wf | cmp -s acl.before - ||
+        fail "attributes lost: $(getfattr -d kept/r.wf; getfacl -n kept/r.wf)"
+else
+    skip "attributes: setfattr or setfacl is missing (packages attr, acl)"
+fi
+
+# A socket is refused, and says why.
+mkdir sock && perl -MSocket -e 'socket(S, PF_UNIX, SOCK_STREAM, 0) && bind(S, pack_sockaddr_un($ARGV[0])) || die' \
+    sock/s.wf
+"$cli" "${inputs[@]}" --worldforge sock/s.wf --new-tus sock/n.scp 2>err.txt
+expect_exit 1 $? "socket as the record file"
+says sock/s.wf "It is a socket, which this program does not write to" &&
+    [ "$(listing sock)" = "s.wf " ] || fail "socket as the record file: $(cat err.txt)"
+
+# The second replacement and the putting back of the old record file both fail: the old file
+# stays under the name the message gives, and the next run settles the folder.
+if command -v strace >/dev/null && strace -o /dev/null true 2>/dev/null; then
+    old_pair failing
+    strace -f -o /dev/null -e inject=renameat:error=EIO:when=2+ \
+        "$cli" "${inputs[@]}" --worldforge failing/r.wf --new-tus failing/n.scp 2>err.txt
+    expect_exit 1 $? "failing renames"
+    kept=$(sed -n "3s/^The previous record file is kept as '\(.*\)'\.$/\1/p" err.txt)
+    head -2 err.txt | cmp -s - <(printf "tus2wf-cli: Cannot write file 'failing/n.scp'!\nInput/output error\n") &&
+        [[ $kept =~ ^$work/failing/\.tus2wf-[a-z0-9]{16}\.old$ ]] && cmp -s old "$kept" ||
+        fail "failing renames: $(cat err.txt)"
+    "$cli" "${inputs[@]}" --worldforge failing/r.wf --new-tus failing/n.scp
+    expect_exit 0 $? "run after failing renames"
+    new_pair failing && [ "$(listing failing)" = "n.scp r.wf " ] ||
+        fail "run after failing renames: $(ls -la failing)"
+else
+    skip "failing renames: strace is missing or may not trace here"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "cli hostile: all checks passed"
