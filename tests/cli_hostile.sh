@@ -107,15 +107,17 @@ else
     [ "$(listing "$shared")" = ".tus2wf-aaaaaaaaaaaaaaaa.tmp .tus2wf-notes1 l.wf n3.scp r.wf r3.wf " ] ||
         fail "lookalike temporary files: $(ls -la "$shared")"
 
-    # BUG: fails on main. A dead journal that another user put in a shared folder is not
-    # settled: here it names a file of root's in a folder only root may enter.
-    mkdir vault && chmod 700 vault && printf 'precious\n' >vault/precious
+    # A dead journal that another user put in a shared folder is not settled: here it names a
+    # file of root's, under a name this program makes, in a folder only root may enter.
+    precious=.tus2wf-aaaaaaaaaaaaaaaa.tmp
+    mkdir vault && chmod 700 vault && printf 'precious\n' >"vault/$precious"
     field() { printf '%d:%s\n' "${#1}" "$1"; }
     { printf 'tus2wf commit journal 1\n' && field x && field 1 && field "$work/vault" &&
-        field precious && field precious && field '' && field "$(stat -c %d vault/precious)" &&
-        field "$(stat -c %i vault/precious)"; } | "${as_nobody[@]}" tee "$shared/.tus2wf-commit" >/dev/null
+        field precious && field "$precious" && field '' &&
+        field "$(stat -c %d "vault/$precious")" && field "$(stat -c %i "vault/$precious")"; } |
+        "${as_nobody[@]}" tee "$shared/.tus2wf-commit" >/dev/null
     "$cli" "${inputs[@]}" --worldforge "$shared/r4.wf" --new-tus "$shared/n4.scp" 2>err.txt
-    [ "$(cat vault/precious 2>&1)" = precious ] && [ -e "$shared/.tus2wf-commit" ] ||
+    [ "$(cat "vault/$precious" 2>&1)" = precious ] && [ -e "$shared/.tus2wf-commit" ] ||
         fail "another user's journal was acted upon: $(ls -la vault "$shared")"
 
     # A record file of root's in an ordinary user's own folder: the kernel allows no hard link
@@ -136,7 +138,6 @@ else
     "$cli" "${inputs[@]}" --worldforge "$locked/r.wf" --new-tus "$locked/n.scp" 2>err.txt &
     run=$!
     sleep 1.5
-    # KNOWN GAP: the CLI keeps the Waiting progress to itself when stderr is not a terminal.
     grep -qF "Waiting for another run to finish in '$locked'..." err.txt ||
         fail "no line on stderr says what the run waits for: $(cat err.txt)"
     stop_run "$run"
