@@ -113,10 +113,11 @@ TEST_P(CommitTest, FailedRollBackKeepsTheOldRecordFileForTheNextRun) {
     EXPECT_EQ(kept, GetParam().oldRecords ? 1 : 0);
 }
 
-TEST_P(CommitTest, KillAtEveryStepIsRecoveredByTheNextRun) {
+TEST_P(CommitTest, PowerCutAtEveryStepIsRecoveredByTheNextRun) {
     for (int call = 1; call < m_callsOfARun; ++call) {
         fileSystem.crashAfter(call);
         faulty.convert();
+        fileSystem.loseUnsyncedData();
         recoverAsTheNextRun();
         expectOnePairAndNothingElse("killed after call " + std::to_string(call));
         placeOutputs();

@@ -1,5 +1,9 @@
 #include "FaultyFileSystem.h"
 
+#include <filesystem>
+
+#include "PathText.h"
+
 namespace tus2wf::test {
 
 void FaultyFileSystem::failCall(int n, IoStatus::Code code, std::string reason, int count) {
@@ -13,6 +17,32 @@ void FaultyFileSystem::crashAfter(int n) {
     reset();
     m_crashAfter = n;
     m_failure = IoStatus(IoStatus::Code::Other, "killed");
+}
+
+void FaultyFileSystem::track(const FileHandle& file, std::string path) {
+    const std::lock_guard lock(m_trackedMutex);
+    Tracked& tracked = m_tracked[file.native()];
+    tracked.path = std::move(path);
+}
+
+void FaultyFileSystem::moved(const std::string& from, const std::string& to) {
+    const std::lock_guard lock(m_trackedMutex);
+    for (auto& [native, tracked] : m_tracked) {
+        if (tracked.path == from) {
+            tracked.path = to;
+        }
+    }
+}
+
+void FaultyFileSystem::loseUnsyncedData() {
+    const std::lock_guard lock(m_trackedMutex);
+    for (const auto& [native, tracked] : m_tracked) {
+        std::error_code missing;
+        if (!tracked.path.empty() && tracked.synced < tracked.written) {
+            std::filesystem::resize_file(tracked.path, tracked.synced, missing);
+        }
+    }
+    m_tracked.clear();
 }
 
 void FaultyFileSystem::reset() {
@@ -84,7 +114,14 @@ IoStatus FaultyFileSystem::link(const FolderHandle& folder, const std::string& f
 IoStatus FaultyFileSystem::rename(const FolderHandle& fromFolder, const std::string& from,
                                   const FolderHandle& toFolder, const std::string& to,
                                   Replace replace) {
-    TUS2WF_FORWARD(rename(fromFolder, from, toFolder, to, replace));
+    if (IoStatus fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    IoStatus renamed = m_real.rename(fromFolder, from, toFolder, to, replace);
+    if (renamed.isOk()) {
+        moved(inFolder(fromFolder.path(), from), inFolder(toFolder.path(), to));
+    }
+    return renamed;
 }
 
 IoStatus FaultyFileSystem::remove(const FolderHandle& folder, const std::string& name) {
@@ -95,17 +132,38 @@ IoStatus FaultyFileSystem::createUnnamed(const FolderHandle& folder, FileHandle&
     if (m_refuseUnnamed) {
         return {IoStatus::Code::NotSupported, "Operation not supported"};
     }
-    TUS2WF_FORWARD(createUnnamed(folder, file));
+    if (IoStatus fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    IoStatus created = m_real.createUnnamed(folder, file);
+    if (created.isOk()) {
+        track(file, {});
+    }
+    return created;
 }
 
 IoStatus FaultyFileSystem::createNew(const FolderHandle& folder, const std::string& name,
                                      FileHandle& file) {
-    TUS2WF_FORWARD(createNew(folder, name, file));
+    if (IoStatus fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    IoStatus created = m_real.createNew(folder, name, file);
+    if (created.isOk()) {
+        track(file, inFolder(folder.path(), name));
+    }
+    return created;
 }
 
 IoStatus FaultyFileSystem::giveName(const FileHandle& file, const FolderHandle& folder,
                                     const std::string& name) {
-    TUS2WF_FORWARD(giveName(file, folder, name));
+    if (IoStatus fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    IoStatus named = m_real.giveName(file, folder, name);
+    if (named.isOk()) {
+        track(file, inFolder(folder.path(), name));
+    }
+    return named;
 }
 
 IoStatus FaultyFileSystem::openToRead(const FolderHandle& folder, const std::string& name,
@@ -138,7 +196,15 @@ IoStatus FaultyFileSystem::useNewFileAttributes(const FileHandle& file) {
 IoStatus FaultyFileSystem::write(const FileHandle& file, const char* data, std::size_t size,
                                  std::size_t& written) {
     written = 0;
-    TUS2WF_FORWARD(write(file, data, size, written));
+    if (IoStatus fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    IoStatus wrote = m_real.write(file, data, size, written);
+    const std::lock_guard lock(m_trackedMutex);
+    if (auto tracked = m_tracked.find(file.native()); tracked != m_tracked.end()) {
+        tracked->second.written += written;
+    }
+    return wrote;
 }
 
 IoStatus FaultyFileSystem::waitWritable(const FileHandle& file, int milliseconds) {
@@ -150,7 +216,15 @@ IoStatus FaultyFileSystem::read(const FileHandle& file, std::string& contents) {
 }
 
 IoStatus FaultyFileSystem::sync(const FileHandle& file) {
-    TUS2WF_FORWARD(sync(file));
+    if (IoStatus fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    IoStatus synced = m_real.sync(file);
+    const std::lock_guard lock(m_trackedMutex);
+    if (auto tracked = m_tracked.find(file.native()); synced.isOk() && tracked != m_tracked.end()) {
+        tracked->second.synced = tracked->second.written;
+    }
+    return synced;
 }
 
 IoStatus FaultyFileSystem::tryLock(const FileHandle& file) {

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -11,8 +13,8 @@ namespace tus2wf::test {
 
 // The machine's file system with faults on demand: the nth call of any kind fails, or the
 // process "dies" after the nth call (every later call does nothing, as if the process had been
-// killed there; the test then lets a later run recover). Calls are counted from 1 after each
-// reset().
+// killed there; the test then lets a later run recover), and with loseUnsyncedData() the machine
+// loses power too. Calls are counted from 1 after each reset().
 class FaultyFileSystem : public FileSystem {
   public:
     explicit FaultyFileSystem(FileSystem& real = FileSystem::local()) : m_real(real) {}
@@ -25,6 +27,9 @@ class FaultyFileSystem : public FileSystem {
     void reset();
     // Calls made since the last reset().
     int calls() const { return m_calls; }
+    // What a power cut takes: every file made through this object is cut back to what was
+    // synced of it.
+    void loseUnsyncedData();
     // Makes files look that much older, as to a run that comes later.
     void ageFiles(std::int64_t seconds) { m_age = seconds; }
     // As a file system without unnamed files, or without hard links.
@@ -68,8 +73,17 @@ class FaultyFileSystem : public FileSystem {
     std::uint32_t currentUser() override { return m_real.currentUser(); }
 
   private:
+    // A file made through this object: its path once it has one, and how much of it is synced.
+    struct Tracked {
+        std::string path;
+        std::uint64_t written = 0;
+        std::uint64_t synced = 0;
+    };
+
     // Counts the call; a failure when this one must fail.
     IoStatus next();
+    void track(const FileHandle& file, std::string path);
+    void moved(const std::string& from, const std::string& to);
 
     FileSystem& m_real;
     std::atomic<int> m_calls{0};
@@ -80,6 +94,8 @@ class FaultyFileSystem : public FileSystem {
     std::int64_t m_age = 0;
     bool m_refuseUnnamed = false;
     bool m_refuseLinks = false;
+    std::mutex m_trackedMutex;
+    std::map<NativeHandle, Tracked> m_tracked;
 };
 
 }  // namespace tus2wf::test
