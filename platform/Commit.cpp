@@ -66,6 +66,8 @@ IoStatus Commit::replace(OutputFile& first, OutputFile& second) {
         releaseFolders();
         return taken;
     }
+    first.close();
+    second.close();
     bool renamedAside = false;
     if (!backup.empty()) {
         if (IoStatus kept = keepOld(first, backup, renamedAside); !kept.isOk()) {

@@ -19,8 +19,8 @@ namespace tus2wf {
 // run's journal is there, it waits, asking keepGoing every few milliseconds and calling waiting
 // once with the folder's path when the wait has lasted a second; a dead run's journal is settled
 // first, and a file under the journal's name that no run holds and this program cannot settle
-// fails the commit. Then the old record file is kept under another name (a hard link, or where the file
-// system or its protection allows none, the file itself renamed aside), the record file is
+// fails the commit. Then the old record file is kept under another name (a hard link, or where the
+// file system or its protection allows none, the file itself renamed aside), the record file is
 // replaced, then the new world script. Should the second replacement fail, the old record file
 // is put back; should that fail too, it stays under its other name (keptBackup()) and the
 // journal stays, so that the next run puts it back.

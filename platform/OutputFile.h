@@ -43,6 +43,9 @@ class OutputFile {
     IoStatus sync();
     // Gives the synced temporary file its name beside the target, for the commit.
     IoStatus stage();
+    // Closes the temporary file, which Windows cannot rename while it is open; from then on the
+    // commit's journal tells other runs that it is in use.
+    void close() { m_file.close(); }
 
     const OutputTarget& target() const { return m_target; }
     // The temporary file's name in the target's folder, once it has one.

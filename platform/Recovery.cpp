@@ -163,8 +163,11 @@ JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder) {
 }
 
 void recoverFolder(FileSystem& fileSystem, const FolderHandle& folder) {
-    settleJournal(fileSystem, folder);
-    removeDeadTemporaries(fileSystem, folder);
+    // During a live commit its files are not locked (Windows cannot rename an open file): they
+    // are left alone until it has finished.
+    if (settleJournal(fileSystem, folder) != JournalFound::Live) {
+        removeDeadTemporaries(fileSystem, folder);
+    }
 }
 
 }  // namespace tus2wf

@@ -19,9 +19,10 @@ enum class JournalFound {
 // of the user running is settled: another user's that no run holds is Foreign.
 JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder);
 
-// Before a run makes anything in folder: settles a dead run's commit there, then removes the
-// temporary files of dead runs. Only files that are certainly a dead run's go: named as this
-// program names them, owned by the user running, not named by a live journal, and unlocked. A
+// Before a run makes anything in folder: settles a dead run's commit there, then, unless a live
+// run's commit is under way there, removes the temporary files of dead runs. Only files that are
+// certainly a dead run's go: named as this program names them, owned by the user running, and
+// unlocked. A
 // failure here is no reason not to run: whatever is left stays for the next run to try again.
 void recoverFolder(FileSystem& fileSystem, const FolderHandle& folder);
 

@@ -1,0 +1,73 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "RunFixture.h"
+#include "Utf16_win32.h"
+
+namespace tus2wf::test {
+namespace {
+
+using Names = std::vector<std::string>;
+
+constexpr const char* kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nkeep\r\n";
+constexpr const char* kOldRecords = "old records\r\n";
+constexpr const char* kOldNewScript = "old script\r\n";
+
+DWORD attributesOf(const std::string& path) {
+    return GetFileAttributesW(toUtf16(path).c_str());
+}
+
+// What Windows names and file attributes ask of the outputs.
+class WindowsOutputTest : public RunFixture {
+  protected:
+    void SetUp() override { placeFiles(kScript, "EED\r\n", kOldRecords, kOldNewScript); }
+};
+
+TEST_F(WindowsOutputTest, NewScriptHeldOpenLeavesBothAndNothingElse) {
+    const HANDLE held = CreateFileW(toUtf16(files.path("new.scp")).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    const Status status = converter.convert();
+    CloseHandle(held);
+
+    EXPECT_EQ(status.code(), Status::Code::WriteError);
+    EXPECT_TRUE(status.prompt().starts_with("Cannot write file '" + files.path("new.scp") + "'!"))
+        << status.prompt();
+    EXPECT_EQ(records(), kOldRecords);
+    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
+}
+
+TEST_F(WindowsOutputTest, TargetInAnotherCaseKeepsItsNameAndStaysHidden) {
+    std::filesystem::remove(files.path("out.wf"));
+    files.writeFile("Out.WF", kOldRecords);
+    ASSERT_TRUE(SetFileAttributesW(toUtf16(files.path("Out.WF")).c_str(), FILE_ATTRIBUTE_HIDDEN));
+
+    ASSERT_TRUE(converter.convert().isOk());
+
+    EXPECT_EQ(files.entries(), (Names{"Out.WF", "ids.txt", "new.scp", "world.scp"}));
+    EXPECT_NE(attributesOf(files.path("Out.WF")) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+TEST_F(WindowsOutputTest, LongAndPlainFormsOfANewFileAreOneFile) {
+    host.setPath(PathBox::Worldforge, files.path("fresh.wf"));
+    host.setPath(PathBox::NewTusworldScp, "\\\\?\\" + files.path("FRESH.wf"));
+
+    EXPECT_EQ(converter.convert().code(), Status::Code::Refused);
+    EXPECT_FALSE(files.exists("fresh.wf"));
+}
+
+TEST_F(WindowsOutputTest, DeviceNamesAreWrittenNotComparedAsFiles) {
+    host.setPath(PathBox::Worldforge, "NUL");
+    host.setPath(PathBox::NewTusworldScp, "\\\\.\\NUL");
+
+    ASSERT_TRUE(converter.convert().isOk());
+    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
+}
+
+}  // namespace
+}  // namespace tus2wf::test
