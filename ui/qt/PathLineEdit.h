@@ -1,26 +1,64 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QStringList>
+
+class QListView;
 
 namespace tus2wf {
 
-// A path box: takes a file dropped onto it as its path, completes folder and file names from
-// the file system as they are typed, and shows its whole text as a tooltip while the text is
-// wider than the box. Otherwise a plain line edit.
+class FolderLister;
+class NameRange;
+
+// A path box: takes a file dropped onto it as its path, offers the names of the folder being
+// typed, and shows its whole text as a tooltip while the text is wider than the box. Otherwise a
+// plain line edit without a length limit.
+//
+// The offered names never hold a key: the list cannot take the focus, so Tab, Enter and the
+// access keys keep their meaning for the window. Up and Down move through the list and put the
+// highlighted name into the box; a click on a name does the same; Escape closes the list. The
+// folder is listed on a thread of its own, once per visit to the box; a listing that arrives after
+// the user has typed on opens no list, and the next key shows the names at once.
 class PathLineEdit : public QLineEdit {
     Q_OBJECT
 
   public:
     explicit PathLineEdit(QWidget* parent = nullptr);
+    ~PathLineEdit() override;
+
+    // The list of offered names; hidden while nothing is offered.
+    QListView* completionList() const { return m_list; }
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void typed(const QString& text);
+    void folderListed(const QString& folder, const QStringList& names);
+    // Offers the listed names that begin as the typed name does.
+    void offerNames();
+    void highlight(int row);
+    void take(int row);
+    void closeList();
     void updateToolTip();
+
+    FolderLister* m_lister;
+    NameRange* m_offered;
+    QListView* m_list;
+    // The folder part of the text as typed, separator included, and the name typed after it.
+    QString m_typedFolder;
+    QString m_typedName;
+    // The folder whose names m_names holds, and the one asked for since.
+    QString m_listedFolder;
+    QStringList m_names;
+    QString m_requestedFolder;
+    // The text when the listing was asked for: a listing opens a list only if it still stands.
+    QString m_textAtRequest;
 };
 
 }  // namespace tus2wf

@@ -108,6 +108,8 @@ frmConvert::frmConvert(QWidget* parent)
 
     chainFocus();
     m_txtTusworldScp->setFocus();
+    // Drawn as the button that Enter clicks; keyPressEvent() makes it so.
+    m_cmdConvert->setDefault(true);
 
     connect(m_cmdConvert, &QPushButton::clicked, this, [this] { m_controller.convertClicked(); });
     connect(m_Command1, &QPushButton::clicked, this, &QWidget::close);

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Types a whole run into fresh windows on a private X server, as a keyboard user at xdotool's pace
+# does: four paths, each followed by Tab, then Enter. The folder holds many names that begin as
+# the world script's does, so that names are offered while the user types. Prints how many runs
+# of RUNS converted.
+#
+# usage: bench/window/typed_runs.sh [PROGRAM] [RUNS] [SCREENSHOT_PNG]
+set -u
+
+program=$(realpath "${1:-build/app/tus2wf}")
+runs=${2:-10}
+screenshot=${3:-}
+title='TUS TO WORLDFORGE COMPATIBLE FORMAT'
+work=$(mktemp -d)
+xvfb=""
+trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+
+wait_for() {
+    local tries
+    for ((tries = 0; tries < 400; tries++)); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+window_named() {
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$found" ]
+}
+
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+wait_for test -s "$work/display" || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(cat "$work/display")"
+
+folder="$work/big"
+mkdir -p "$folder"
+for i in $(seq -w 0 1999); do : >"$folder/world.scp.$i" >"$folder/ids.txt.$i"; done
+printf '[WORLDITEM 0eed]\r\nP=1234,567,0\r\n\r\n[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' \
+    >"$folder/world.scp"
+printf 'EED\r\n[EOF]\r\n' >"$folder/ids.txt"
+
+converted=0
+for ((run = 1; run <= runs; run++)); do
+    rm -f "$folder/out.wf" "$folder/new.scp"
+    QT_QPA_PLATFORM=xcb "$program" >/dev/null 2>&1 &
+    pid=$!
+    wait_for window_named "$title" || { echo "run $run: no window" >&2; kill "$pid"; continue; }
+    xdotool windowfocus --sync "$found"
+    sleep 0.3
+    xdotool type --delay 5 -- "$folder/world.scp"
+    xdotool key --delay 5 Tab
+    xdotool type --delay 5 -- "$folder/out.wf"
+    xdotool key --delay 5 Tab
+    xdotool type --delay 5 -- "$folder/new.scp"
+    xdotool key --delay 5 Tab
+    xdotool type --delay 5 -- "$folder/ids.txt"
+    xdotool key --delay 5 Tab Return
+    if wait_for test -s "$folder/new.scp"; then
+        converted=$((converted + 1))
+    else
+        echo "run $run: no conversion" >&2
+    fi
+    if [ -n "$screenshot" ] && [ "$run" -eq 1 ]; then
+        sleep 0.3
+        import -window root "$screenshot"
+    fi
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+done
+echo "typed_runs_converted=$converted/$runs"
