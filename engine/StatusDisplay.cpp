@@ -1,0 +1,42 @@
+#include "StatusDisplay.h"
+
+namespace tus2wf {
+namespace {
+
+// Every 16th yield keeps the redraws within a few ms of due.
+constexpr std::uint32_t kYieldsPerClockCheck = 16;
+
+}  // namespace
+
+std::string withLineBreaks(std::string_view text, std::string_view lineBreak) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\r') {
+            shown.append(lineBreak);
+        } else {
+            shown.push_back(c);
+        }
+    }
+    return shown;
+}
+
+void RefreshThrottle::restart() {
+    m_yieldsSinceClockCheck = 0;
+    m_last = Clock::now();
+}
+
+bool RefreshThrottle::due() {
+    if (++m_yieldsSinceClockCheck < kYieldsPerClockCheck) {
+        return false;
+    }
+    m_yieldsSinceClockCheck = 0;
+    const Clock::time_point now = Clock::now();
+    if (now - m_last < m_interval) {
+        return false;
+    }
+    m_last = now;
+    return true;
+}
+
+}  // namespace tus2wf
