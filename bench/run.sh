@@ -72,4 +72,6 @@ if [ -x "$window_bench" ]; then
     echo "window_to_cli_ratio=$(ratio "$window_seconds" "$cli_time")  (target <= 1.25)"
     QT_QPA_PLATFORM=offscreen "$window_bench" "$work/big.scp" "$work/big.ids" \
         "$work/out.wf" "$work/out.scp" quit
+    QT_QPA_PLATFORM=offscreen "$window_bench" keys
+    echo "  (target: key_ms_longest < 1)"
 fi

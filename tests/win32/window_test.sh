@@ -133,6 +133,36 @@ import -window "$window" "$screenshot" || fail "no screenshot"
 press alt+q
 wait_for program_ended || fail "Alt+Q did not end the program"
 
+# --- A run typed as a keyboard user types it, right after a "File Not Found!" box: four paths,
+# each followed by Tab, then Enter, in a folder where many names begin as the world script's.
+# The window must have given the focus back to its box when the message box went away.
+typed="$work/typed"
+mkdir -p "$typed"
+for i in $(seq -w 0 199); do : >"$typed/world.scp.$i" >"$typed/ids.txt.$i"; done
+cp "$folder/world.scp" "$folder/ids.txt" "$typed/"
+start_program
+press Return
+if wait_for window_named "File Not Found!"; then
+    press Return
+    wait_for eval '! window_named "File Not Found!"' || fail "the message box did not close"
+    xdotool windowfocus --sync "$window"
+    for name in world.scp out.wf new.scp ids.txt; do
+        xdotool type --delay 5 -- "typed\\$name"
+        xdotool key Tab
+    done
+    xdotool key Return
+    if wait_for test -e "$typed/new.scp"; then
+        cmp -s "$typed/out.wf" "$work/expected.wf" || fail "typed run: record file differs"
+        cmp -s "$typed/new.scp" "$work/expected.scp" || fail "typed run: new world script differs"
+    else
+        fail "typed run after a message box converted nothing"
+    fi
+else
+    fail "typed run: no File Not Found! box"
+fi
+press alt+q
+wait_for program_ended || fail "Alt+Q did not end the program"
+
 # --- Long runs: every section of a 10-million-line script is converted.
 long="$work/long"
 mkdir -p "$long"

@@ -304,11 +304,35 @@ void frmConvert::layOut(UINT dpi) {
 }
 
 void frmConvert::dispatch(MSG& msg) {
+    if (m_window != nullptr && takeWindowKey(msg)) {
+        return;
+    }
     if (m_window != nullptr && IsDialogMessageW(m_window, &msg)) {
         return;
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+}
+
+bool frmConvert::takeWindowKey(const MSG& msg) {
+    const bool inTextBox =
+        msg.hwnd == control(txtTusworldScp) || msg.hwnd == control(txtWorldforge) ||
+        msg.hwnd == control(txtNewTusworldScp) || msg.hwnd == control(txtItemList);
+    if (!inTextBox || msg.message != WM_KEYDOWN) {
+        return false;
+    }
+    // Whatever a completion list shows, Tab and Shift+Tab move on and Enter converts.
+    if (msg.wParam == VK_TAB) {
+        const HWND next = GetNextDlgTabItem(m_window, msg.hwnd, GetKeyState(VK_SHIFT) < 0);
+        SetFocus(next);
+        SendMessageW(next, EM_SETSEL, 0, -1);
+        return true;
+    }
+    if (msg.wParam == VK_RETURN) {
+        onCommand(kFirstControlId + kDefaultButton);
+        return true;
+    }
+    return false;
 }
 
 std::string frmConvert::pathText(PathBox box) {
