@@ -40,4 +40,4 @@ chmod +x "$runner"
 TUS2WF_TEXT_MODE_STDOUT=1 bash tests/cli_end_to_end.sh "$runner"
 
 bash tests/win32/window_test.sh "$build_dir/app/tus2wf.exe" "$build_dir/window-test" \
-    "$build_dir/screenshot.png"
+    "$build_dir/screenshot.png" "$build_dir/tests/tus2wf-accessible-names.exe"

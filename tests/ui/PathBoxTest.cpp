@@ -23,6 +23,7 @@ class PathBoxTest : public QObject {
     void keysKeepTheirMeaningWhileNamesAreOffered();
     void escapeClosesTheListAndKeepsTheText();
     void wholeTextIsATooltipOnlyWhileItIsWiderThanTheBox();
+    void pathOfAnyLengthIsTakenWhole();
 };
 
 namespace {
@@ -165,6 +166,16 @@ void PathBoxTest::wholeTextIsATooltipOnlyWhileItIsWiderThanTheBox() {
 
     box->setText(QStringLiteral("short again.scp"));
     QVERIFY(box->toolTip().isEmpty());
+}
+
+void PathBoxTest::pathOfAnyLengthIsTakenWhole() {
+    WindowDriver driver;
+    QVERIFY(driver.showActive());
+    QLineEdit* box = driver.textBox("txtItemList");
+    const QString path = QStringLiteral("/deep/") + QString(40000, QLatin1Char('d'));
+    box->setText(path);
+    QTest::keyClicks(box, QStringLiteral("/ids.txt"));
+    QCOMPARE(box->text(), path + QStringLiteral("/ids.txt"));
 }
 
 QTEST_MAIN(PathBoxTest)

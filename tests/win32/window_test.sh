@@ -2,14 +2,16 @@
 # Drives the real tus2wf.exe under Wine on a virtual X display with xdotool, as a user would:
 # the title and client size, a check message closed with Enter, a conversion typed in and
 # started with Alt+C, a second Alt+C during a long run, and Alt+Q during one. Saves a screenshot
-# of the window after the conversion.
+# of the window after the conversion. With ACCESSIBLE_NAMES_EXE it also checks what a screen
+# reader calls the controls.
 #
-# usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG
+# usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG [ACCESSIBLE_NAMES_EXE]
 set -u
 
 exe=$(realpath "${1:?usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG}")
 work=$(realpath -m "${2:?}")
 screenshot=$(realpath -m "${3:?}")
+names_exe=${4:+$(realpath "$4")}
 title='TUS TO WORLDFORGE COMPATIBLE FORMAT'
 failures=0
 
@@ -98,6 +100,10 @@ printf 'EED\r\n[EOF]\r\n' >"$folder/ids.txt"
 printf 'SECTION WORLDITEM 0\r\n{\r\nID 3821\r\nX 1234\r\nY 567\r\nZ 0\r\nTYPE 255\r\n}\r\n\r\n[EOF]\r\n' \
     >"$work/expected.wf"
 printf '[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' >"$work/expected.scp"
+
+if [ -n "$names_exe" ]; then
+    /usr/lib/wine/wine64 "$names_exe" || fail "accessible names"
+fi
 
 # --- The window as it opens, and the first check.
 start_program
