@@ -22,9 +22,9 @@ export WINEDEBUG=-all
 
 start_program() {
     if [[ "$program" == *.exe ]]; then
-        /usr/lib/wine/wine64 "$program" >/dev/null 2>&1 &
+        /usr/lib/wine/wine64 "$program" >"$work/program.log" 2>&1 &
     else
-        QT_QPA_PLATFORM=xcb "$program" >/dev/null 2>&1 &
+        QT_QPA_PLATFORM=xcb "$program" >"$work/program.log" 2>&1 &
     fi
     pid=$!
 }
@@ -52,7 +52,9 @@ window_named() {
     [ -n "$found" ]
 }
 
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# Without -noreset the server starts afresh whenever its last client leaves, and a window started
+# just then finds no display.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 xvfb=$!
 wait_for test -s "$work/display" || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
@@ -68,7 +70,12 @@ converted=0
 for ((run = 1; run <= runs; run++)); do
     rm -f "$folder/out.wf" "$folder/new.scp"
     start_program
-    wait_for window_named "$title" || { echo "run $run: no window" >&2; kill "$pid"; continue; }
+    if ! wait_for window_named "$title"; then
+        echo "run $run: no window" >&2
+        cat "$work/program.log" >&2
+        kill "$pid" 2>/dev/null
+        continue
+    fi
     window=$found
     xdotool windowfocus --sync "$window"
     sleep 0.3
