@@ -180,6 +180,15 @@ void PathLineEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
+bool PathLineEdit::event(QEvent* event) {
+    // An access key is the window's: the list goes as it acts.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->modifiers().testFlag(Qt::AltModifier)) {
+        closeList();
+    }
+    return QLineEdit::event(event);
+}
+
 void PathLineEdit::focusOutEvent(QFocusEvent* event) {
     closeList();
     // Files come and go between visits; the next visit lists the folder afresh.

@@ -30,6 +30,7 @@ class PathLineEdit : public QLineEdit {
     QListView* completionList() const { return m_list; }
 
   protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
