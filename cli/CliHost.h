@@ -37,7 +37,8 @@ class CliHost : public Host {
     bool m_showProgress;
     Progress m_progress;
     std::string m_results;
-    RefreshThrottle m_redraw;
+    // A terminal needs no quicker redraws, and the clock is read less often.
+    RefreshThrottle m_redraw{512};
     bool m_drawn = false;
 };
 

@@ -1,12 +1,6 @@
 #include "StatusDisplay.h"
 
 namespace tus2wf {
-namespace {
-
-// Every 16th yield keeps the redraws within a few ms of due.
-constexpr std::uint32_t kYieldsPerClockCheck = 16;
-
-}  // namespace
 
 std::string withLineBreaks(std::string_view text, std::string_view lineBreak) {
     std::string shown;
@@ -26,10 +20,7 @@ void RefreshThrottle::restart() {
     m_last = Clock::now();
 }
 
-bool RefreshThrottle::due() {
-    if (++m_yieldsSinceClockCheck < kYieldsPerClockCheck) {
-        return false;
-    }
+bool RefreshThrottle::intervalPassed() {
     m_yieldsSinceClockCheck = 0;
     const Clock::time_point now = Clock::now();
     if (now - m_last < m_interval) {
