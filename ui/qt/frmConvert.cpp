@@ -74,6 +74,31 @@ QFont captionFont(QFont font, std::span<const QLabel* const> captions) {
     return font;
 }
 
+// A control of the given kind with its caption, not yet named or placed.
+QWidget* makeControl(const layout::Control& definition, QWidget* parent) {
+    switch (definition.kind) {
+        case layout::Kind::TextBox: {
+            auto* box = new PathLineEdit(parent);
+            box->setFont(textBoxFont());
+            return box;
+        }
+        case layout::Kind::Button: {
+            auto* button = new QPushButton(fromLayout(definition.caption), parent);
+            // Enter clicks the focused button, as Space does.
+            button->setAutoDefault(true);
+            return button;
+        }
+        case layout::Kind::Label:
+            break;
+    }
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setText(fromLayout(definition.caption));
+    return label;
+}
+
 void runMessageBox(QWidget* parent, const QString& prompt, const QString& title,
                    QMessageBox::Icon icon) {
     const QString shown = fromEngineText(messageBoxText(toEngineText(prompt), "\n"));
@@ -166,29 +191,7 @@ void frmConvert::addControls() {
     using namespace layout;
     for (int id = 0; id < kControlCount; ++id) {
         const layout::Control& definition = kControls[id];
-        QWidget* made = nullptr;
-        switch (definition.kind) {
-            case Kind::TextBox:
-                made = new PathLineEdit(this);
-                made->setFont(textBoxFont());
-                break;
-            case Kind::Button: {
-                auto* button = new QPushButton(fromLayout(definition.caption), this);
-                // Enter clicks the focused button, as Space does.
-                button->setAutoDefault(true);
-                made = button;
-                break;
-            }
-            case Kind::Label: {
-                auto* label = new QLabel(this);
-                label->setTextFormat(Qt::PlainText);
-                label->setWordWrap(true);
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                label->setText(fromLayout(definition.caption));
-                made = label;
-                break;
-            }
-        }
+        QWidget* made = makeControl(definition, this);
         made->setObjectName(fromLayout(definition.name));
         made->setGeometry(definition.at.left / kTwipsPerPixel, definition.at.top / kTwipsPerPixel,
                           definition.at.width / kTwipsPerPixel,

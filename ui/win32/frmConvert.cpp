@@ -34,7 +34,9 @@ constexpr std::array<Id, kControlCount> kCreationOrder = [] {
         if (kControls[id].kind == Kind::TextBox) {
             order[next++] = captionOf(static_cast<Id>(id));
         }
-        const bool caption = id >= Label2 && id <= Label1;
+        const bool caption = kControls[id].kind == Kind::Label &&
+                             (id == captionOf(txtTusworldScp) || id == captionOf(txtWorldforge) ||
+                              id == captionOf(txtNewTusworldScp) || id == captionOf(txtItemList));
         if (!caption) {
             order[next++] = static_cast<Id>(id);
         }
