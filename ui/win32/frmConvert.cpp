@@ -323,7 +323,11 @@ bool frmConvert::takeWindowKey(const MSG& msg) {
     if (!inTextBox || msg.message != WM_KEYDOWN) {
         return false;
     }
-    // Whatever a completion list shows, Tab and Shift+Tab move on and Enter converts.
+    // Whatever names are offered, Tab and Shift+Tab move on, Enter converts and Escape closes
+    // the list.
+    if (msg.wParam == VK_ESCAPE) {
+        return closeOfferedNames(msg.hwnd);
+    }
     if (msg.wParam == VK_TAB) {
         const HWND next = GetNextDlgTabItem(m_window, msg.hwnd, GetKeyState(VK_SHIFT) < 0);
         SetFocus(next);
@@ -331,6 +335,7 @@ bool frmConvert::takeWindowKey(const MSG& msg) {
         return true;
     }
     if (msg.wParam == VK_RETURN) {
+        closeOfferedNames(msg.hwnd);
         onCommand(kFirstControlId + kDefaultButton);
         return true;
     }

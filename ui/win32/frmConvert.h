@@ -40,8 +40,8 @@ class frmConvert : private WindowToolkit {
     HFONT captionFont(UINT dpi) const;
     // Hands msg to the dialog keys (Tab, Enter, access keys) or to its window.
     void dispatch(MSG& msg);
-    // Tab, Shift+Tab and Enter in a text box, handled before the box or its completion list
-    // can take them; true when msg was one of them.
+    // Tab, Shift+Tab, Enter and, while names are offered, Escape in a text box, handled here
+    // before the dialog keys; true when msg was one of them.
     bool takeWindowKey(const MSG& msg);
     HWND control(layout::Id which) const { return m_controls[which]; }
 
