@@ -17,9 +17,7 @@ QStringList namesIn(const QString& folder) {
         const QFileInfo entry = entries.fileInfo();
         names.append(entry.isDir() ? entry.fileName() + QLatin1Char('/') : entry.fileName());
     }
-    const Qt::CaseSensitivity cs = FolderLister::caseSensitivity();
-    std::sort(names.begin(), names.end(),
-              [cs](const QString& a, const QString& b) { return QString::compare(a, b, cs) < 0; });
+    std::sort(names.begin(), names.end(), FileNames::before);
     return names;
 }
 
@@ -35,12 +33,32 @@ FolderLister::~FolderLister() {
     m_thread.wait();
 }
 
-Qt::CaseSensitivity FolderLister::caseSensitivity() {
+Qt::CaseSensitivity FileNames::caseSensitivity() {
 #ifdef Q_OS_WIN
     return Qt::CaseInsensitive;
 #else
     return Qt::CaseSensitive;
 #endif
+}
+
+bool FileNames::isSeparator(QChar character) {
+#ifdef Q_OS_WIN
+    return character == QLatin1Char('/') || character == QLatin1Char('\\');
+#else
+    return character == QLatin1Char('/');
+#endif
+}
+
+bool FileNames::same(const QString& a, const QString& b) {
+    return QString::compare(a, b, caseSensitivity()) == 0;
+}
+
+bool FileNames::before(const QString& a, const QString& b) {
+    return QString::compare(a, b, caseSensitivity()) < 0;
+}
+
+bool FileNames::beginsWith(const QString& name, const QString& prefix) {
+    return name.startsWith(prefix, caseSensitivity());
 }
 
 void FolderLister::list(const QString& folder) {

@@ -9,6 +9,16 @@
 
 namespace tus2wf {
 
+// How file names compare on this platform: case-blind on Windows, as its file systems are.
+struct FileNames {
+    static Qt::CaseSensitivity caseSensitivity();
+    static bool isSeparator(QChar character);
+    static bool same(const QString& a, const QString& b);
+    // The order of a listing.
+    static bool before(const QString& a, const QString& b);
+    static bool beginsWith(const QString& name, const QString& prefix);
+};
+
 // Lists folders on a thread of its own, so that a folder of any size never holds up the window's
 // thread. Only the latest request counts: one overtaken by a newer request before its turn is
 // dropped unlisted.
@@ -23,12 +33,8 @@ class FolderLister : public QObject {
     // Asks for the names in folder; listed() follows on this object's thread.
     void list(const QString& folder);
 
-    // The order in which listed() gives names, and in which a prefix finds them: case-blind on
-    // Windows, as its file names are.
-    static Qt::CaseSensitivity caseSensitivity();
-
   signals:
-    // Every entry of folder, folders ending in "/", sorted by caseSensitivity(); empty when the
+    // Every entry of folder, folders ending in "/", sorted by FileNames::before(); empty when the
     // folder cannot be read.
     void listed(const QString& folder, const QStringList& names);
 

@@ -14,8 +14,6 @@
 #include <QStyleOptionFrame>
 #include <QUrl>
 
-#include "FolderLister.h"
-
 namespace tus2wf {
 
 // The names offered: a run of a sorted list, shown without copying it.
@@ -39,7 +37,8 @@ class NameRange : public QAbstractListModel {
         }
         return m_names.at(m_first + index.row());
     }
-    QString name(int row) const { return m_names.at(m_first + row); }
+    // Where a row's name stands in the whole list.
+    qsizetype indexOf(int row) const { return m_first + row; }
 
   private:
     QStringList m_names;
@@ -94,46 +93,27 @@ PathLineEdit::PathLineEdit(QWidget* parent)
 PathLineEdit::~PathLineEdit() = default;
 
 void PathLineEdit::typed(const QString& text) {
-    const qsizetype slash = QDir::fromNativeSeparators(text).lastIndexOf(QLatin1Char('/'));
-    m_typedFolder = text.left(slash + 1);
-    m_typedName = text.mid(slash + 1);
-    const QString folder = QDir::fromNativeSeparators(m_typedFolder);
-    if (folder.isEmpty() || m_typedName.isEmpty()) {
-        closeList();
-    } else if (folder == m_listedFolder) {
-        offerNames();
-    } else {
-        closeList();
-        if (folder != m_requestedFolder) {
-            m_requestedFolder = folder;
-            m_textAtRequest = text;
-            m_lister->list(folder);
-        }
+    const QString folder = m_completion.typed(text);
+    if (!folder.isEmpty()) {
+        m_lister->list(folder);
     }
+    offerNames();
 }
 
 void PathLineEdit::folderListed(const QString& folder, const QStringList& names) {
-    m_listedFolder = folder;
-    m_names = names;
-    if (hasFocus() && text() == m_textAtRequest &&
-        QDir::fromNativeSeparators(m_typedFolder) == folder) {
+    if (m_completion.listed(folder, names, text()) && hasFocus()) {
         offerNames();
     }
 }
 
 void PathLineEdit::offerNames() {
-    const Qt::CaseSensitivity cs = FolderLister::caseSensitivity();
-    const auto first = std::lower_bound(
-        m_names.cbegin(), m_names.cend(), m_typedName,
-        [cs](const QString& name, const QString& typed) { return name.compare(typed, cs) < 0; });
-    const auto end = std::partition_point(first, m_names.cend(), [this, cs](const QString& name) {
-        return name.startsWith(m_typedName, cs);
-    });
-    if (first == end || (end - first == 1 && first->compare(m_typedName, cs) == 0)) {
+    const auto offer = m_completion.offer();
+    if (offer.first == offer.end) {
         closeList();
         return;
     }
-    m_offered->show(m_names, first - m_names.cbegin(), end - m_names.cbegin());
+    m_offered->show(m_completion.names(), static_cast<qsizetype>(offer.first),
+                    static_cast<qsizetype>(offer.end));
     const int rows = std::min(kVisibleNames, m_offered->rowCount());
     const int frame = 2 * m_list->frameWidth();
     m_list->resize(width(), rows * m_list->sizeHintForRow(0) + frame);
@@ -147,7 +127,7 @@ void PathLineEdit::highlight(int row) {
 }
 
 void PathLineEdit::take(int row) {
-    setText(m_typedFolder + m_offered->name(row));
+    setText(m_completion.completed(static_cast<std::size_t>(m_offered->indexOf(row))));
 }
 
 void PathLineEdit::closeList() {
@@ -191,10 +171,7 @@ bool PathLineEdit::event(QEvent* event) {
 
 void PathLineEdit::focusOutEvent(QFocusEvent* event) {
     closeList();
-    // Files come and go between visits; the next visit lists the folder afresh.
-    m_listedFolder.clear();
-    m_requestedFolder.clear();
-    m_names.clear();
+    m_completion.forget();
     QLineEdit::focusOutEvent(event);
 }
 

@@ -3,11 +3,13 @@
 #include <QLineEdit>
 #include <QStringList>
 
+#include "FolderLister.h"
+#include "PathCompletion.h"
+
 class QListView;
 
 namespace tus2wf {
 
-class FolderLister;
 class NameRange;
 
 // A path box: takes a file dropped onto it as its path, offers the names of the folder being
@@ -41,7 +43,7 @@ class PathLineEdit : public QLineEdit {
   private:
     void typed(const QString& text);
     void folderListed(const QString& folder, const QStringList& names);
-    // Offers the listed names that begin as the typed name does.
+    // Shows the names the completion offers, or closes the list when it offers none.
     void offerNames();
     void highlight(int row);
     void take(int row);
@@ -51,15 +53,7 @@ class PathLineEdit : public QLineEdit {
     FolderLister* m_lister;
     NameRange* m_offered;
     QListView* m_list;
-    // The folder part of the text as typed, separator included, and the name typed after it.
-    QString m_typedFolder;
-    QString m_typedName;
-    // The folder whose names m_names holds, and the one asked for since.
-    QString m_listedFolder;
-    QStringList m_names;
-    QString m_requestedFolder;
-    // The text when the listing was asked for: a listing opens a list only if it still stands.
-    QString m_textAtRequest;
+    PathCompletion<QString, QStringList, FileNames> m_completion;
 };
 
 }  // namespace tus2wf

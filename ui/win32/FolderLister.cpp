@@ -6,6 +6,10 @@
 namespace tus2wf {
 namespace {
 
+int compareIgnoringCase(const wchar_t* a, std::size_t aSize, const wchar_t* b, std::size_t bSize) {
+    return CompareStringOrdinal(a, static_cast<int>(aSize), b, static_cast<int>(bSize), TRUE);
+}
+
 std::vector<std::wstring> namesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW entry;
@@ -24,7 +28,7 @@ std::vector<std::wstring> namesIn(const std::wstring& folder) {
         names.push_back(isFolder ? name + L"\\" : name);
     } while (FindNextFileW(search, &entry));
     FindClose(search);
-    std::sort(names.begin(), names.end(), FolderLister::before);
+    std::sort(names.begin(), names.end(), FileNames::before);
     return names;
 }
 
@@ -41,9 +45,18 @@ FolderLister::~FolderLister() {
     }
 }
 
-bool FolderLister::before(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
+bool FileNames::same(const std::wstring& a, const std::wstring& b) {
+    return compareIgnoringCase(a.c_str(), a.size(), b.c_str(), b.size()) == CSTR_EQUAL;
+}
+
+bool FileNames::before(const std::wstring& a, const std::wstring& b) {
+    return compareIgnoringCase(a.c_str(), a.size(), b.c_str(), b.size()) == CSTR_LESS_THAN;
+}
+
+bool FileNames::beginsWith(const std::wstring& name, const std::wstring& prefix) {
+    return name.size() >= prefix.size() &&
+           compareIgnoringCase(name.c_str(), prefix.size(), prefix.c_str(), prefix.size()) ==
+               CSTR_EQUAL;
 }
 
 void FolderLister::list(const std::wstring& folder) {

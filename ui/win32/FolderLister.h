@@ -10,8 +10,17 @@
 
 namespace tus2wf {
 
+// How Windows compares file names: case-blind, with "\" or "/" between folders.
+struct FileNames {
+    static bool isSeparator(wchar_t character) { return character == L'\\' || character == L'/'; }
+    static bool same(const std::wstring& a, const std::wstring& b);
+    // The order of a listing.
+    static bool before(const std::wstring& a, const std::wstring& b);
+    static bool beginsWith(const std::wstring& name, const std::wstring& prefix);
+};
+
 // A folder's entries as FolderLister delivers them: folders end in "\", and the names are sorted
-// case-blind, as Windows compares file names.
+// by FileNames::before().
 struct FolderListing {
     std::wstring folder;
     std::vector<std::wstring> names;
@@ -33,9 +42,6 @@ class FolderLister {
 
     // Asks for the entries of folder, a path ending in a separator.
     void list(const std::wstring& folder);
-
-    // Whether a precedes b in a listing's order.
-    static bool before(const std::wstring& a, const std::wstring& b);
 
   private:
     void run();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FolderLister.h"
+#include "PathCompletion.h"
 
 namespace tus2wf {
 namespace {
@@ -28,15 +29,6 @@ std::wstring textOf(HWND edit) {
     return text;
 }
 
-bool sameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-bool beginsWith(const std::wstring& name, const std::wstring& prefix) {
-    return name.size() >= prefix.size() && sameIgnoringCase(name.substr(0, prefix.size()), prefix);
-}
-
 // What a path box keeps between its messages.
 class PathBoxState {
   public:
@@ -52,7 +44,6 @@ class PathBoxState {
     void highlight(int step);
     void take(int row);
     void closeList() { ShowWindow(m_list, SW_HIDE); }
-    // Files come and go between visits; the next visit lists the folder afresh.
     void forgetListing();
 
     std::wstring tipText;
@@ -63,16 +54,9 @@ class PathBoxState {
     HWND m_edit;
     HWND m_list;
     FolderLister m_lister;
+    PathCompletion<std::wstring, std::vector<std::wstring>, FileNames> m_completion;
     std::wstring m_text;
-    // The folder part of the text as typed, separator included, and the name typed after it.
-    std::wstring m_typedFolder;
-    std::wstring m_typedName;
-    // The folder whose names m_names holds, and the one asked for since.
-    std::wstring m_listedFolder;
-    std::vector<std::wstring> m_names;
-    std::wstring m_requestedFolder;
-    // The text when the listing was asked for: a listing opens a list only if it still stands.
-    std::wstring m_textAtRequest;
+    // Where the first name of the list stands among the listed ones.
     std::size_t m_first = 0;
 };
 
@@ -119,52 +103,36 @@ void PathBoxState::textMayHaveChanged() {
         return;
     }
     m_text = std::move(text);
-    const std::size_t separator = m_text.find_last_of(L"\\/");
-    const std::size_t nameStart = separator == std::wstring::npos ? 0 : separator + 1;
-    m_typedFolder = m_text.substr(0, nameStart);
-    m_typedName = m_text.substr(nameStart);
-    if (m_typedFolder.empty() || m_typedName.empty()) {
-        closeList();
-    } else if (sameIgnoringCase(m_typedFolder, m_listedFolder)) {
-        offerNames();
-    } else {
-        closeList();
-        if (!sameIgnoringCase(m_typedFolder, m_requestedFolder)) {
-            m_requestedFolder = m_typedFolder;
-            m_textAtRequest = m_text;
-            m_lister.list(m_typedFolder);
-        }
+    const std::wstring folder = m_completion.typed(m_text);
+    if (!folder.empty()) {
+        m_lister.list(folder);
     }
+    offerNames();
 }
 
 void PathBoxState::folderListed(std::unique_ptr<FolderListing> listing) {
-    m_listedFolder = std::move(listing->folder);
-    m_names = std::move(listing->names);
-    if (GetFocus() == m_edit && textOf(m_edit) == m_textAtRequest &&
-        sameIgnoringCase(m_typedFolder, m_listedFolder)) {
+    if (m_completion.listed(std::move(listing->folder), std::move(listing->names),
+                            textOf(m_edit)) &&
+        GetFocus() == m_edit) {
         offerNames();
     }
 }
 
 void PathBoxState::offerNames() {
-    const auto first =
-        std::lower_bound(m_names.begin(), m_names.end(), m_typedName, FolderLister::before);
-    const auto end = std::partition_point(first, m_names.end(), [this](const std::wstring& name) {
-        return beginsWith(name, m_typedName);
-    });
-    if (first == end || (end - first == 1 && sameIgnoringCase(*first, m_typedName))) {
+    const auto offer = m_completion.offer();
+    if (offer.first == offer.end) {
         closeList();
         return;
     }
-    m_first = static_cast<std::size_t>(first - m_names.begin());
-    const std::size_t count = std::min(static_cast<std::size_t>(end - first), kMostNames);
+    m_first = offer.first;
+    const std::size_t count = std::min(offer.end - offer.first, kMostNames);
+    const std::vector<std::wstring>& names = m_completion.names();
     SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
     // The box's font may have changed with the window's DPI since the last time.
     SendMessageW(m_list, WM_SETFONT, SendMessageW(m_edit, WM_GETFONT, 0, 0), FALSE);
     SendMessageW(m_list, LB_RESETCONTENT, 0, 0);
     for (std::size_t i = 0; i < count; ++i) {
-        SendMessageW(m_list, LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(m_names[m_first + i].c_str()));
+        SendMessageW(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(names[m_first + i].c_str()));
     }
     SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
     RECT box{};
@@ -187,16 +155,14 @@ void PathBoxState::highlight(int step) {
 }
 
 void PathBoxState::take(int row) {
-    m_text = m_typedFolder + m_names[m_first + static_cast<std::size_t>(row)];
+    m_text = m_completion.completed(m_first + static_cast<std::size_t>(row));
     SetWindowTextW(m_edit, m_text.c_str());
     SendMessageW(m_edit, EM_SETSEL, m_text.size(), m_text.size());
 }
 
 void PathBoxState::forgetListing() {
     closeList();
-    m_listedFolder.clear();
-    m_requestedFolder.clear();
-    m_names.clear();
+    m_completion.forget();
 }
 
 // Whether text, in the box's font, is wider than the room the box gives it.
