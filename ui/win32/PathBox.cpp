@@ -45,8 +45,8 @@ class PathBoxState {
     void take(int row);
     void closeList() { ShowWindow(m_list, SW_HIDE); }
     void forgetListing();
-
-    std::wstring tipText;
+    // Where the tooltip finds its text while it shows.
+    std::wstring& tipText() { return m_tipText; }
 
   private:
     void offerNames();
@@ -58,6 +58,7 @@ class PathBoxState {
     std::wstring m_text;
     // Where the first name of the list stands among the listed ones.
     std::size_t m_first = 0;
+    std::wstring m_tipText;
 };
 
 LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -209,11 +210,11 @@ LRESULT CALLBACK pathBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
             // The tooltip asks for its text each time it is about to show.
             if (reinterpret_cast<NMHDR*>(lParam)->code == TTN_GETDISPINFOW) {
                 auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-                state->tipText = textOf(edit);
-                if (!widerThanBox(edit, state->tipText)) {
-                    state->tipText.clear();
+                state->tipText() = textOf(edit);
+                if (!widerThanBox(edit, state->tipText())) {
+                    state->tipText().clear();
                 }
-                info->lpszText = state->tipText.data();
+                info->lpszText = state->tipText().data();
                 return 0;
             }
             break;
