@@ -85,6 +85,10 @@ PathLineEdit::PathLineEdit(QWidget* parent)
         closeList();
     });
 
+    // The list stands on the screen, not in the window: it goes when the window moves.
+    if (parent != nullptr) {
+        parent->window()->installEventFilter(this);
+    }
     connect(this, &QLineEdit::textEdited, this, &PathLineEdit::typed);
     connect(m_lister, &FolderLister::listed, this, &PathLineEdit::folderListed);
     connect(this, &QLineEdit::textChanged, this, &PathLineEdit::updateToolTip);
@@ -167,6 +171,13 @@ bool PathLineEdit::event(QEvent* event) {
         closeList();
     }
     return QLineEdit::event(event);
+}
+
+bool PathLineEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Move) {
+        closeList();
+    }
+    return QLineEdit::eventFilter(watched, event);
 }
 
 void PathLineEdit::focusOutEvent(QFocusEvent* event) {

@@ -219,6 +219,12 @@ LRESULT frmConvert::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             }
             break;
+        case WM_MOVE:
+            // The lists of offered names stand on the screen, not in the window.
+            for (const Id box : {txtTusworldScp, txtWorldforge, txtNewTusworldScp, txtItemList}) {
+                closeOfferedNames(control(box));
+            }
+            break;
         case WM_SETFOCUS:
             SetFocus(m_focus != nullptr && IsWindow(m_focus) ? m_focus : control(txtTusworldScp));
             return 0;
