@@ -72,4 +72,13 @@ if [ -x "$window_bench" ]; then
     echo "window_to_cli_ratio=$(ratio "$window_seconds" "$cli_time")  (target <= 1.25)"
     QT_QPA_PLATFORM=offscreen "$window_bench" "$work/big.scp" "$work/big.ids" \
         "$work/out.wf" "$work/out.scp" quit
+    QT_QPA_PLATFORM=offscreen "$window_bench" keys
+    echo "  (target: key_ms_longest < 1)"
+fi
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && [ -x "$build_dir/app/tus2wf" ]; then
+    typed_out=$(bash "$(dirname "$0")/window/typed_run_time.sh" "$build_dir/app/tus2wf" \
+        "$work/big.scp" "$work/big.ids" "$work" "$runs")
+    echo "$typed_out"
+    typed_seconds=${typed_out#window_typed_seconds=}
+    echo "typed_window_to_cli_ratio=$(ratio "$typed_seconds" "$cli_time")  (target <= 1.25)"
 fi

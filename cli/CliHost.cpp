@@ -1,14 +1,9 @@
 #include "CliHost.h"
 
-#include <algorithm>
 #include <csignal>
 
 namespace tus2wf {
 namespace {
-
-// Reading the clock on every line would cost more than the line itself.
-constexpr std::uint32_t kYieldsPerClockCheck = 512;
-constexpr auto kDrawInterval = std::chrono::milliseconds(100);
 
 // The signals that stop a run: Ctrl+C, a polite kill, and the terminal going away.
 constexpr int kStopSignals[] = {
@@ -81,13 +76,8 @@ void CliHost::setProgress(const Progress& progress) {
 }
 
 bool CliHost::yield() {
-    if (m_showProgress && ++m_yieldsSinceClock >= kYieldsPerClockCheck) {
-        m_yieldsSinceClock = 0;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - m_lastDraw >= kDrawInterval) {
-            m_lastDraw = now;
-            drawProgress();
-        }
+    if (m_showProgress && m_redraw.due()) {
+        drawProgress();
     }
     return g_stopSignal == 0;
 }
@@ -106,9 +96,7 @@ void CliHost::endRun() {
 
 void CliHost::showMessage(std::string_view prompt, std::string_view) {
     endRun();
-    std::string text(prompt);
-    std::replace(text.begin(), text.end(), '\r', '\n');
-    m_err << kMessagePrefix << text << '\n';
+    m_err << kMessagePrefix << withLineBreaks(prompt, "\n") << '\n';
 }
 
 }  // namespace tus2wf

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <chrono>
-#include <cstdint>
 #include <ostream>
 #include <string>
 
 #include "CommandLine.h"
 #include "Host.h"
+#include "StatusDisplay.h"
 
 namespace tus2wf {
 
@@ -40,8 +39,8 @@ class CliHost : public Host {
     bool m_showProgress;
     Progress m_progress;
     std::string m_results;
-    std::uint32_t m_yieldsSinceClock = 0;
-    std::chrono::steady_clock::time_point m_lastDraw{};
+    // A terminal needs no quicker redraws, and the clock is read less often.
+    RefreshThrottle m_redraw{512};
     bool m_drawn = false;
 };
 

@@ -100,12 +100,6 @@ void printUnmatched(const Converter& converter, std::ostream& out) {
                            });
 }
 
-// The results text with its carriage returns as line breaks.
-std::string asLines(std::string text) {
-    std::replace(text.begin(), text.end(), '\r', '\n');
-    return text;
-}
-
 }  // namespace
 
 std::optional<CommandLineOptions> parseCommandLine(const std::vector<std::string>& args,
@@ -168,7 +162,7 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         return kExitFailed;
     }
     if (!options->quiet) {
-        out << asLines(host.resultsText()) << '\n'
+        out << withLineBreaks(host.resultsText(), "\n") << '\n'
             << converter.recordsWritten() << " records written, " << converter.linesCopied()
             << " lines copied.\n";
     }

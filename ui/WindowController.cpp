@@ -3,26 +3,6 @@
 #include <utility>
 
 namespace tus2wf {
-namespace {
-
-// The engine yields once per batch of lines; reading the clock at every one of them would still
-// show in a run of millions of lines, and every 16th keeps the refreshes within a few ms of due.
-constexpr std::uint32_t kYieldsPerClockCheck = 16;
-
-}  // namespace
-
-std::string withLineBreaks(std::string_view text, std::string_view lineBreak) {
-    std::string shown;
-    shown.reserve(text.size());
-    for (const char c : text) {
-        if (c == '\r') {
-            shown.append(lineBreak);
-        } else {
-            shown.push_back(c);
-        }
-    }
-    return shown;
-}
 
 WindowController::WindowController(WindowToolkit& toolkit, std::string lineBreak)
     : m_toolkit(toolkit), m_lineBreak(std::move(lineBreak)), m_converter(*this) {}
@@ -33,8 +13,7 @@ void WindowController::convertClicked() {
     }
     m_running = true;
     m_stopRequested = false;
-    m_yieldsSinceClockCheck = 0;
-    m_lastRefresh = Clock::now();
+    m_refresh.restart();
     // Every failure has already been shown to the user by the time convert() returns.
     m_converter.convert();
     m_running = false;
@@ -68,14 +47,9 @@ void WindowController::setResultsText(std::string text) {
 }
 
 bool WindowController::yield() {
-    if (++m_yieldsSinceClockCheck >= kYieldsPerClockCheck) {
-        m_yieldsSinceClockCheck = 0;
-        const Clock::time_point now = Clock::now();
-        if (now - m_lastRefresh >= m_refreshInterval) {
-            m_lastRefresh = now;
-            refreshLabels();
-            m_toolkit.processPendingEvents();
-        }
+    if (m_refresh.due()) {
+        refreshLabels();
+        m_toolkit.processPendingEvents();
     }
     return !m_stopRequested;
 }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "Converter.h"
 #include "Host.h"
 #include "Progress.h"
+#include "StatusDisplay.h"
 #include "WindowToolkit.h"
 
 namespace tus2wf {
@@ -42,11 +42,9 @@ class WindowController : private Host {
     // The caption of Label5: who made the program, over its version.
     std::string makersNotice() const;
 
-    void setRefreshInterval(std::chrono::milliseconds interval) { m_refreshInterval = interval; }
+    void setRefreshInterval(std::chrono::milliseconds interval) { m_refresh.setInterval(interval); }
 
   private:
-    using Clock = std::chrono::steady_clock;
-
     // Host
     std::string pathText(PathBox box) override { return m_toolkit.pathText(box); }
     void setProgress(const Progress& progress) override;
@@ -68,12 +66,7 @@ class WindowController : private Host {
 
     bool m_running = false;
     bool m_stopRequested = false;
-    std::uint32_t m_yieldsSinceClockCheck = 0;
-    std::chrono::milliseconds m_refreshInterval{50};
-    Clock::time_point m_lastRefresh{};
+    RefreshThrottle m_refresh;
 };
-
-// text with each carriage return replaced by lineBreak.
-std::string withLineBreaks(std::string_view text, std::string_view lineBreak);
 
 }  // namespace tus2wf

@@ -7,22 +7,6 @@
 
 namespace tus2wf {
 
-// Where the text box of a path box stands among the four, in the window's tab order:
-// txtTusworldScp, txtWorldforge, txtNewTusworldScp, txtItemList.
-constexpr int textBoxIndex(PathBox box) {
-    switch (box) {
-        case PathBox::TusworldScp:
-            return 0;
-        case PathBox::Worldforge:
-            return 1;
-        case PathBox::NewTusworldScp:
-            return 2;
-        case PathBox::ItemList:
-            return 3;
-    }
-    return 0;
-}
-
 // What the window's behaviour needs from the toolkit that draws it: the controls, the message box
 // and the event pump. Texts are the engine's bytes (UTF-8 on Windows); each implementation
 // converts them to the toolkit's strings.

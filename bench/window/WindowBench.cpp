@@ -2,21 +2,30 @@
 // what a user would feel of a large run: one figure a line, as name=value.
 //
 //   tus2wf-window-bench WORLD_SCRIPT ID_LIST RECORD_FILE NEW_WORLD_SCRIPT run|quit
+//   tus2wf-window-bench keys
 //
 // run   times a whole run, counts how often the progress label was repainted and finds the
 //       longest stretch in which it was not;
-// quit  clicks Quit once the conversion is halfway and measures how long the run takes to end.
+// quit  clicks Quit once the conversion is halfway and measures how long the run takes to end;
+// keys  types a path into a folder of 10,000 names that all begin as the typed one does, and
+//       times each key on the window's thread, and the listing's arrival there.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "PaintCounter.h"
+#include "PathLineEdit.h"
 #include "frmConvert.h"
 
 namespace {
@@ -112,14 +121,73 @@ int timeQuit(tus2wf::frmConvert& window) {
     return 0;
 }
 
+constexpr int kFolderNames = 10000;
+
+// The time the window's thread takes over one typed character, in ms.
+double typeKey(QWidget* box, QChar character) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(character));
+    QElapsedTimer clock;
+    clock.start();
+    QCoreApplication::sendEvent(box, &press);
+    QCoreApplication::sendEvent(box, &release);
+    QCoreApplication::processEvents();
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+int timeKeys(tus2wf::frmConvert& window) {
+    QTemporaryDir folder;
+    for (int i = 0; i < kFolderNames; ++i) {
+        QFile(folder.filePath(QStringLiteral("world.scp.%1").arg(i, 5, 10, QLatin1Char('0'))))
+            .open(QIODevice::WriteOnly);
+    }
+    auto* box = control<tus2wf::PathLineEdit>(window, "txtTusworldScp");
+    window.activateWindow();
+    box->setFocus();
+    const QString path = folder.path() + QStringLiteral("/world.scp.0");
+    const qsizetype listedFrom = folder.path().size() + 2;
+
+    double longest = 0;
+    double total = 0;
+    double arrival = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const double ms = typeKey(box, path[i]);
+        longest = std::max(longest, ms);
+        total += ms;
+        if (i + 1 == listedFrom) {
+            // The folder is being listed; the names come in while the user pauses.
+            QElapsedTimer clock;
+            clock.start();
+            while (!box->completionList()->isVisible() && clock.elapsed() < 10000) {
+                QElapsedTimer handled;
+                handled.start();
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+                arrival = std::max(arrival, static_cast<double>(handled.nsecsElapsed()) / 1e6);
+            }
+        }
+    }
+    if (box->completionList()->model()->rowCount() != kFolderNames) {
+        std::fprintf(stderr, "tus2wf-window-bench: the names were not offered\n");
+        return 1;
+    }
+    std::printf("folder_names=%d\n", kFolderNames);
+    std::printf("keys=%lld\n", static_cast<long long>(path.size()));
+    std::printf("key_ms_mean=%.3f\n", total / static_cast<double>(path.size()));
+    std::printf("key_ms_longest=%.3f\n", longest);
+    std::printf("listing_arrival_ms=%.3f\n", arrival);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     Arguments arguments{};
-    if (!parse(argc, argv, arguments)) {
+    const bool keys = argc == 2 && std::strcmp(argv[1], "keys") == 0;
+    if (!keys && !parse(argc, argv, arguments)) {
         std::fprintf(stderr,
                      "usage: tus2wf-window-bench WORLD_SCRIPT ID_LIST RECORD_FILE "
-                     "NEW_WORLD_SCRIPT run|quit\n");
+                     "NEW_WORLD_SCRIPT run|quit\n"
+                     "       tus2wf-window-bench keys\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -134,6 +202,10 @@ int main(int argc, char* argv[]) {
                          qPrintable(QString(prompt).replace(QLatin1Char('\r'), QLatin1Char(' '))));
             failed = true;
         });
+    if (keys) {
+        settle(window);
+        return timeKeys(window);
+    }
     enterPaths(window, arguments);
     settle(window);
     const int status = arguments.quit ? timeQuit(window) : timeRun(window);

@@ -1,16 +1,24 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QTest>
 
 #include "WindowDriver.h"
+#include "WindowLayout.h"
 
 namespace {
 
+using namespace tus2wf::layout;
+
 constexpr int kTwipsPerPixel = 15;
 
-QRect fromTwips(int left, int top, int width, int height) {
-    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-            height / kTwipsPerPixel};
+QRect fromTwips(const Twips& at) {
+    return {at.left / kTwipsPerPixel, at.top / kTwipsPerPixel, at.width / kTwipsPerPixel,
+            at.height / kTwipsPerPixel};
+}
+
+QString fromLayout(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 const char* const kTextBoxes[] = {"txtTusworldScp", "txtWorldforge", "txtNewTusworldScp",
@@ -21,13 +29,8 @@ const char* const kCaptions[] = {"Label1", "Label2", "Label3", "Label4", "Label5
 
 QList<QWidget*> everyControl(const WindowDriver& driver) {
     QList<QWidget*> controls;
-    for (const char* name : kTextBoxes) {
-        controls.append(driver.textBox(name));
-    }
-    controls.append(driver.button("cmdConvert"));
-    controls.append(driver.button("Command1"));
-    for (const char* name : kLabels) {
-        controls.append(driver.label(name));
+    for (const Control& control : kControls) {
+        controls.append(driver.window().findChild<QWidget*>(fromLayout(control.name)));
     }
     return controls;
 }
@@ -48,22 +51,25 @@ class LayoutTest : public QObject {
     void everyCaptionShowsItsWholeText();
     void makersNoticeNamesTheProgramAndItsVersion();
     void windowOpensEmptyWithTheFocusInTheWorldScriptBox();
+    void screenReadersNameEachControlByItsCaption_data();
+    void screenReadersNameEachControlByItsCaption();
 };
 
 void LayoutTest::windowHasItsTitleAndAFixedClientArea() {
     WindowDriver driver;
     tus2wf::frmConvert& window = driver.window();
     QCOMPARE(window.objectName(), QStringLiteral("frmConvert"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("TUS TO WORLDFORGE COMPATIBLE FORMAT"));
+    QCOMPARE(window.windowTitle(), fromLayout(kTitle));
     QVERIFY(driver.showActive());
-    QCOMPARE(window.size(), QSize(492, 333));
-    QCOMPARE(window.minimumSize(), QSize(492, 333));
-    QCOMPARE(window.maximumSize(), QSize(492, 333));
+    const QSize client(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
+    QCOMPARE(window.size(), client);
+    QCOMPARE(window.minimumSize(), client);
+    QCOMPARE(window.maximumSize(), client);
 
     const QRect results = driver.label("lblResults")->geometry();
     window.resize(800, 600);
     QTest::qWait(0);
-    QCOMPARE(window.size(), QSize(492, 333));
+    QCOMPARE(window.size(), client);
     QCOMPARE(driver.label("lblResults")->geometry(), results);
 }
 
@@ -72,28 +78,13 @@ void LayoutTest::controlsStandAtTheirPlaces_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("geometry");
 
-    const QString textBox = QStringLiteral("QLineEdit");
-    const QString button = QStringLiteral("QPushButton");
-    const QString label = QStringLiteral("QLabel");
-    QTest::newRow("txtTusworldScp") << textBox << QString() << fromTwips(1800, 120, 3975, 375);
-    QTest::newRow("txtWorldforge") << textBox << QString() << fromTwips(1800, 720, 3975, 375);
-    QTest::newRow("txtNewTusworldScp") << textBox << QString() << fromTwips(1800, 1320, 3975, 375);
-    QTest::newRow("txtItemList") << textBox << QString() << fromTwips(1800, 1920, 3975, 405);
-    QTest::newRow("cmdConvert") << button << QStringLiteral("&Convert")
-                                << fromTwips(6000, 120, 1335, 375);
-    QTest::newRow("Command1") << button << QStringLiteral("&Quit")
-                              << fromTwips(6000, 1920, 1335, 375);
-    QTest::newRow("Label2") << label << QStringLiteral("TUS Filename and Location")
-                            << fromTwips(120, 120, 1455, 375);
-    QTest::newRow("Label3") << label << QStringLiteral("Worldforge Filename and Location")
-                            << fromTwips(120, 720, 1455, 375);
-    QTest::newRow("Label4") << label << QStringLiteral("New TUS Filename and Location")
-                            << fromTwips(120, 1320, 1455, 375);
-    QTest::newRow("Label1") << label << QStringLiteral("ID List Filename and Location")
-                            << fromTwips(120, 1920, 1455, 375);
-    QTest::newRow("Label5") << label << QString() << fromTwips(6000, 840, 1215, 735);
-    QTest::newRow("lblProgress") << label << QString() << fromTwips(120, 2520, 7095, 255);
-    QTest::newRow("lblResults") << label << QString() << fromTwips(120, 3000, 7095, 1815);
+    for (const Control& control : kControls) {
+        const char* kind = control.kind == Kind::TextBox  ? "QLineEdit"
+                           : control.kind == Kind::Button ? "QPushButton"
+                                                          : "QLabel";
+        QTest::newRow(fromLayout(control.name).toLatin1().constData())
+            << QString::fromLatin1(kind) << fromLayout(control.caption) << fromTwips(control.at);
+    }
 }
 
 void LayoutTest::controlsStandAtTheirPlaces() {
@@ -132,12 +123,12 @@ void LayoutTest::textBoxesUseTheTextBoxFont() {
     WindowDriver driver;
     for (const char* name : kTextBoxes) {
         const QFont font = driver.textBox(name)->font();
-        QCOMPARE(font.family(), QStringLiteral("MS Sans Serif"));
-        QCOMPARE(font.pointSizeF(), 9.75);
-        QCOMPARE(font.weight(), QFont::Normal);
-        QVERIFY(!font.italic());
-        QVERIFY(!font.underline());
-        QVERIFY(!font.strikeOut());
+        QCOMPARE(font.family(), fromLayout(kTextBoxFont.face));
+        QCOMPARE(font.pointSizeF(), kTextBoxFont.points);
+        QCOMPARE(font.weight(), kTextBoxFont.weight);
+        QCOMPARE(font.italic(), kTextBoxFont.italic);
+        QCOMPARE(font.underline(), kTextBoxFont.underline);
+        QCOMPARE(font.strikeOut(), kTextBoxFont.strikeOut);
     }
     // The buttons and labels keep the window's own font.
     const QFont windowFont = driver.window().font();
@@ -199,6 +190,27 @@ void LayoutTest::windowOpensEmptyWithTheFocusInTheWorldScriptBox() {
     for (const QWidget* control : everyControl(driver)) {
         QVERIFY2(control->isEnabled(), qPrintable(control->objectName()));
     }
+}
+
+void LayoutTest::screenReadersNameEachControlByItsCaption_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("txtTusworldScp") << QStringLiteral("TUS Filename and Location");
+    QTest::newRow("txtWorldforge") << QStringLiteral("Worldforge Filename and Location");
+    QTest::newRow("txtNewTusworldScp") << QStringLiteral("New TUS Filename and Location");
+    QTest::newRow("txtItemList") << QStringLiteral("ID List Filename and Location");
+    QTest::newRow("cmdConvert") << QStringLiteral("Convert");
+    QTest::newRow("Command1") << QStringLiteral("Quit");
+    QTest::newRow("Label2") << QStringLiteral("TUS Filename and Location");
+}
+
+void LayoutTest::screenReadersNameEachControlByItsCaption() {
+    QFETCH(QString, name);
+    WindowDriver driver;
+    QVERIFY(driver.showActive());
+    auto* control = driver.window().findChild<QWidget*>(QLatin1String(QTest::currentDataTag()));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    QVERIFY(accessible != nullptr);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
 }
 
 QTEST_MAIN(LayoutTest)

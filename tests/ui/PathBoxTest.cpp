@@ -1,10 +1,14 @@
-#include <QAbstractItemView>
-#include <QCompleter>
+#include <QApplication>
 #include <QDropEvent>
+#include <QListView>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
+#include "FolderLister.h"
+#include "PathLineEdit.h"
+#include "SampleWorld.h"
 #include "TestFolder.h"
 #include "WindowDriver.h"
 
@@ -15,7 +19,11 @@ class PathBoxTest : public QObject {
   private slots:
     void droppedFileFillsTheBoxWithItsPath();
     void namesAreCompletedFromTheFileSystem();
+    void keysKeepTheirMeaningWhileNamesAreOffered_data();
+    void keysKeepTheirMeaningWhileNamesAreOffered();
+    void escapeClosesTheListAndKeepsTheText();
     void wholeTextIsATooltipOnlyWhileItIsWiderThanTheBox();
+    void pathOfAnyLengthIsTakenWhole();
 };
 
 namespace {
@@ -27,6 +35,36 @@ void dropOn(QLineEdit* box, const QMimeData& data) {
     QCoreApplication::sendEvent(box, &enter);
     QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(box, &drop);
+}
+
+tus2wf::PathLineEdit* pathBox(const WindowDriver& driver, const char* name) {
+    return qobject_cast<tus2wf::PathLineEdit*>(driver.textBox(name));
+}
+
+// The sample run's files among many names that begin as the world script's does.
+sampleWorld::RunFiles placeAmongLookalikes(const TestFolder& folder) {
+    for (int i = 0; i < 2000; ++i) {
+        folder.write(QStringLiteral("world.scp.%1").arg(i, 4, 10, QLatin1Char('0')), "x");
+    }
+    return sampleWorld::place(folder, sampleWorld::script(), sampleWorld::idList());
+}
+
+// Types path into the named box, the last key after the folder has been asked for and, when
+// listedBeforeLastKey, only once its listing has come in. Returns once it has.
+void typePath(const WindowDriver& driver, const char* name, const QString& path,
+              bool listedBeforeLastKey) {
+    tus2wf::PathLineEdit* box = pathBox(driver, name);
+    QSignalSpy listed(box->findChild<tus2wf::FolderLister*>(), &tus2wf::FolderLister::listed);
+    const auto folderListed = [&listed, folder = path.left(path.lastIndexOf('/') + 1)] {
+        return std::any_of(listed.cbegin(), listed.cend(),
+                           [&folder](const QList<QVariant>& call) { return call[0] == folder; });
+    };
+    QTest::keyClicks(box, path.chopped(1));
+    if (listedBeforeLastKey) {
+        QTRY_VERIFY(folderListed());
+    }
+    QTest::keyClicks(box, path.right(1));
+    QTRY_VERIFY(folderListed());
 }
 
 }  // namespace
@@ -54,15 +92,78 @@ void PathBoxTest::namesAreCompletedFromTheFileSystem() {
     QLineEdit* box = driver.textBox("txtWorldforge");
     box->setFocus();
 
-    QTest::keyClicks(box, folder.location() + QStringLiteral("/wor"));
+    typePath(driver, "txtWorldforge", folder.location() + QStringLiteral("/wor"), true);
+    const QListView* list = pathBox(driver, "txtWorldforge")->completionList();
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->model()->rowCount(), 1);
+    QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("world-only.scp"));
+    QTest::keyClick(driver.window().windowHandle(), Qt::Key_Down);
+    QCOMPARE(box->text(), folder.path(QStringLiteral("world-only.scp")));
+    QCOMPARE(QApplication::focusWidget(), box);
+}
 
-    QCompleter* completer = box->completer();
-    QVERIFY(completer != nullptr);
-    // The file system is listed on a thread of its own; the popup follows once it has been.
-    QTRY_COMPARE(completer->completionCount(), 1);
-    QVERIFY(completer->popup()->isVisible());
-    QVERIFY(completer->setCurrentRow(0));
-    QCOMPARE(completer->currentCompletion(), folder.path(QStringLiteral("world-only.scp")));
+void PathBoxTest::keysKeepTheirMeaningWhileNamesAreOffered_data() {
+    QTest::addColumn<bool>("listedBeforeLastKey");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    // The control that has the focus after the key; none when the key converts.
+    QTest::addColumn<QString>("focusAfter");
+    for (const bool listedBefore : {true, false}) {
+        const char* when = listedBefore ? "names offered" : "listed after the last key";
+        QTest::addRow("%s, tab", when)
+            << listedBefore << Qt::Key_Tab << Qt::KeyboardModifiers() << "txtWorldforge";
+        QTest::addRow("%s, shift+tab", when)
+            << listedBefore << Qt::Key_Backtab << Qt::KeyboardModifiers(Qt::ShiftModifier)
+            << "Command1";
+        QTest::addRow("%s, enter", when)
+            << listedBefore << Qt::Key_Return << Qt::KeyboardModifiers() << QString();
+        QTest::addRow("%s, alt+c", when)
+            << listedBefore << Qt::Key_C << Qt::KeyboardModifiers(Qt::AltModifier) << QString();
+    }
+}
+
+void PathBoxTest::keysKeepTheirMeaningWhileNamesAreOffered() {
+    QFETCH(bool, listedBeforeLastKey);
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, focusAfter);
+    TestFolder folder;
+    const sampleWorld::RunFiles files = placeAmongLookalikes(folder);
+    WindowDriver driver;
+    driver.setPaths(QString(), files.worldforge, files.newTusworldScp, files.itemList);
+    QVERIFY(driver.showActive());
+    QLineEdit* box = driver.textBox("txtTusworldScp");
+    QCOMPARE(QApplication::focusWidget(), box);
+
+    typePath(driver, "txtTusworldScp", files.tusworldScp, listedBeforeLastKey);
+    QCOMPARE(pathBox(driver, "txtTusworldScp")->completionList()->isVisible(), listedBeforeLastKey);
+    // Through the window, as a real key comes: an open popup would take it there.
+    QTest::keyClick(driver.window().windowHandle(), key, modifiers);
+
+    if (!focusAfter.isEmpty()) {
+        QCOMPARE(QApplication::focusWidget()->objectName(), focusAfter);
+    } else {
+        // An access key clicks its button once the button has been drawn pressed.
+        QTRY_COMPARE(driver.window().resultsText(), sampleWorld::completeResults());
+        QCOMPARE(folder.read(QStringLiteral("records.wf")), sampleWorld::records());
+    }
+    QCOMPARE(box->text(), files.tusworldScp);
+    QVERIFY(!pathBox(driver, "txtTusworldScp")->completionList()->isVisible());
+}
+
+void PathBoxTest::escapeClosesTheListAndKeepsTheText() {
+    TestFolder folder;
+    const sampleWorld::RunFiles files = placeAmongLookalikes(folder);
+    WindowDriver driver;
+    QVERIFY(driver.showActive());
+    typePath(driver, "txtTusworldScp", files.tusworldScp, true);
+    const QListView* list = pathBox(driver, "txtTusworldScp")->completionList();
+    QVERIFY(list->isVisible());
+
+    QTest::keyClick(driver.window().windowHandle(), Qt::Key_Escape);
+    QVERIFY(!list->isVisible());
+    QCOMPARE(driver.textBox("txtTusworldScp")->text(), files.tusworldScp);
+    QCOMPARE(QApplication::focusWidget(), driver.textBox("txtTusworldScp"));
 }
 
 void PathBoxTest::wholeTextIsATooltipOnlyWhileItIsWiderThanTheBox() {
@@ -78,6 +179,16 @@ void PathBoxTest::wholeTextIsATooltipOnlyWhileItIsWiderThanTheBox() {
 
     box->setText(QStringLiteral("short again.scp"));
     QVERIFY(box->toolTip().isEmpty());
+}
+
+void PathBoxTest::pathOfAnyLengthIsTakenWhole() {
+    WindowDriver driver;
+    QVERIFY(driver.showActive());
+    QLineEdit* box = driver.textBox("txtItemList");
+    const QString path = QStringLiteral("/deep/") + QString(40000, QLatin1Char('d'));
+    box->setText(path);
+    QTest::keyClicks(box, QStringLiteral("/ids.txt"));
+    QCOMPARE(box->text(), path + QStringLiteral("/ids.txt"));
 }
 
 QTEST_MAIN(PathBoxTest)

@@ -2,14 +2,16 @@
 # Drives the real tus2wf.exe under Wine on a virtual X display with xdotool, as a user would:
 # the title and client size, a check message closed with Enter, a conversion typed in and
 # started with Alt+C, a second Alt+C during a long run, and Alt+Q during one. Saves a screenshot
-# of the window after the conversion.
+# of the window after the conversion. With ACCESSIBLE_NAMES_EXE it also checks what a screen
+# reader calls the controls.
 #
-# usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG
+# usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG [ACCESSIBLE_NAMES_EXE]
 set -u
 
 exe=$(realpath "${1:?usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG}")
 work=$(realpath -m "${2:?}")
 screenshot=$(realpath -m "${3:?}")
+names_exe=${4:+$(realpath "$4")}
 title='TUS TO WORLDFORGE COMPATIBLE FORMAT'
 failures=0
 
@@ -79,15 +81,19 @@ rm -rf "$work"
 mkdir -p "$work"
 export WINEDEBUG=-all
 
-# A display of its own, and Wine's fonts in the prefix (Debian's Wine does not load them from
-# where it installs them).
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# A display of its own, kept as it is when its last client leaves (a program started just then
+# would find none), and Wine's fonts in the prefix (Debian's Wine does not load them from where
+# it installs them).
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; wineserver -k 2>/dev/null' EXIT
+trap 'kill "$xvfb" 2>/dev/null; /usr/lib/wine/wineserver -k 2>/dev/null' EXIT
 wait_for test -s "$work/display" || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
 mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+# A Wine server left by programs run without a display would give every window of this test
+# none either; wait for it to end.
+/usr/lib/wine/wineserver -w 2>/dev/null
 
 # The example of the README in a folder whose name no 8-bit code page holds whole.
 folder="$work/мир wörld"
@@ -98,6 +104,10 @@ printf 'EED\r\n[EOF]\r\n' >"$folder/ids.txt"
 printf 'SECTION WORLDITEM 0\r\n{\r\nID 3821\r\nX 1234\r\nY 567\r\nZ 0\r\nTYPE 255\r\n}\r\n\r\n[EOF]\r\n' \
     >"$work/expected.wf"
 printf '[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' >"$work/expected.scp"
+
+if [ -n "$names_exe" ]; then
+    /usr/lib/wine/wine64 "$names_exe" || fail "accessible names"
+fi
 
 # --- The window as it opens, and the first check.
 start_program
@@ -130,6 +140,36 @@ else
 fi
 sleep 0.5  # lets the final labels paint before the picture is taken
 import -window "$window" "$screenshot" || fail "no screenshot"
+press alt+q
+wait_for program_ended || fail "Alt+Q did not end the program"
+
+# --- A run typed as a keyboard user types it, right after a "File Not Found!" box: four paths,
+# each followed by Tab, then Enter, in a folder where many names begin as the world script's.
+# The window must have given the focus back to its box when the message box went away.
+typed="$work/typed"
+mkdir -p "$typed"
+for i in $(seq -w 0 199); do : >"$typed/world.scp.$i" >"$typed/ids.txt.$i"; done
+cp "$folder/world.scp" "$folder/ids.txt" "$typed/"
+start_program
+press Return
+if wait_for window_named "File Not Found!"; then
+    press Return
+    wait_for eval '! window_named "File Not Found!"' || fail "the message box did not close"
+    xdotool windowfocus --sync "$window"
+    for name in world.scp out.wf new.scp ids.txt; do
+        xdotool type --delay 5 -- "typed\\$name"
+        xdotool key Tab
+    done
+    xdotool key Return
+    if wait_for test -e "$typed/new.scp"; then
+        cmp -s "$typed/out.wf" "$work/expected.wf" || fail "typed run: record file differs"
+        cmp -s "$typed/new.scp" "$work/expected.scp" || fail "typed run: new world script differs"
+    else
+        fail "typed run after a message box converted nothing"
+    fi
+else
+    fail "typed run: no File Not Found! box"
+fi
 press alt+q
 wait_for program_ended || fail "Alt+Q did not end the program"
 

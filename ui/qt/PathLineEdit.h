@@ -1,26 +1,60 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QStringList>
+
+#include "FolderLister.h"
+#include "PathCompletion.h"
+
+class QListView;
 
 namespace tus2wf {
 
-// A path box: takes a file dropped onto it as its path, completes folder and file names from
-// the file system as they are typed, and shows its whole text as a tooltip while the text is
-// wider than the box. Otherwise a plain line edit.
+class NameRange;
+
+// A path box: takes a file dropped onto it as its path, offers the names of the folder being
+// typed, and shows its whole text as a tooltip while the text is wider than the box. Otherwise a
+// plain line edit without a length limit.
+//
+// The offered names never hold a key: the list cannot take the focus, so Tab, Enter and the
+// access keys keep their meaning for the window. Up and Down move through the list and put the
+// highlighted name into the box; a click on a name does the same; Escape closes the list. The
+// folder is listed on a thread of its own, once per visit to the box; a listing that arrives after
+// the user has typed on opens no list, and the next key shows the names at once.
 class PathLineEdit : public QLineEdit {
     Q_OBJECT
 
   public:
     explicit PathLineEdit(QWidget* parent = nullptr);
+    ~PathLineEdit() override;
+
+    // The list of offered names; hidden while nothing is offered.
+    QListView* completionList() const { return m_list; }
 
   protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void typed(const QString& text);
+    void folderListed(const QString& folder, const QStringList& names);
+    // Shows the names the completion offers, or closes the list when it offers none.
+    void offerNames();
+    void highlight(int row);
+    void take(int row);
+    void closeList();
     void updateToolTip();
+
+    FolderLister* m_lister;
+    NameRange* m_offered;
+    QListView* m_list;
+    PathCompletion<QString, QStringList, FileNames> m_completion;
 };
 
 }  // namespace tus2wf

@@ -14,12 +14,18 @@
 #include <QPushButton>
 
 #include "CaptionFont.h"
+#include "MessageText.h"
 #include "PathLineEdit.h"
 
 namespace tus2wf {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
+// The window is laid out at 96 dots per inch and scaled by Qt from there.
+constexpr int kTwipsPerPixel = layout::kTwipsPerInch / 96;
+
+QString fromLayout(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The engine's texts are bytes: UTF-8 on Windows, where the platform layer takes paths so, and
 // the system's 8-bit encoding elsewhere.
@@ -41,12 +47,13 @@ std::string toEngineText(const QString& text) {
 }
 
 QFont textBoxFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(9.75);
-    font.setWeight(QFont::Normal);
-    font.setItalic(false);
-    font.setUnderline(false);
-    font.setStrikeOut(false);
+    constexpr layout::Font kFont = layout::kTextBoxFont;
+    QFont font(fromLayout(kFont.face));
+    font.setPointSizeF(kFont.points);
+    font.setWeight(static_cast<QFont::Weight>(kFont.weight));
+    font.setItalic(kFont.italic);
+    font.setUnderline(kFont.underline);
+    font.setStrikeOut(kFont.strikeOut);
     return font;
 }
 
@@ -67,10 +74,35 @@ QFont captionFont(QFont font, std::span<const QLabel* const> captions) {
     return font;
 }
 
+// A control of the given kind with its caption, not yet named or placed.
+QWidget* makeControl(const layout::Control& definition, QWidget* parent) {
+    switch (definition.kind) {
+        case layout::Kind::TextBox: {
+            auto* box = new PathLineEdit(parent);
+            box->setFont(textBoxFont());
+            return box;
+        }
+        case layout::Kind::Button: {
+            auto* button = new QPushButton(fromLayout(definition.caption), parent);
+            // Enter clicks the focused button, as Space does.
+            button->setAutoDefault(true);
+            return button;
+        }
+        case layout::Kind::Label:
+            break;
+    }
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setText(fromLayout(definition.caption));
+    return label;
+}
+
 void runMessageBox(QWidget* parent, const QString& prompt, const QString& title,
                    QMessageBox::Icon icon) {
-    QMessageBox box(icon, title, QString(prompt).replace(QLatin1Char('\r'), QLatin1Char('\n')),
-                    QMessageBox::Ok, parent);
+    const QString shown = fromEngineText(messageBoxText(toEngineText(prompt), "\n"));
+    QMessageBox box(icon, title, shown, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
@@ -79,38 +111,28 @@ void runMessageBox(QWidget* parent, const QString& prompt, const QString& title,
 
 frmConvert::frmConvert(QWidget* parent)
     : QWidget(parent),
-      m_txtTusworldScp(addTextBox("txtTusworldScp", {1800, 120, 3975, 375})),
-      m_txtWorldforge(addTextBox("txtWorldforge", {1800, 720, 3975, 375})),
-      m_txtNewTusworldScp(addTextBox("txtNewTusworldScp", {1800, 1320, 3975, 375})),
-      m_txtItemList(addTextBox("txtItemList", {1800, 1920, 3975, 405})),
-      m_cmdConvert(addButton("cmdConvert", QStringLiteral("&Convert"), {6000, 120, 1335, 375})),
-      m_Command1(addButton("Command1", QStringLiteral("&Quit"), {6000, 1920, 1335, 375})),
-      m_lblProgress(addLabel("lblProgress", QString(), {120, 2520, 7095, 255})),
-      m_lblResults(addLabel("lblResults", QString(), {120, 3000, 7095, 1815})),
       m_presentMessage([this](const QString& prompt, const QString& title, QMessageBox::Icon icon) {
           runMessageBox(this, prompt, title, icon);
       }),
       m_controller(*this, "\n") {
+    using namespace layout;
     setObjectName(QStringLiteral("frmConvert"));
-    setWindowTitle(QStringLiteral("TUS TO WORLDFORGE COMPATIBLE FORMAT"));
-    setFixedSize(7380 / kTwipsPerPixel, 4995 / kTwipsPerPixel);
+    setWindowTitle(fromLayout(kTitle));
+    setFixedSize(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
+    addControls();
+    label(Label5)->setText(QString::fromStdString(m_controller.makersNotice()));
 
-    const QLabel* const captions[] = {
-        addLabel("Label2", QStringLiteral("TUS Filename and Location"), {120, 120, 1455, 375}),
-        addLabel("Label3", QStringLiteral("Worldforge Filename and Location"),
-                 {120, 720, 1455, 375}),
-        addLabel("Label4", QStringLiteral("New TUS Filename and Location"), {120, 1320, 1455, 375}),
-        addLabel("Label1", QStringLiteral("ID List Filename and Location"), {120, 1920, 1455, 375}),
-        addLabel("Label5", QString::fromStdString(m_controller.makersNotice()),
-                 {6000, 840, 1215, 735}),
-    };
+    const QLabel* const captions[] = {label(Label1), label(Label2), label(Label3), label(Label4),
+                                      label(Label5)};
     setFont(captionFont(font(), captions));
 
-    chainFocus();
-    m_txtTusworldScp->setFocus();
-
-    connect(m_cmdConvert, &QPushButton::clicked, this, [this] { m_controller.convertClicked(); });
-    connect(m_Command1, &QPushButton::clicked, this, &QWidget::close);
+    control(txtTusworldScp)->setFocus();
+    auto* convert = static_cast<QPushButton*>(control(cmdConvert));
+    // Drawn as the button that Enter clicks; keyPressEvent() makes it so.
+    convert->setDefault(true);
+    connect(convert, &QPushButton::clicked, this, [this] { m_controller.convertClicked(); });
+    connect(static_cast<QPushButton*>(control(Command1)), &QPushButton::clicked, this,
+            &QWidget::close);
 }
 
 void frmConvert::setMessageBoxPresenter(MessageBoxPresenter presenter) {
@@ -129,7 +151,7 @@ void frmConvert::keyPressEvent(QKeyEvent* event) {
     // A text box passes Enter on to its window; it clicks the default button, cmdConvert. A
     // focused button takes Enter itself.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        m_cmdConvert->click();
+        static_cast<QPushButton*>(control(layout::kDefaultButton))->click();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -144,19 +166,17 @@ void frmConvert::closeEvent(QCloseEvent* event) {
 }
 
 std::string frmConvert::pathText(PathBox box) {
-    const QLineEdit* const boxes[] = {m_txtTusworldScp, m_txtWorldforge, m_txtNewTusworldScp,
-                                      m_txtItemList};
-    return toEngineText(boxes[textBoxIndex(box)]->text());
+    return toEngineText(textBox(layout::textBoxOf(box))->text());
 }
 
 void frmConvert::showProgressText(std::string_view text) {
-    m_lblProgress->setText(fromEngineText(text));
-    m_lblProgress->repaint();
+    label(layout::lblProgress)->setText(fromEngineText(text));
+    label(layout::lblProgress)->repaint();
 }
 
 void frmConvert::showResultsText(std::string_view text) {
-    m_lblResults->setText(fromEngineText(text));
-    m_lblResults->repaint();
+    label(layout::lblResults)->setText(fromEngineText(text));
+    label(layout::lblResults)->repaint();
 }
 
 void frmConvert::processPendingEvents() {
@@ -167,43 +187,33 @@ void frmConvert::showMessageBox(std::string_view prompt, std::string_view title)
     m_presentMessage(fromEngineText(prompt), fromEngineText(title), QMessageBox::Critical);
 }
 
-QLineEdit* frmConvert::addTextBox(const char* name, const Twips& at) {
-    auto* box = new PathLineEdit(this);
-    box->setFont(textBoxFont());
-    placeWidget(box, name, at);
-    return box;
-}
-
-QPushButton* frmConvert::addButton(const char* name, const QString& caption, const Twips& at) {
-    auto* button = new QPushButton(caption, this);
-    // Enter clicks the focused button, as Space does.
-    button->setAutoDefault(true);
-    placeWidget(button, name, at);
-    return button;
-}
-
-QLabel* frmConvert::addLabel(const char* name, const QString& caption, const Twips& at) {
-    auto* label = new QLabel(this);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setText(caption);
-    placeWidget(label, name, at);
-    return label;
-}
-
-void frmConvert::placeWidget(QWidget* control, const char* name, const Twips& at) {
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(at.left / kTwipsPerPixel, at.top / kTwipsPerPixel,
-                         at.width / kTwipsPerPixel, at.height / kTwipsPerPixel);
-}
-
-void frmConvert::chainFocus() {
-    QWidget* const order[] = {m_txtTusworldScp, m_txtWorldforge, m_txtNewTusworldScp,
-                              m_txtItemList,    m_cmdConvert,    m_Command1};
-    for (std::size_t i = 1; i < std::size(order); ++i) {
-        QWidget::setTabOrder(order[i - 1], order[i]);
+void frmConvert::addControls() {
+    using namespace layout;
+    for (int id = 0; id < kControlCount; ++id) {
+        const layout::Control& definition = kControls[id];
+        QWidget* made = makeControl(definition, this);
+        made->setObjectName(fromLayout(definition.name));
+        made->setGeometry(definition.at.left / kTwipsPerPixel, definition.at.top / kTwipsPerPixel,
+                          definition.at.width / kTwipsPerPixel,
+                          definition.at.height / kTwipsPerPixel);
+        // Made in tab order, so each one follows the one before.
+        if (id > 0 && made->focusPolicy() != Qt::NoFocus) {
+            QWidget::setTabOrder(m_controls[id - 1], made);
+        }
+        m_controls[id] = made;
     }
+    // A screen reader names each box by its caption.
+    for (const Id box : {txtTusworldScp, txtWorldforge, txtNewTusworldScp, txtItemList}) {
+        control(box)->setAccessibleName(fromLayout(kControls[captionOf(box)].caption));
+    }
+}
+
+QLabel* frmConvert::label(layout::Id id) const {
+    return static_cast<QLabel*>(m_controls[id]);
+}
+
+QLineEdit* frmConvert::textBox(layout::Id id) const {
+    return static_cast<QLineEdit*>(m_controls[id]);
 }
 
 }  // namespace tus2wf

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <functional>
 
@@ -8,11 +9,11 @@
 
 #include "ConversionState.h"
 #include "WindowController.h"
+#include "WindowLayout.h"
 #include "WindowToolkit.h"
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace tus2wf {
 
@@ -54,29 +55,13 @@ class frmConvert : public QWidget, private WindowToolkit {
     void showMessageBox(std::string_view prompt, std::string_view title) override;
     void closeWindow() override { close(); }
 
-    // A position and size in twips, from the top-left corner of the client area.
-    struct Twips {
-        int left;
-        int top;
-        int width;
-        int height;
-    };
+    // Makes every control of the layout, in tab order.
+    void addControls();
+    QWidget* control(layout::Id id) const { return m_controls[id]; }
+    QLabel* label(layout::Id id) const;
+    QLineEdit* textBox(layout::Id id) const;
 
-    QLineEdit* addTextBox(const char* name, const Twips& at);
-    QPushButton* addButton(const char* name, const QString& caption, const Twips& at);
-    QLabel* addLabel(const char* name, const QString& caption, const Twips& at);
-    void placeWidget(QWidget* control, const char* name, const Twips& at);
-    void chainFocus();
-
-    QLineEdit* m_txtTusworldScp;
-    QLineEdit* m_txtWorldforge;
-    QLineEdit* m_txtNewTusworldScp;
-    QLineEdit* m_txtItemList;
-    QPushButton* m_cmdConvert;
-    QPushButton* m_Command1;
-    QLabel* m_lblProgress;
-    QLabel* m_lblResults;
-
+    std::array<QWidget*, layout::kControlCount> m_controls{};
     MessageBoxPresenter m_presentMessage;
     WindowController m_controller;
 };

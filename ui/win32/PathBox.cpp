@@ -1,22 +1,169 @@
 #include "PathBox.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 #include <shellapi.h>
-#include <shlwapi.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "FolderLister.h"
+#include "PathCompletion.h"
 
 namespace tus2wf {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// Asks a path box to close its list; the result says whether one was showing.
+constexpr UINT kCloseOfferedNames = FolderLister::kFolderListed + 1;
+// The list shows this many names at a time, and holds at most kMostNames: a name further down
+// is reached by typing on, and filling the list never grows with the folder.
+constexpr int kVisibleNames = 8;
+constexpr std::size_t kMostNames = 200;
 
 std::wstring textOf(HWND edit) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
     text.resize(
         static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+// What a path box keeps between its messages.
+class PathBoxState {
+  public:
+    explicit PathBoxState(HWND edit);
+    ~PathBoxState();
+    PathBoxState(const PathBoxState&) = delete;
+    PathBoxState& operator=(const PathBoxState&) = delete;
+
+    // After any message that may have changed the text.
+    void textMayHaveChanged();
+    void folderListed(std::unique_ptr<FolderListing> listing);
+    bool listShown() const { return IsWindowVisible(m_list) != FALSE; }
+    void highlight(int step);
+    void take(int row);
+    void closeList() { ShowWindow(m_list, SW_HIDE); }
+    void forgetListing();
+    // Where the tooltip finds its text while it shows.
+    std::wstring& tipText() { return m_tipText; }
+
+  private:
+    void offerNames();
+
+    HWND m_edit;
+    HWND m_list;
+    FolderLister m_lister;
+    PathCompletion<std::wstring, std::vector<std::wstring>, FileNames> m_completion;
+    std::wstring m_text;
+    // Where the first name of the list stands among the listed ones.
+    std::size_t m_first = 0;
+    std::wstring m_tipText;
+};
+
+LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR data) {
+    auto* state = reinterpret_cast<PathBoxState*>(data);
+    switch (message) {
+        case WM_MOUSEACTIVATE:
+            // A click on a name must leave the window active and the focus in the box.
+            return MA_NOACTIVATE;
+        case WM_LBUTTONDOWN: {
+            const auto item = static_cast<DWORD>(SendMessageW(list, LB_ITEMFROMPOINT, 0, lParam));
+            if (HIWORD(item) == 0) {
+                state->take(LOWORD(item));
+                state->closeList();
+            }
+            return 0;
+        }
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(list, listProc, kSubclassId);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
+PathBoxState::PathBoxState(HWND edit)
+    : m_edit(edit),
+      m_list(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"LISTBOX",
+                             nullptr, WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0,
+                             0, 0, 0, GetAncestor(edit, GA_ROOT), nullptr, nullptr, nullptr)),
+      m_lister(edit) {
+    SetWindowSubclass(m_list, listProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+PathBoxState::~PathBoxState() {
+    DestroyWindow(m_list);
+}
+
+void PathBoxState::textMayHaveChanged() {
+    std::wstring text = textOf(m_edit);
+    if (text == m_text) {
+        return;
+    }
+    m_text = std::move(text);
+    const std::wstring folder = m_completion.typed(m_text);
+    if (!folder.empty()) {
+        m_lister.list(folder);
+    }
+    offerNames();
+}
+
+void PathBoxState::folderListed(std::unique_ptr<FolderListing> listing) {
+    if (m_completion.listed(std::move(listing->folder), std::move(listing->names),
+                            textOf(m_edit)) &&
+        GetFocus() == m_edit) {
+        offerNames();
+    }
+}
+
+void PathBoxState::offerNames() {
+    const auto offer = m_completion.offer();
+    if (offer.first == offer.end) {
+        closeList();
+        return;
+    }
+    m_first = offer.first;
+    const std::size_t count = std::min(offer.end - offer.first, kMostNames);
+    const std::vector<std::wstring>& names = m_completion.names();
+    SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
+    // The box's font may have changed with the window's DPI since the last time.
+    SendMessageW(m_list, WM_SETFONT, SendMessageW(m_edit, WM_GETFONT, 0, 0), FALSE);
+    SendMessageW(m_list, LB_RESETCONTENT, 0, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        SendMessageW(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(names[m_first + i].c_str()));
+    }
+    SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
+    RECT box{};
+    GetWindowRect(m_edit, &box);
+    const int rows = static_cast<int>(std::min<std::size_t>(count, kVisibleNames));
+    const int height = rows * static_cast<int>(SendMessageW(m_list, LB_GETITEMHEIGHT, 0, 0)) +
+                       2 * GetSystemMetrics(SM_CYBORDER);
+    SetWindowPos(m_list, HWND_TOPMOST, box.left, box.bottom, box.right - box.left, height,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    InvalidateRect(m_list, nullptr, TRUE);
+}
+
+void PathBoxState::highlight(int step) {
+    const int rows = static_cast<int>(SendMessageW(m_list, LB_GETCOUNT, 0, 0));
+    const int current = static_cast<int>(SendMessageW(m_list, LB_GETCURSEL, 0, 0));
+    int row = current == LB_ERR ? (step > 0 ? 0 : rows - 1) : current + step;
+    row = (row % rows + rows) % rows;
+    SendMessageW(m_list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    take(row);
+}
+
+void PathBoxState::take(int row) {
+    m_text = m_completion.completed(m_first + static_cast<std::size_t>(row));
+    SetWindowTextW(m_edit, m_text.c_str());
+    SendMessageW(m_edit, EM_SETSEL, m_text.size(), m_text.size());
+}
+
+void PathBoxState::forgetListing() {
+    closeList();
+    m_completion.forget();
 }
 
 // Whether text, in the box's font, is wider than the room the box gives it.
@@ -46,8 +193,15 @@ void takeDroppedFile(HWND edit, HDROP drop) {
     DragFinish(drop);
 }
 
+// Messages after which the text may differ from what it was.
+bool editsText(UINT message) {
+    return message == WM_CHAR || message == WM_KEYDOWN || message == WM_PASTE ||
+           message == WM_CUT || message == WM_CLEAR || message == WM_UNDO;
+}
+
 LRESULT CALLBACK pathBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                             DWORD_PTR tipText) {
+                             DWORD_PTR data) {
+    auto* state = reinterpret_cast<PathBoxState*>(data);
     switch (message) {
         case WM_DROPFILES:
             takeDroppedFile(edit, reinterpret_cast<HDROP>(wParam));
@@ -56,23 +210,60 @@ LRESULT CALLBACK pathBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
             // The tooltip asks for its text each time it is about to show.
             if (reinterpret_cast<NMHDR*>(lParam)->code == TTN_GETDISPINFOW) {
                 auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-                auto* text = reinterpret_cast<std::wstring*>(tipText);
-                *text = textOf(edit);
-                if (!widerThanBox(edit, *text)) {
-                    text->clear();
+                state->tipText() = textOf(edit);
+                if (!widerThanBox(edit, state->tipText())) {
+                    state->tipText().clear();
                 }
-                info->lpszText = text->data();
+                info->lpszText = state->tipText().data();
                 return 0;
             }
             break;
-        case WM_NCDESTROY:
-            delete reinterpret_cast<std::wstring*>(tipText);
+        case WM_KEYDOWN:
+            if (state->listShown() && (wParam == VK_DOWN || wParam == VK_UP)) {
+                state->highlight(wParam == VK_DOWN ? 1 : -1);
+                return 0;
+            }
+            break;
+        case WM_SYSKEYDOWN:
+            // An access key is the window's: the list goes as it acts.
+            state->closeList();
+            break;
+        case WM_KILLFOCUS:
+            state->forgetListing();
+            break;
+        case kCloseOfferedNames: {
+            const bool shown = state->listShown();
+            state->closeList();
+            return shown ? 1 : 0;
+        }
+        case FolderLister::kFolderListed:
+            state->folderListed(
+                std::unique_ptr<FolderListing>(reinterpret_cast<FolderListing*>(lParam)));
+            return 0;
+        case WM_NCDESTROY: {
+            delete state;
+            // Listings posted before the lister stopped would otherwise never be freed.
+            MSG pending;
+            while (PeekMessageW(&pending, edit, FolderLister::kFolderListed,
+                                FolderLister::kFolderListed, PM_REMOVE)) {
+                // PeekMessage hands over WM_QUIT whatever the filter; the loop must still see it.
+                if (pending.message == WM_QUIT) {
+                    PostQuitMessage(static_cast<int>(pending.wParam));
+                    break;
+                }
+                delete reinterpret_cast<FolderListing*>(pending.lParam);
+            }
             RemoveWindowSubclass(edit, pathBoxProc, kSubclassId);
             break;
+        }
         default:
             break;
     }
-    return DefSubclassProc(edit, message, wParam, lParam);
+    const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+    if (editsText(message)) {
+        state->textMayHaveChanged();
+    }
+    return result;
 }
 
 void addToolTip(HWND edit) {
@@ -92,15 +283,14 @@ void addToolTip(HWND edit) {
 }  // namespace
 
 void makePathBox(HWND edit) {
-    // Completion runs on the shell's COM objects; the window's thread is their apartment.
-    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (SUCCEEDED(com)) {
-        SHAutoComplete(edit, SHACF_FILESYSTEM | SHACF_AUTOSUGGEST_FORCE_ON);
-    }
     DragAcceptFiles(edit, TRUE);
     SetWindowSubclass(edit, pathBoxProc, kSubclassId,
-                      reinterpret_cast<DWORD_PTR>(new std::wstring));
+                      reinterpret_cast<DWORD_PTR>(new PathBoxState(edit)));
     addToolTip(edit);
+}
+
+bool closeOfferedNames(HWND edit) {
+    return SendMessageW(edit, kCloseOfferedNames, 0, 0) != 0;
 }
 
 }  // namespace tus2wf

@@ -4,61 +4,63 @@
 #include <string>
 
 #include "CaptionFont.h"
+#include "MessageText.h"
 #include "PathBox.h"
 #include "Utf16_win32.h"
 
 namespace tus2wf {
 namespace {
 
+using namespace layout;
+
 constexpr wchar_t kWindowClass[] = L"frmConvert";
-constexpr wchar_t kTitle[] = L"TUS TO WORLDFORGE COMPATIBLE FORMAT";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
-constexpr int kTwipsPerInch = 1440;
-constexpr int kClientWidthTwips = 7380;
-constexpr int kClientHeightTwips = 4995;
-constexpr UINT kDefaultDpi = USER_DEFAULT_SCREEN_DPI;
 // Control ids start above the ids Windows gives the dialog keys (IDOK, IDCANCEL, ...).
 constexpr int kFirstControlId = 100;
-
-// A position and size in twips, from the top-left corner of the client area.
-struct Twips {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-
-struct ControlDefinition {
-    const wchar_t* windowClass;
-    const wchar_t* caption;
-    DWORD style;
-    DWORD exStyle;
-    Twips at;
-};
 
 constexpr DWORD kTextBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 // Word-wrapped, and "&" in a path or a result is shown as it is.
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 
-// In the order of frmConvert::Control.
-constexpr ControlDefinition kControls[] = {
-    {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 120, 3975, 375}},
-    {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 720, 3975, 375}},
-    {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 1320, 3975, 375}},
-    {L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, {1800, 1920, 3975, 405}},
-    {L"BUTTON", L"&Convert", kButton | BS_DEFPUSHBUTTON, 0, {6000, 120, 1335, 375}},
-    {L"BUTTON", L"&Quit", kButton | BS_PUSHBUTTON, 0, {6000, 1920, 1335, 375}},
-    {L"STATIC", L"TUS Filename and Location", kLabel, 0, {120, 120, 1455, 375}},
-    {L"STATIC", L"Worldforge Filename and Location", kLabel, 0, {120, 720, 1455, 375}},
-    {L"STATIC", L"New TUS Filename and Location", kLabel, 0, {120, 1320, 1455, 375}},
-    {L"STATIC", L"ID List Filename and Location", kLabel, 0, {120, 1920, 1455, 375}},
-    {L"STATIC", L"", kLabel, 0, {6000, 840, 1215, 735}},
-    {L"STATIC", L"", kLabel, 0, {120, 2520, 7095, 255}},
-    {L"STATIC", L"", kLabel, 0, {120, 3000, 7095, 1815}},
-};
-static_assert(std::size(kControls) == frmConvert::kControlCount);
+// The order in which the controls are made, which is their order for the dialog keys and for
+// screen readers: each caption just before its box, whose name it then gives, and the boxes and
+// buttons in tab order.
+constexpr std::array<Id, kControlCount> kCreationOrder = [] {
+    std::array<Id, kControlCount> order{};
+    std::size_t next = 0;
+    for (int id = 0; id < kControlCount; ++id) {
+        if (kControls[id].kind == Kind::TextBox) {
+            order[next++] = captionOf(static_cast<Id>(id));
+        }
+        const bool caption = kControls[id].kind == Kind::Label &&
+                             (id == captionOf(txtTusworldScp) || id == captionOf(txtWorldforge) ||
+                              id == captionOf(txtNewTusworldScp) || id == captionOf(txtItemList));
+        if (!caption) {
+            order[next++] = static_cast<Id>(id);
+        }
+    }
+    return order;
+}();
+
+HWND createControl(Id id, HWND parent, HINSTANCE instance) {
+    const layout::Control& definition = kControls[id];
+    const wchar_t* windowClass = L"STATIC";
+    DWORD style = kLabel;
+    DWORD exStyle = 0;
+    if (definition.kind == Kind::TextBox) {
+        windowClass = L"EDIT";
+        style = kTextBox;
+        exStyle = WS_EX_CLIENTEDGE;
+    } else if (definition.kind == Kind::Button) {
+        windowClass = L"BUTTON";
+        style = kButton | (id == kDefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    }
+    return CreateWindowExW(exStyle, windowClass, toUtf16(definition.caption).c_str(), style, 0, 0,
+                           0, 0, parent, reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + id}),
+                           instance, nullptr);
+}
 
 std::wstring windowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -92,7 +94,7 @@ UINT dpiOf(HWND window) {
 
 // The outer size of a window whose client area is the given one.
 SIZE windowSize(UINT dpi) {
-    RECT rect{0, 0, fromTwips(kClientWidthTwips, dpi), fromTwips(kClientHeightTwips, dpi)};
+    RECT rect{0, 0, fromTwips(kClientWidth, dpi), fromTwips(kClientHeight, dpi)};
     static const auto adjustForDpi =
         user32Function<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
     if (adjustForDpi != nullptr) {
@@ -104,17 +106,20 @@ SIZE windowSize(UINT dpi) {
 }
 
 constexpr double kPointsPerInch = 72.0;
-constexpr double kTextBoxPoints = 9.75;
-// The face Windows gives dialogs; it maps it to the system's own dialog font.
-constexpr wchar_t kDialogFace[] = L"MS Shell Dlg";
+// The face Windows gives dialogs, which it maps to the system's own dialog font; its size is
+// chosen to fit the captions.
+constexpr layout::Font kDialogFont{"MS Shell Dlg", 0, FW_NORMAL, false, false, false, ANSI_CHARSET};
 
-HFONT makeFont(const wchar_t* face, double points, UINT dpi) {
+HFONT makeFont(const layout::Font& face, double points, UINT dpi) {
     LOGFONTW font{};
     font.lfHeight = -static_cast<LONG>(std::lround(points * dpi / kPointsPerInch));
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = ANSI_CHARSET;
+    font.lfWeight = face.weight;
+    font.lfItalic = face.italic;
+    font.lfUnderline = face.underline;
+    font.lfStrikeOut = face.strikeOut;
+    font.lfCharSet = static_cast<BYTE>(face.charSet);
     font.lfQuality = DEFAULT_QUALITY;
-    lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+    lstrcpynW(font.lfFaceName, toUtf16(face.face).c_str(), LF_FACESIZE);
     return CreateFontIndirectW(&font);
 }
 
@@ -154,8 +159,9 @@ bool frmConvert::create(HINSTANCE instance, HICON icon, int showCommand) {
         return false;
     }
     const SIZE size = windowSize(dpiOf(nullptr));
-    m_window = CreateWindowExW(kWindowExStyle, kWindowClass, kTitle, kWindowStyle, CW_USEDEFAULT,
-                               CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, this);
+    m_window = CreateWindowExW(kWindowExStyle, kWindowClass, toUtf16(kTitle).c_str(), kWindowStyle,
+                               CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr,
+                               instance, this);
     if (m_window == nullptr) {
         return false;
     }
@@ -203,7 +209,25 @@ LRESULT frmConvert::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case DM_GETDEFID:
             // Enter in a text box clicks the default button.
-            return MAKELRESULT(kFirstControlId + cmdConvert, DC_HASDEFID);
+            return MAKELRESULT(kFirstControlId + kDefaultButton, DC_HASDEFID);
+        case WM_ACTIVATE:
+            // As a dialog box does: the focus leaves with the window and comes back with it.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                if (focus != nullptr && IsChild(m_window, focus)) {
+                    m_focus = focus;
+                }
+            }
+            break;
+        case WM_MOVE:
+            // The lists of offered names stand on the screen, not in the window.
+            for (const Id box : {txtTusworldScp, txtWorldforge, txtNewTusworldScp, txtItemList}) {
+                closeOfferedNames(control(box));
+            }
+            break;
+        case WM_SETFOCUS:
+            SetFocus(m_focus != nullptr && IsWindow(m_focus) ? m_focus : control(txtTusworldScp));
+            return 0;
         case WM_CLOSE:
             if (m_controller.closeRequested()) {
                 closeWindow();
@@ -242,12 +266,8 @@ void frmConvert::onCommand(int controlId) {
 }
 
 void frmConvert::createControls(HINSTANCE instance) {
-    for (int i = 0; i < kControlCount; ++i) {
-        const ControlDefinition& definition = kControls[i];
-        m_controls[i] = CreateWindowExW(definition.exStyle, definition.windowClass,
-                                        definition.caption, definition.style, 0, 0, 0, 0, m_window,
-                                        reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + i}),
-                                        instance, nullptr);
+    for (const Id id : kCreationOrder) {
+        m_controls[id] = createControl(id, m_window, instance);
     }
     for (int box = txtTusworldScp; box <= txtItemList; ++box) {
         // No limit but the system's.
@@ -261,10 +281,10 @@ void frmConvert::createControls(HINSTANCE instance) {
 HFONT frmConvert::captionFont(UINT dpi) const {
     const HDC context = GetDC(m_window);
     const double points = captionPointSize(0, [&](double candidate) {
-        const HFONT font = makeFont(kDialogFace, candidate, dpi);
+        const HFONT font = makeFont(kDialogFont, candidate, dpi);
         bool fits = true;
-        for (const Control caption : {Label1, Label2, Label3, Label4, Label5}) {
-            const Twips& at = kControls[caption].at;
+        for (const Id caption : {Label1, Label2, Label3, Label4, Label5}) {
+            const layout::Twips& at = kControls[caption].at;
             fits = fits && fitsInside(context, font, windowText(control(caption)),
                                       {fromTwips(at.width, dpi), fromTwips(at.height, dpi)});
         }
@@ -272,16 +292,16 @@ HFONT frmConvert::captionFont(UINT dpi) const {
         return fits;
     });
     ReleaseDC(m_window, context);
-    return makeFont(kDialogFace, points, dpi);
+    return makeFont(kDialogFont, points, dpi);
 }
 
 void frmConvert::layOut(UINT dpi) {
     const HFONT oldTextBoxFont = m_textBoxFont;
     const HFONT oldDialogFont = m_dialogFont;
-    m_textBoxFont = makeFont(L"MS Sans Serif", kTextBoxPoints, dpi);
+    m_textBoxFont = makeFont(kTextBoxFont, kTextBoxFont.points, dpi);
     m_dialogFont = captionFont(dpi);
     for (int i = 0; i < kControlCount; ++i) {
-        const Twips& at = kControls[i].at;
+        const layout::Twips& at = kControls[i].at;
         MoveWindow(m_controls[i], fromTwips(at.left, dpi), fromTwips(at.top, dpi),
                    fromTwips(at.width, dpi), fromTwips(at.height, dpi), TRUE);
         const HFONT font = i <= txtItemList ? m_textBoxFont : m_dialogFont;
@@ -292,6 +312,9 @@ void frmConvert::layOut(UINT dpi) {
 }
 
 void frmConvert::dispatch(MSG& msg) {
+    if (m_window != nullptr && takeWindowKey(msg)) {
+        return;
+    }
     if (m_window != nullptr && IsDialogMessageW(m_window, &msg)) {
         return;
     }
@@ -299,11 +322,34 @@ void frmConvert::dispatch(MSG& msg) {
     DispatchMessageW(&msg);
 }
 
+bool frmConvert::takeWindowKey(const MSG& msg) {
+    const bool inTextBox =
+        msg.hwnd == control(txtTusworldScp) || msg.hwnd == control(txtWorldforge) ||
+        msg.hwnd == control(txtNewTusworldScp) || msg.hwnd == control(txtItemList);
+    if (!inTextBox || msg.message != WM_KEYDOWN) {
+        return false;
+    }
+    // Whatever names are offered, Tab and Shift+Tab move on, Enter converts and Escape closes
+    // the list.
+    if (msg.wParam == VK_ESCAPE) {
+        return closeOfferedNames(msg.hwnd);
+    }
+    if (msg.wParam == VK_TAB) {
+        const HWND next = GetNextDlgTabItem(m_window, msg.hwnd, GetKeyState(VK_SHIFT) < 0);
+        SetFocus(next);
+        SendMessageW(next, EM_SETSEL, 0, -1);
+        return true;
+    }
+    if (msg.wParam == VK_RETURN) {
+        closeOfferedNames(msg.hwnd);
+        onCommand(kFirstControlId + kDefaultButton);
+        return true;
+    }
+    return false;
+}
+
 std::string frmConvert::pathText(PathBox box) {
-    static_assert(txtWorldforge == txtTusworldScp + 1 && txtNewTusworldScp == txtTusworldScp + 2 &&
-                  txtItemList == txtTusworldScp + 3);
-    const auto source = static_cast<Control>(txtTusworldScp + textBoxIndex(box));
-    return toUtf8(windowText(control(source)));
+    return toUtf8(windowText(control(textBoxOf(box))));
 }
 
 void frmConvert::showProgressText(std::string_view text) {
@@ -330,7 +376,7 @@ void frmConvert::processPendingEvents() {
 
 void frmConvert::showMessageBox(std::string_view prompt, std::string_view title) {
     // A message box breaks lines at CR LF.
-    MessageBoxW(m_window, toUtf16(withLineBreaks(prompt, "\r\n")).c_str(), toUtf16(title).c_str(),
+    MessageBoxW(m_window, toUtf16(messageBoxText(prompt, "\r\n")).c_str(), toUtf16(title).c_str(),
                 MB_OK | MB_ICONSTOP);
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "WindowController.h"
+#include "WindowLayout.h"
 #include "WindowToolkit.h"
 
 namespace tus2wf {
@@ -28,24 +29,6 @@ class frmConvert : private WindowToolkit {
     // The program's message loop; returns the exit code once the window has gone.
     int run();
 
-    // One per control, in tab order: the six that take the focus come first.
-    enum Control : int {
-        txtTusworldScp,
-        txtWorldforge,
-        txtNewTusworldScp,
-        txtItemList,
-        cmdConvert,
-        Command1,
-        Label2,
-        Label3,
-        Label4,
-        Label1,
-        Label5,
-        lblProgress,
-        lblResults,
-        kControlCount
-    };
-
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -57,7 +40,10 @@ class frmConvert : private WindowToolkit {
     HFONT captionFont(UINT dpi) const;
     // Hands msg to the dialog keys (Tab, Enter, access keys) or to its window.
     void dispatch(MSG& msg);
-    HWND control(Control which) const { return m_controls[which]; }
+    // Tab, Shift+Tab, Enter and, while names are offered, Escape in a text box, handled here
+    // before the dialog keys; true when msg was one of them.
+    bool takeWindowKey(const MSG& msg);
+    HWND control(layout::Id which) const { return m_controls[which]; }
 
     // WindowToolkit
     std::string pathText(PathBox box) override;
@@ -68,7 +54,10 @@ class frmConvert : private WindowToolkit {
     void closeWindow() override;
 
     HWND m_window = nullptr;
-    std::array<HWND, kControlCount> m_controls{};
+    std::array<HWND, layout::kControlCount> m_controls{};
+    // The control that had the focus when the window was last deactivated; it gets it back when
+    // the window is activated again, after a message box or a switch to another program.
+    HWND m_focus = nullptr;
     HFONT m_textBoxFont = nullptr;
     HFONT m_dialogFont = nullptr;
     WindowController m_controller;

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Times a run typed into the real window on a private X server: four paths, each followed by Tab,
+# at xdotool's pace, then Enter; the clock runs from Enter until the new world script is in
+# place. Prints the median of RUNS fresh windows as window_typed_seconds=.
+#
+# usage: bench/window/typed_run_time.sh PROGRAM WORLD_SCRIPT ID_LIST OUTPUT_FOLDER [RUNS]
+set -euo pipefail
+program=$(realpath "$1")
+world=$(realpath "$2")
+ids=$(realpath "$3")
+out=$(realpath "$4")
+runs=${5:-5}
+title='TUS TO WORLDFORGE COMPATIBLE FORMAT'
+work=$(mktemp -d)
+xvfb=""
+trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+
+wait_for() {
+    local tries
+    for ((tries = 0; tries < 400; tries++)); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+window_named() {
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$found" ]
+}
+
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
+xvfb=$!
+wait_for test -s "$work/display"
+export DISPLAY=":$(cat "$work/display")"
+
+times=()
+for ((run = 0; run < runs; run++)); do
+    rm -f "$out/typed.wf" "$out/typed.scp"
+    sync
+    QT_QPA_PLATFORM=xcb "$program" >/dev/null 2>&1 &
+    pid=$!
+    wait_for window_named "$title"
+    xdotool windowfocus --sync "$found"
+    for path in "$world" "$out/typed.wf" "$out/typed.scp" "$ids"; do
+        xdotool type --delay 5 -- "$path"
+        xdotool key Tab
+    done
+    start=$(date +%s.%N)
+    xdotool key Return
+    while [ ! -e "$out/typed.scp" ]; do sleep 0.002; done
+    times+=("$(echo "$(date +%s.%N) - $start" | bc -l)")
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+done
+echo "window_typed_seconds=$(printf '%s\n' "${times[@]}" | sort -g |
+    awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')"
