@@ -12,26 +12,11 @@ out=$(realpath "$4")
 runs=${5:-5}
 title='TUS TO WORLDFORGE COMPATIBLE FORMAT'
 work=$(mktemp -d)
-xvfb=""
+wait_seconds=20
+. "$(dirname "$0")/../../tests/lib/display.sh"
 trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 
-wait_for() {
-    local tries
-    for ((tries = 0; tries < 400; tries++)); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-window_named() {
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$found" ]
-}
-
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb=$!
-wait_for test -s "$work/display"
-export DISPLAY=":$(cat "$work/display")"
+start_display "$work"
 
 times=()
 for ((run = 0; run < runs; run++)); do

@@ -16,7 +16,8 @@ runs=${2:-10}
 screenshot=${3:-}
 title='TUS TO WORLDFORGE COMPATIBLE FORMAT'
 work=$(mktemp -d)
-xvfb=""
+wait_seconds=20
+. "$(dirname "$0")/../lib/display.sh"
 trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 export WINEDEBUG=-all
 
@@ -38,26 +39,7 @@ typed_path() {
     fi
 }
 
-wait_for() {
-    local tries
-    for ((tries = 0; tries < 400; tries++)); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-window_named() {
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$found" ]
-}
-
-# Without -noreset the server starts afresh whenever its last client leaves, and a window started
-# just then finds no display.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb=$!
-wait_for test -s "$work/display" || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+start_display "$work"
 
 folder="$work/big"
 mkdir -p "$folder"

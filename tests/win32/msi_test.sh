@@ -15,33 +15,15 @@ version_text=$(cat "$build_dir/version-text")
 msi=$build_dir/tus2wf-$version_text-win64.msi
 files=$build_dir/dist/tus2wf-$version_text-win64
 title='TUS TO WORLDFORGE COMPATIBLE FORMAT'
-failures=0
 started=$(date +%s)
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-# Polls every 50 ms until the command succeeds; false after about 30 s.
-wait_for() {
-    local tries
-    for ((tries = 0; tries < 600; tries++)); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
+. tests/lib/display.sh
 
 rm -rf "$work"
 mkdir -p "$work"
 # A display of its own from the start: Wine's desktop process, started by the first program,
 # serves every window after it.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; "$wineserver" -k 2>/dev/null' EXIT
-wait_for test -s "$work/display" || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+start_display "$work"
 # No menu entries in the user's own desktop, and no offer to install Mono or Gecko.
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
 export WINEDLLOVERRIDES='winemenubuilder.exe,mscoree,mshtml=d'

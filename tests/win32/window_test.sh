@@ -13,27 +13,8 @@ work=$(realpath -m "${2:?}")
 screenshot=$(realpath -m "${3:?}")
 names_exe=${4:+$(realpath "$4")}
 title='TUS TO WORLDFORGE COMPATIBLE FORMAT'
-failures=0
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-# Polls every 50 ms until the command succeeds; false after about 60 s.
-wait_for() {
-    local tries
-    for ((tries = 0; tries < 1200; tries++)); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-window_named() {
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$found" ]
-}
+wait_seconds=60
+. "$(dirname "$0")/../lib/display.sh"
 
 # Keys go to whichever window Wine has made active, as long as X gives the program's window the
 # keyboard; without a window manager nothing else does.
@@ -81,14 +62,10 @@ rm -rf "$work"
 mkdir -p "$work"
 export WINEDEBUG=-all
 
-# A display of its own, kept as it is when its last client leaves (a program started just then
-# would find none), and Wine's fonts in the prefix (Debian's Wine does not load them from where
-# it installs them).
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb=$!
+# A display of its own, and Wine's fonts in the prefix (Debian's Wine does not load them from
+# where it installs them).
 trap 'kill "$xvfb" 2>/dev/null; /usr/lib/wine/wineserver -k 2>/dev/null' EXIT
-wait_for test -s "$work/display" || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+start_display "$work"
 mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 # A Wine server left by programs run without a display would give every window of this test

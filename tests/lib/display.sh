@@ -1,0 +1,36 @@
+# What the scripts that drive a window on a virtual X display share; source it.
+#   fail TEXT            counts a failed check in failures and says so on stderr
+#   wait_for CMD...      runs CMD every 50 ms until it succeeds; false after wait_seconds
+#                        (30 unless the script set it)
+#   window_named TITLE   true when a visible window has that title; its id is then in found
+#   start_display DIR    starts Xvfb, exports DISPLAY and leaves its process id in xvfb; the
+#                        server is kept as it is when its last client leaves (a program started
+#                        just then would otherwise find none). Exits the script if it cannot.
+failures=0
+xvfb=""
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+wait_for() {
+    local tries
+    for ((tries = 0; tries < ${wait_seconds:-30} * 20; tries++)); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+window_named() {
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$found" ]
+}
+
+start_display() {
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$1/display" 2>/dev/null &
+    xvfb=$!
+    wait_for test -s "$1/display" || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
+    export DISPLAY=":$(cat "$1/display")"
+}
