@@ -18,7 +18,9 @@ cmake --build "$build" -j "$jobs"
 reports="$PWD/$build/sanitizer-reports"
 rm -rf "$reports"
 mkdir -p "$reports"
-export ASAN_OPTIONS="log_path=$reports/asan:exitcode=86:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
+# intercept_strndup=0: the window on a real X display (the typed runs) reads its keymap through
+# libxkbcommon-x11, whose strndup reads past its buffer; this program itself calls none.
+export ASAN_OPTIONS="log_path=$reports/asan:exitcode=86:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1:intercept_strndup=0"
 export UBSAN_OPTIONS="exitcode=86:print_stacktrace=1:halt_on_error=1"
 
 status=0

@@ -23,11 +23,12 @@ QStringList namesIn(const QString& folder) {
 
 }  // namespace
 
-FolderLister::FolderLister(QObject* parent) : QObject(parent), m_worker(new QObject) {
+FolderLister::FolderLister(QObject* parent)
+    : QObject(parent), m_worker(std::make_unique<QObject>()) {
     m_worker->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
 }
 
+// The worker goes once its thread has ended (or never started), whether or not it ever listed.
 FolderLister::~FolderLister() {
     m_thread.quit();
     m_thread.wait();
@@ -67,7 +68,7 @@ void FolderLister::list(const QString& folder) {
     }
     const unsigned request = ++m_latest;
     QMetaObject::invokeMethod(
-        m_worker,
+        m_worker.get(),
         [this, folder, request] {
             if (request != m_latest) {
                 return;

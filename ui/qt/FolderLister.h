@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 
 #include <QObject>
 #include <QString>
@@ -40,7 +41,7 @@ class FolderLister : public QObject {
 
   private:
     QThread m_thread;
-    QObject* m_worker;
+    std::unique_ptr<QObject> m_worker;  // lives on m_thread
     std::atomic<unsigned> m_latest{0};
 };
 
