@@ -41,8 +41,7 @@ Status Converter::failStage(Status failure) {
     return failure;
 }
 
-Status Converter::failWrite(const OutputFiles& outputs) {
-    Status failure = outputs.writeFailure();
+Status Converter::failOrStop(Status failure) {
     return failure.code() == Status::Code::Stopped ? failure : failStage(std::move(failure));
 }
 
@@ -178,7 +177,7 @@ Status Converter::ConvertItems() {
             run.end > index) {
             passed = run.end - index;
             if (!outputs.copyLines(run.bytes, passed)) {
-                return failWrite(outputs);
+                return failOrStop(outputs.writeFailure());
             }
             index = run.end;
         } else if (Status converted = convertLine(index, listed, outputs); !converted.isOk()) {
@@ -194,7 +193,7 @@ Status Converter::ConvertItems() {
         return Status::stopped();
     }
     if (Status finished = outputs.finish(); !finished.isOk()) {
-        return finished.code() == Status::Code::Stopped ? finished : failStage(finished);
+        return failOrStop(std::move(finished));
     }
     showProgress();  // in place of what a wait for another run showed
     m_recordsWritten = m_recordNumber;
@@ -210,7 +209,7 @@ Status Converter::convertLine(std::int32_t& index, const IdLookup& listed, Outpu
         return convertSection(index, *headerId, outputs);
     }
     if (!outputs.copyLine(line, lines.endsWithCrLf(index))) {
-        return failWrite(outputs);
+        return failOrStop(outputs.writeFailure());
     }
     ++index;
     return Status::ok();
@@ -233,7 +232,7 @@ Status Converter::convertSection(std::int32_t& index, std::uint32_t headerId,
         }
     }
     if (!outputs.writeRecord(m_recordNumber, itemId, m_position)) {
-        return failWrite(outputs);
+        return failOrStop(outputs.writeFailure());
     }
     ++m_recordNumber;
     m_convertedIds.set(headerId);

@@ -67,8 +67,9 @@ class Converter {
     // Reports a failure of the stage under way: message first, then "failed" where the stage's
     // "done" would stand.
     Status failStage(Status failure);
-    // A write that failed, or was stopped while it waited for a stream's reader.
-    Status failWrite(const OutputFiles& outputs);
+    // failStage() for a write or a commit that failed; one that was stopped while it waited (for
+    // a stream's reader, for another run) is passed on without a report.
+    Status failOrStop(Status failure);
     void appendResults(std::string_view text);
 
     static constexpr std::uint32_t kLinesPerYield = 128;

@@ -51,12 +51,12 @@ IoStatus Commit::replace(OutputFile& first, OutputFile& second) {
         }
         replaced.push_back(outputs[i]);
     }
-    if (replaced.size() < 2) {
+    if (replaced.empty()) {
+        return IoStatus::ok();
+    }
+    if (replaced.size() == 1) {
         // One rename is all or nothing by itself.
-        const int index = replaced.empty() || replaced.front() == &first ? 0 : 1;
-        if (replaced.empty()) {
-            return IoStatus::ok();
-        }
+        const int index = replaced.front() == &first ? 0 : 1;
         IoStatus status = replaceOne(*replaced.front());
         m_fileSystem.syncFolder(replaced.front()->target().folder);
         return status.isOk() ? status : fail(index, status);

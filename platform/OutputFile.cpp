@@ -47,12 +47,14 @@ IoStatus OutputFile::create(const std::string& path) {
 
 IoStatus OutputFile::openTemporary() {
     IoStatus opened = m_fileSystem.createUnnamed(m_target.folder, m_file);
-    for (int attempt = 0; opened.code() == IoStatus::Code::NotSupported ||
-                          (opened.code() == IoStatus::Code::Exists && attempt < kNameAttempts);
-         ++attempt) {
+    if (opened.code() == IoStatus::Code::NotSupported) {
         // No unnamed files here: a named one, marked as in use by its lock.
-        m_temporary = temporaryName();
-        opened = m_fileSystem.createNew(m_target.folder, m_temporary, m_file);
+        opened = IoStatus(IoStatus::Code::Exists, {});
+        for (int attempt = 0; opened.code() == IoStatus::Code::Exists && attempt < kNameAttempts;
+             ++attempt) {
+            m_temporary = temporaryName();
+            opened = m_fileSystem.createNew(m_target.folder, m_temporary, m_file);
+        }
     }
     if (!opened.isOk()) {
         m_temporary.clear();
