@@ -82,7 +82,8 @@ FileInfo infoOf(const struct stat& status, std::string name) {
                static_cast<std::uint64_t>(status.st_ino)};
     info.owner = status.st_uid;
     info.size = static_cast<std::uint64_t>(status.st_size);
-    info.modified = status.st_mtime;
+    info.modified = status.st_mtim.tv_sec;
+    info.modifiedNs = status.st_mtim.tv_nsec;
     info.sharedFolder = S_ISDIR(status.st_mode) && (status.st_mode & S_ISVTX) != 0 &&
                         (status.st_mode & S_IWOTH) != 0;
     info.name = std::move(name);
@@ -249,8 +250,12 @@ class PosixFileSystem final : public FileSystem {
         if (replace == Replace::Existing) {
             return done(renameat(fd(fromFolder), from.c_str(), fd(toFolder), to.c_str()));
         }
-        return done(
-            renameat2(fd(fromFolder), from.c_str(), fd(toFolder), to.c_str(), RENAME_NOREPLACE));
+        if (renameat2(fd(fromFolder), from.c_str(), fd(toFolder), to.c_str(), RENAME_NOREPLACE) ==
+            0) {
+            return IoStatus::ok();
+        }
+        // FUSE and network file systems may know no such rename.
+        return errno == EINVAL || errno == ENOSYS ? failure(EOPNOTSUPP) : failure();
     }
 
     IoStatus remove(const FolderHandle& folder, const std::string& name) override {

@@ -57,7 +57,7 @@ class CommitTest : public RunFixture, public ::testing::WithParamInterface<Setti
     // What the next run does before anything else, some time later.
     void recoverAsTheNextRun() {
         FaultyFileSystem later;
-        later.ageFiles(3600);
+        later.advanceClock(3600);
         FolderHandle folder;
         ASSERT_TRUE(later.openFolder(nullptr, files.dir().string(), folder).isOk());
         recoverFolder(later, folder);
@@ -86,9 +86,17 @@ TEST_P(CommitTest, EveryFailedCallLeavesOnePair) {
     for (int call = 1; call <= m_callsOfARun; ++call) {
         fileSystem.failCall(call, IoStatus::Code::Other, "Input/output error");
         const Status status = faulty.convert();
+        // A failure to put the names of both new files on disk leaves them and the journals for
+        // the next run to finish; any other failed run leaves nothing of its own.
+        const bool notOnDisk =
+            status.prompt().find("could not be put on disk") != std::string::npos &&
+            newScript() == kNewNewScript;
+        if (!status.isOk() && !notOnDisk) {
+            EXPECT_EQ(files.entries(), m_entries) << "call " << call << ": " << status.prompt();
+        }
         recoverAsTheNextRun();
         const bool isNew = expectOnePairAndNothingElse("call " + std::to_string(call));
-        EXPECT_EQ(isNew, status.isOk()) << "call " << call << ": " << status.prompt();
+        EXPECT_EQ(isNew, status.isOk() || notOnDisk) << "call " << call << ": " << status.prompt();
         placeOutputs();
     }
 }

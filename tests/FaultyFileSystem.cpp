@@ -90,12 +90,7 @@ IoStatus FaultyFileSystem::syncFolder(const FolderHandle& folder) {
 
 IoStatus FaultyFileSystem::describe(const FolderHandle& folder, const std::string& name,
                                     FileInfo& info) {
-    if (IoStatus fault = next(); !fault.isOk()) {
-        return fault;
-    }
-    IoStatus described = m_real.describe(folder, name, info);
-    info.modified -= m_age;
-    return described;
+    TUS2WF_FORWARD(describe(folder, name, info));
 }
 
 IoStatus FaultyFileSystem::readLink(const FolderHandle& folder, const std::string& name,

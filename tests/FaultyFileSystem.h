@@ -30,8 +30,8 @@ class FaultyFileSystem : public FileSystem {
     // What a power cut takes: every file made through this object is cut back to what was
     // synced of it.
     void loseUnsyncedData();
-    // Makes files look that much older, as to a run that comes later.
-    void ageFiles(std::int64_t seconds) { m_age = seconds; }
+    // Makes the clock that much later, as to a run that comes later.
+    void advanceClock(std::int64_t seconds) { m_age = seconds; }
     // As a file system without unnamed files, or without hard links.
     void refuseUnnamedFiles() { m_refuseUnnamed = true; }
     void refuseLinks() { m_refuseLinks = true; }
@@ -71,6 +71,7 @@ class FaultyFileSystem : public FileSystem {
     IoStatus sync(const FileHandle& file) override;
     IoStatus tryLock(const FileHandle& file) override;
     std::uint32_t currentUser() override { return m_real.currentUser(); }
+    std::int64_t now() override { return m_real.now() + m_age; }
 
   private:
     // A file made through this object: its path once it has one, and how much of it is synced.
