@@ -37,15 +37,32 @@ class RecoveryTest : public RunFixture {
     // took its own.
     void dieBetweenTheRenames() {
         FaultyFileSystem dying;
-        for (int call = 1;; ++call) {
+        for (int call = m_dieAfter;; ++call) {
             dying.crashAfter(call);
             Converter(host, dying).convert();
-            if (files.readFile("a/out.wf") != kOldRecords) {
-                ASSERT_EQ(files.readFile("b/new.scp"), kOldNewScript);
+            if (files.readFile("a/out.wf") == kOldRecords) {
+                continue;
+            }
+            if (files.readFile("b/new.scp") == kOldNewScript) {
+                m_dieAfter = call;
                 return;
             }
+            ASSERT_GT(call, 1) << "no call between the renames";
+            // Counted from a folder in another state: look again from the start.
+            files.writeFile("a/out.wf", kOldRecords);
+            files.writeFile("b/new.scp", kOldNewScript);
+            call = 0;
         }
     }
+
+    JournalFound settle(FileSystem& fileSystem, const std::string& folder) {
+        FolderHandle handle;
+        EXPECT_TRUE(FileSystem::local().openFolder(nullptr, files.path(folder), handle).isOk());
+        std::string why;
+        return settleJournal(fileSystem, handle, why);
+    }
+
+    int m_dieAfter = 1;
 
     std::string journal(const std::string& folder) const {
         return (fs::canonical(files.dir() / folder) / ".tus2wf-commit").string();
@@ -111,13 +128,27 @@ TEST_F(RecoveryTest, FolderMovedAwaySinceTheCrashIsNotTouched) {
 TEST_F(RecoveryTest, CrashBetweenTheRenamesIsUndoneFromEitherFolder) {
     for (const std::string folder : {"a", "b"}) {
         dieBetweenTheRenames();
-        FolderHandle handle;
-        ASSERT_TRUE(FileSystem::local().openFolder(nullptr, files.path(folder), handle).isOk());
-        std::string why;
-        EXPECT_EQ(settleJournal(FileSystem::local(), handle, why), JournalFound::Settled) << why;
+        EXPECT_EQ(settle(FileSystem::local(), folder), JournalFound::Settled);
         EXPECT_EQ(files.readFile("a/out.wf"), kOldRecords);
         EXPECT_EQ(files.entries("a"), Names{"out.wf"});
         EXPECT_EQ(files.entries("b"), Names{"new.scp"});
+    }
+}
+
+TEST_F(RecoveryTest, FailureAtAnyCallOfTheSettlingLeavesTheRestForTheNextRun) {
+    for (int call = 1; call < 40; ++call) {
+        dieBetweenTheRenames();
+        FaultyFileSystem failing;
+        failing.failCall(call, IoStatus::Code::Other, "Input/output error");
+        settle(failing, "b");
+        for (const std::string folder : {"a", "b"}) {
+            FolderHandle handle;
+            ASSERT_TRUE(FileSystem::local().openFolder(nullptr, files.path(folder), handle).isOk());
+            recoverFolder(FileSystem::local(), handle);
+        }
+        EXPECT_EQ(files.readFile("a/out.wf"), kOldRecords) << "call " << call;
+        EXPECT_EQ(files.entries("a"), Names{"out.wf"}) << "call " << call;
+        EXPECT_EQ(files.entries("b"), Names{"new.scp"}) << "call " << call;
     }
 }
 
