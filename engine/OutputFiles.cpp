@@ -96,8 +96,7 @@ Status OutputFiles::finish() {
     if (committed.isOk()) {
         return Status::ok();
     }
-    const OutputBuffer& failed = commit.failedOutput() == 0 ? m_records : m_newScript;
-    return failure(failed.target(), committed, commit.keptBackup());
+    return failure(commit.failedPath(), committed, commit.keptBackup());
 }
 
 }  // namespace tus2wf

@@ -11,10 +11,6 @@
 namespace tus2wf {
 namespace {
 
-bool exists(const OutputFile& output) {
-    return output.target().existing.kind == FileInfo::Kind::Regular;
-}
-
 IoStatus writeAll(FileSystem& fileSystem, const FileHandle& file, const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
@@ -29,67 +25,106 @@ IoStatus writeAll(FileSystem& fileSystem, const FileHandle& file, const std::str
     return IoStatus::ok();
 }
 
+// A rename that never replaces, also where the file system knows no such rename: then a second
+// name and the first one's removal, which never replaces either.
+IoStatus renameNoReplace(FileSystem& fileSystem, const FolderHandle& folder,
+                         const std::string& from, const std::string& to) {
+    IoStatus renamed = fileSystem.rename(folder, from, folder, to, FileSystem::Replace::Never);
+    if (renamed.code() != IoStatus::Code::NotSupported) {
+        return renamed;
+    }
+    if (IoStatus linked = fileSystem.link(folder, from, to); !linked.isOk()) {
+        return linked;
+    }
+    return fileSystem.remove(folder, from);
+}
+
 }  // namespace
 
 Commit::Commit(FileSystem& fileSystem, KeepGoing keepGoing, Waiting waiting)
     : m_fileSystem(fileSystem), m_keepGoing(std::move(keepGoing)), m_waiting(std::move(waiting)) {}
 
-IoStatus Commit::fail(int output, IoStatus status) {
-    m_failedOutput = output;
+IoStatus Commit::fail(const std::string& path, IoStatus status) {
+    m_failedPath = path;
     return status;
 }
 
+IoStatus Commit::failFolder(const OutputFile& output, IoStatus status) {
+    return fail(output.target().path,
+                {status.code(), "The names in the folder '" + absolutePath(output.target().folder) +
+                                    "' could not be put on disk: " + status.reason()});
+}
+
 IoStatus Commit::replace(OutputFile& first, OutputFile& second) {
-    OutputFile* const outputs[] = {&first, &second};
     std::vector<OutputFile*> replaced;
-    for (int i = 0; i < 2; ++i) {
-        if (outputs[i]->target().inPlace()) {
+    for (OutputFile* output : {&first, &second}) {
+        if (output->target().inPlace()) {
             continue;
         }
-        if (IoStatus staged = outputs[i]->stage(); !staged.isOk()) {
-            return fail(i, staged);
+        if (IoStatus staged = output->stage(); !staged.isOk()) {
+            return fail(output->target().path, staged);
         }
-        replaced.push_back(outputs[i]);
+        replaced.push_back(output);
     }
     if (replaced.empty()) {
         return IoStatus::ok();
     }
-    if (replaced.size() == 1) {
-        // One rename is all or nothing by itself.
-        const int index = replaced.front() == &first ? 0 : 1;
-        IoStatus status = replaceOne(*replaced.front());
-        m_fileSystem.syncFolder(replaced.front()->target().folder);
-        return status.isOk() ? status : fail(index, status);
+    return replaced.size() == 1 ? replaceSingle(*replaced.front()) : replacePair(first, second);
+}
+
+IoStatus Commit::replaceSingle(OutputFile& output) {
+    // One rename is all or nothing by itself.
+    if (IoStatus placed = replaceOne(output); !placed.isOk()) {
+        return fail(output.target().path, placed);
     }
-    const std::string backup = exists(first) ? backupName() : std::string();
-    if (IoStatus taken = writeJournals(replaced, backup); !taken.isOk()) {
+    IoStatus synced = m_fileSystem.syncFolder(output.target().folder);
+    return synced.isOk() ? synced : failFolder(output, synced);
+}
+
+IoStatus Commit::replacePair(OutputFile& first, OutputFile& second) {
+    if (IoStatus taken = writeJournals(first, second); !taken.isOk()) {
         releaseFolders();
         return taken;
     }
+    const FolderHandle& firstFolder = first.target().folder;
+    if (!m_backup.empty()) {
+        if (IoStatus kept = keepOld(first); !kept.isOk()) {
+            releaseFolders();
+            return fail(first.target().path, kept);
+        }
+        // The kept copy must be on disk before the record file's name moves on.
+        if (IoStatus synced = m_fileSystem.syncFolder(firstFolder); !synced.isOk()) {
+            if (undoFirst(first, false).isOk()) {
+                releaseFolders();
+            }
+            return failFolder(first, synced);
+        }
+    }
+    IoStatus placed = replaceOne(first);
+    // The new record file must be on disk before the new world script takes its place: a power
+    // cut may then leave the old world script beside the new record file, which the next run
+    // undoes, never the new world script beside the old record file.
+    IoStatus synced = placed.isOk() ? m_fileSystem.syncFolder(firstFolder) : IoStatus::ok();
+    if (!placed.isOk() || !synced.isOk()) {
+        if (undoFirst(first, placed.isOk()).isOk()) {
+            releaseFolders();
+        }
+        return placed.isOk() ? failFolder(first, synced) : fail(first.target().path, placed);
+    }
     first.close();
+    if (IoStatus placedToo = replaceOne(second); !placedToo.isOk()) {
+        if (undoFirst(first, true).isOk()) {
+            releaseFolders();
+        }
+        return fail(second.target().path, placedToo);
+    }
+    if (IoStatus syncedToo = m_fileSystem.syncFolder(second.target().folder); !syncedToo.isOk()) {
+        // Both are new, but maybe not on disk: the journals stay for the next run to finish.
+        m_held.clear();
+        return failFolder(second, syncedToo);
+    }
     second.close();
-    bool renamedAside = false;
-    if (!backup.empty()) {
-        if (IoStatus kept = keepOld(first, backup, renamedAside); !kept.isOk()) {
-            releaseFolders();
-            return fail(0, kept);
-        }
-    }
-    if (IoStatus placed = replaceOne(first); !placed.isOk()) {
-        if (renamedAside ? rollBack(first, backup).isOk()
-                         : m_fileSystem.remove(first.target().folder, backup).isOk()) {
-            releaseFolders();
-        }
-        return fail(0, placed);
-    }
-    if (IoStatus placed = replaceOne(second); !placed.isOk()) {
-        if (rollBack(first, backup).isOk()) {
-            releaseFolders();
-        }
-        return fail(1, placed);
-    }
-    syncFolders();
-    if (backup.empty() || m_fileSystem.remove(first.target().folder, backup).isOk()) {
+    if (m_backup.empty() || m_fileSystem.remove(firstFolder, m_backup).isOk()) {
         releaseFolders();
     } else {
         m_held.clear();  // the journal stays: the next run removes the kept file
@@ -107,97 +142,124 @@ IoStatus Commit::replaceOne(OutputFile& output) {
     return renamed;
 }
 
-IoStatus Commit::writeJournals(const std::vector<OutputFile*>& outputs, const std::string& backup) {
+IoStatus Commit::writeJournals(OutputFile& first, OutputFile& second) {
+    OutputFile* const outputs[] = {&first, &second};
     Journal journal;
     journal.commitId = temporaryName();
-    std::vector<std::pair<FileId, int>> folders;
-    for (int i = 0; i < static_cast<int>(outputs.size()); ++i) {
-        const OutputTarget& target = outputs[i]->target();
+    for (OutputFile* output : outputs) {
+        const OutputTarget& target = output->target();
+        FileInfo made;
+        if (IoStatus described = output->describe(made); !described.isOk()) {
+            return fail(target.path, described);
+        }
         journal.entries.push_back(
-            {{}, target.name, outputs[i]->temporary(), i == 0 ? backup : "", outputs[i]->id()});
-        folders.emplace_back(target.folderId, i);
+            {{}, target.folderId, target.name, output->temporary(), Fingerprint::of(made), {}, {}});
+    }
+    FileInfo old;
+    if (IoStatus described = m_fileSystem.describe(first.target().folder, first.target().name, old);
+        !described.isOk()) {
+        return fail(first.target().path, described);
+    }
+    if (old.kind == FileInfo::Kind::Regular) {
+        m_backup = backupName();
+        journal.entries[0].backup = m_backup;
+        journal.entries[0].oldFile = Fingerprint::of(old);
     }
     // One fixed order for every run, so that no two wait for each other in a circle.
-    std::sort(folders.begin(), folders.end());
-    folders.erase(std::unique(folders.begin(), folders.end(),
-                              [](const auto& a, const auto& b) { return a.first == b.first; }),
-                  folders.end());
-    for (const auto& [id, index] : folders) {
+    std::vector<int> order = {0, 1};
+    if (second.target().folderId < first.target().folderId) {
+        std::swap(order[0], order[1]);
+    }
+    if (first.target().folderId == second.target().folderId) {
+        order.pop_back();
+    }
+    for (const int index : order) {
         Journal own = journal;
-        for (std::size_t i = 0; i < own.entries.size(); ++i) {
-            const OutputTarget& target = outputs[i]->target();
-            if (target.folderId == id) {
+        for (int i = 0; i < 2; ++i) {
+            if (outputs[i]->target().folderId == outputs[index]->target().folderId) {
                 continue;
             }
-            if (IoStatus located = m_fileSystem.folderPath(target.folder, own.entries[i].folder);
+            if (IoStatus located =
+                    m_fileSystem.folderPath(outputs[i]->target().folder, own.entries[i].folder);
                 !located.isOk()) {
-                return fail(static_cast<int>(i), located);
+                return fail(outputs[i]->target().path, located);
             }
         }
         if (IoStatus taken = takeFolder(outputs[index]->target().folder, own.text());
             !taken.isOk()) {
-            return fail(index, taken);
+            return fail(m_failedPath.empty() ? outputs[index]->target().path : m_failedPath, taken);
         }
     }
     return IoStatus::ok();
 }
 
 IoStatus Commit::takeFolder(const FolderHandle& folder, const std::string& text) {
-    const std::string temporary = temporaryName();
     FileHandle journal;
-    IoStatus status = m_fileSystem.createNew(folder, temporary, journal);
-    if (!status.isOk()) {
-        return status;
-    }
-    // Locked while this run lives: a journal whose lock is free is a dead run's.
-    status = m_fileSystem.tryLock(journal);
-    if (status.isOk()) {
-        status = writeAll(m_fileSystem, journal, text);
-    }
-    if (status.isOk()) {
-        status = m_fileSystem.sync(journal);
-    }
+    std::string temporary;
+    IoStatus status = createJournal(folder, text, journal, temporary);
     for (int waitedMs = 0; status.isOk();) {
-        status = placeJournal(folder, temporary);
+        status = placeJournal(folder, journal, temporary);
         if (status.code() != IoStatus::Code::Exists) {
             break;
         }
         status = waitForOtherRun(folder, waitedMs);
     }
-    if (!status.isOk()) {
+    if (!temporary.empty() && !status.isOk()) {
         m_fileSystem.remove(folder, temporary);
+    }
+    if (!status.isOk()) {
         return status;
     }
     m_held.push_back({&folder, std::move(journal)});
-    return m_fileSystem.syncFolder(folder);
+    status = m_fileSystem.syncFolder(folder);
+    return status.isOk() ? status
+                         : fail(inFolder(absolutePath(folder), std::string(kJournalName)), status);
 }
 
-IoStatus Commit::placeJournal(const FolderHandle& folder, const std::string& temporary) {
-    // The journal appears whole under its name, or not at all.
-    const std::string name(kJournalName);
-    IoStatus placed =
-        m_fileSystem.rename(folder, temporary, folder, name, FileSystem::Replace::Never);
-    if (placed.code() == IoStatus::Code::NotSupported) {
-        placed = m_fileSystem.link(folder, temporary, name);
-        if (placed.isOk()) {
-            m_fileSystem.remove(folder, temporary);
-        }
+IoStatus Commit::createJournal(const FolderHandle& folder, const std::string& text,
+                               FileHandle& file, std::string& temporary) {
+    // Unnamed until it is placed whole, so that a run killed meanwhile leaves nothing.
+    IoStatus status = createTemporaryFile(m_fileSystem, folder, file, temporary);
+    // Locked while this run lives: a journal whose lock is free is a dead run's. Readable as any
+    // new file, so that other users' runs can tell a live run's from a dead one's.
+    if (status.isOk()) {
+        status = m_fileSystem.tryLock(file);
     }
-    return placed;
+    if (status.isOk()) {
+        status = m_fileSystem.useNewFileAttributes(file);
+    }
+    if (status.isOk()) {
+        status = writeAll(m_fileSystem, file, text);
+    }
+    if (status.isOk()) {
+        status = m_fileSystem.sync(file);
+    }
+    return status.isOk() ? status
+                         : fail(inFolder(absolutePath(folder), std::string(kJournalName)), status);
+}
+
+IoStatus Commit::placeJournal(const FolderHandle& folder, const FileHandle& file,
+                              const std::string& temporary) {
+    // The journal appears whole under its name, or not at all; neither way replaces a file.
+    const std::string name(kJournalName);
+    return temporary.empty() ? m_fileSystem.giveName(file, folder, name)
+                             : renameNoReplace(m_fileSystem, folder, temporary, name);
 }
 
 IoStatus Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
-    switch (settleJournal(m_fileSystem, folder)) {
+    std::string why;
+    switch (settleJournal(m_fileSystem, folder, why)) {
         case JournalFound::Live:
             break;
-        case JournalFound::Foreign: {
-            std::string reason = "'";
-            reason += inFolder(absolutePath(folder), std::string(kJournalName));
-            reason +=
-                "' is in the way; this program did not leave it there, or cannot finish "
-                "what it was for";
-            return {IoStatus::Code::Other, std::move(reason)};
-        }
+        case JournalFound::Others:
+            if (waitedMs < kOtherUsersWaitMs) {
+                break;
+            }
+            why = "is held by another user's run, which has not finished";
+            [[fallthrough]];
+        case JournalFound::InTheWay:
+            return {IoStatus::Code::Other,
+                    "'" + inFolder(absolutePath(folder), std::string(kJournalName)) + "' " + why};
         default:
             return IoStatus::ok();
     }
@@ -212,27 +274,34 @@ IoStatus Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
     return IoStatus::ok();
 }
 
-IoStatus Commit::keepOld(OutputFile& output, const std::string& backup, bool& renamedAside) {
+IoStatus Commit::keepOld(OutputFile& output) {
     const OutputTarget& target = output.target();
-    IoStatus kept = m_fileSystem.link(target.folder, target.name, backup);
+    IoStatus kept = m_fileSystem.link(target.folder, target.name, m_backup);
     if (kept.code() == IoStatus::Code::NotSupported || kept.code() == IoStatus::Code::Denied) {
         // No hard link here (a file system without them, or another user's file under the
         // kernel's protection): the old file itself moves aside.
-        kept = m_fileSystem.rename(target.folder, target.name, target.folder, backup,
-                                   FileSystem::Replace::Never);
-        renamedAside = kept.isOk();
+        kept = renameNoReplace(m_fileSystem, target.folder, target.name, m_backup);
+        m_renamedAside = kept.isOk();
     }
     return kept;
 }
 
-IoStatus Commit::rollBack(OutputFile& output, const std::string& backup) {
+IoStatus Commit::undoFirst(OutputFile& output, bool placed) {
     const OutputTarget& target = output.target();
-    IoStatus restored = backup.empty()
-                            ? m_fileSystem.remove(target.folder, target.name)
-                            : m_fileSystem.rename(target.folder, backup, target.folder, target.name,
-                                                  FileSystem::Replace::Existing);
-    if (!restored.isOk() && !backup.empty()) {
-        m_keptBackup = inFolder(absolutePath(target.folder), backup);
+    IoStatus restored;
+    if (m_backup.empty()) {
+        restored = placed ? m_fileSystem.remove(target.folder, target.name) : IoStatus::ok();
+    } else if (placed || m_renamedAside) {
+        restored = m_fileSystem.rename(target.folder, m_backup, target.folder, target.name,
+                                       FileSystem::Replace::Existing);
+    } else {
+        restored = m_fileSystem.remove(target.folder, m_backup);
+    }
+    if (restored.isOk()) {
+        restored = m_fileSystem.syncFolder(target.folder);
+    }
+    if (!restored.isOk() && !m_backup.empty() && (placed || m_renamedAside)) {
+        m_keptBackup = inFolder(absolutePath(target.folder), m_backup);
         // The journal stays, so that the next run in the folder puts the old file back.
         m_held.clear();
     }
@@ -242,12 +311,6 @@ IoStatus Commit::rollBack(OutputFile& output, const std::string& backup) {
 std::string Commit::absolutePath(const FolderHandle& folder) {
     std::string path;
     return m_fileSystem.folderPath(folder, path).isOk() ? path : folder.path();
-}
-
-void Commit::syncFolders() {
-    for (const Held& held : m_held) {
-        m_fileSystem.syncFolder(*held.folder);
-    }
 }
 
 void Commit::releaseFolders() {

@@ -17,27 +17,33 @@ namespace tus2wf {
 // A commit first takes each folder it writes into by putting its journal there, in one fixed
 // order of the folders' identities (one folder under two paths is one folder). While another
 // run's journal is there, it waits, asking keepGoing every few milliseconds and calling waiting
-// once with the folder's path when the wait has lasted a second; a dead run's journal is settled
-// first, and a file under the journal's name that no run holds and this program cannot settle
-// fails the commit. Then the old record file is kept under another name (a hard link, or where the
-// file system or its protection allows none, the file itself renamed aside), the record file is
-// replaced, then the new world script. Should the second replacement fail, the old record file
-// is put back; should that fail too, it stays under its other name (keptBackup()) and the
-// journal stays, so that the next run puts it back.
+// once with the folder's path when the wait has lasted a second; another user's run is waited
+// for a few seconds at most. A dead run's journal is settled first, and a file under the
+// journal's name that no run holds and this program cannot settle fails the commit at once.
+// Then the old record file is kept under another name (a hard link, or where the file system or
+// its protection allows none, the file itself renamed aside), the record file is replaced, then
+// the new world script; each step is on disk before the next begins. Should the second
+// replacement fail, the old record file is put back; should that fail too, it stays under its
+// other name (keptBackup()) and the journal stays, so that the next run puts it back.
+//
+// The new files stay open and locked until each has taken its target's place, so that no other
+// run's clean-up takes them for a dead run's.
 class Commit {
   public:
     using KeepGoing = std::function<bool()>;
     using Waiting = std::function<void(const std::string& folder)>;
     static constexpr int kPollIntervalMs = 10;
     static constexpr int kAnnounceAfterMs = 1000;
+    static constexpr int kOtherUsersWaitMs = 5000;
 
     Commit(FileSystem& fileSystem, KeepGoing keepGoing, Waiting waiting);
 
-    // Both outputs must have been synced. On failure, failedOutput() tells which one the status
-    // concerns (0 the first, 1 the second); IoStatus::Code::Stopped when keepGoing said so.
+    // Both outputs must have been synced. On failure, failedPath() names the file the status
+    // concerns (an output as the user named it, or a journal); IoStatus::Code::Stopped when
+    // keepGoing said so.
     IoStatus replace(OutputFile& first, OutputFile& second);
 
-    int failedOutput() const { return m_failedOutput; }
+    const std::string& failedPath() const { return m_failedPath; }
     // The path under which the old first target was left when it could not be put back.
     const std::string& keptBackup() const { return m_keptBackup; }
 
@@ -47,24 +53,32 @@ class Commit {
         FileHandle journal;
     };
 
-    IoStatus fail(int output, IoStatus status);
+    IoStatus fail(const std::string& path, IoStatus status);
+    IoStatus failFolder(const OutputFile& output, IoStatus status);
+    IoStatus replaceSingle(OutputFile& output);
+    IoStatus replacePair(OutputFile& first, OutputFile& second);
     IoStatus replaceOne(OutputFile& output);
-    IoStatus writeJournals(const std::vector<OutputFile*>& outputs, const std::string& backup);
+    IoStatus writeJournals(OutputFile& first, OutputFile& second);
     IoStatus takeFolder(const FolderHandle& folder, const std::string& text);
-    IoStatus placeJournal(const FolderHandle& folder, const std::string& temporary);
+    IoStatus createJournal(const FolderHandle& folder, const std::string& text, FileHandle& file,
+                           std::string& temporary);
+    IoStatus placeJournal(const FolderHandle& folder, const FileHandle& file,
+                          const std::string& temporary);
     IoStatus waitForOtherRun(const FolderHandle& folder, int& waitedMs);
-    IoStatus keepOld(OutputFile& output, const std::string& backup, bool& renamedAside);
-    IoStatus rollBack(OutputFile& output, const std::string& backup);
+    IoStatus keepOld(OutputFile& output);
+    // Puts the old first target back; placed tells whether the new file has taken its name.
+    IoStatus undoFirst(OutputFile& output, bool placed);
     // For messages: the folder's absolute path, or the one it was opened by.
     std::string absolutePath(const FolderHandle& folder);
-    void syncFolders();
     void releaseFolders();
 
     FileSystem& m_fileSystem;
     KeepGoing m_keepGoing;
     Waiting m_waiting;
     std::vector<Held> m_held;
-    int m_failedOutput = 0;
+    std::string m_backup;
+    bool m_renamedAside = false;
+    std::string m_failedPath;
     std::string m_keptBackup;
 };
 

@@ -3,6 +3,7 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,8 @@ struct FileInfo {
     FileId id;
     std::uint32_t owner = 0;  // the owning user's ID; 0 where the system has none
     std::uint64_t size = 0;
-    std::int64_t modified = 0;  // seconds since 1970
+    std::int64_t modified = 0;    // seconds since 1970
+    std::int64_t modifiedNs = 0;  // and nanoseconds within that second, as far as kept
     // For a folder: anyone may add names to it, and only their owners may remove them (the
     // sticky bit, as /tmp has). The kernel trusts a link there only from its owner's side.
     bool sharedFolder = false;
@@ -176,6 +178,8 @@ class FileSystem {
 
     // The user this process runs as, in the terms of FileInfo::owner.
     virtual std::uint32_t currentUser() = 0;
+    // The time now, in the terms of FileInfo::modified.
+    virtual std::int64_t now() { return std::time(nullptr); }
 };
 
 }  // namespace tus2wf

@@ -82,7 +82,8 @@ FileInfo infoOf(const struct stat& status, std::string name) {
                static_cast<std::uint64_t>(status.st_ino)};
     info.owner = status.st_uid;
     info.size = static_cast<std::uint64_t>(status.st_size);
-    info.modified = status.st_mtime;
+    info.modified = status.st_mtim.tv_sec;
+    info.modifiedNs = status.st_mtim.tv_nsec;
     info.sharedFolder = S_ISDIR(status.st_mode) && (status.st_mode & S_ISVTX) != 0 &&
                         (status.st_mode & S_IWOTH) != 0;
     info.name = std::move(name);
@@ -150,6 +151,51 @@ IoStatus describeOpen(int descriptor, FileInfo& info) {
     return IoStatus::ok();
 }
 
+// The path of a folder too deep for the kernel to spell: each folder's name found among its
+// parent's entries by its identity, up to the root.
+IoStatus pathByParents(int folder, std::string& path) {
+    path.clear();
+    int current = dup(folder);
+    for (;;) {
+        struct stat here {};
+        struct stat up {};
+        const int parent = openat(current, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (parent < 0 || fstat(current, &here) != 0 || fstat(parent, &up) != 0) {
+            const IoStatus failed = failure();
+            close(current);
+            if (parent >= 0) {
+                close(parent);
+            }
+            return failed;
+        }
+        close(current);
+        if (here.st_dev == up.st_dev && here.st_ino == up.st_ino) {
+            close(parent);
+            path = path.empty() ? "/" : path;
+            return IoStatus::ok();
+        }
+        DIR* entries = fdopendir(dup(parent));
+        std::string name;
+        while (const dirent* entry = entries ? readdir(entries) : nullptr) {
+            struct stat status {};
+            if (fstatat(parent, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                status.st_dev == here.st_dev && status.st_ino == here.st_ino) {
+                name = entry->d_name;
+                break;
+            }
+        }
+        if (entries) {
+            closedir(entries);
+        }
+        if (name.empty()) {
+            close(parent);
+            return failure(ENOENT);
+        }
+        path = "/" + name + path;
+        current = parent;
+    }
+}
+
 class PosixFileSystem final : public FileSystem {
   public:
     IoStatus openFolder(const FolderHandle* base, const std::string& path,
@@ -172,8 +218,11 @@ class PosixFileSystem final : public FileSystem {
         const std::string self = "/proc/self/fd/" + std::to_string(fd(folder));
         std::string target(PATH_MAX, '\0');
         const ssize_t length = ::readlink(self.c_str(), target.data(), target.size());
+        if (length < 0 && errno != ENAMETOOLONG) {
+            return failure();
+        }
         if (length < 0 || static_cast<std::size_t>(length) == target.size()) {
-            return length < 0 ? failure() : failure(ENAMETOOLONG);
+            return pathByParents(fd(folder), path);
         }
         target.resize(static_cast<std::size_t>(length));
         path = std::move(target);
@@ -249,8 +298,12 @@ class PosixFileSystem final : public FileSystem {
         if (replace == Replace::Existing) {
             return done(renameat(fd(fromFolder), from.c_str(), fd(toFolder), to.c_str()));
         }
-        return done(
-            renameat2(fd(fromFolder), from.c_str(), fd(toFolder), to.c_str(), RENAME_NOREPLACE));
+        if (renameat2(fd(fromFolder), from.c_str(), fd(toFolder), to.c_str(), RENAME_NOREPLACE) ==
+            0) {
+            return IoStatus::ok();
+        }
+        // FUSE and network file systems may know no such rename.
+        return errno == EINVAL || errno == ENOSYS ? failure(EOPNOTSUPP) : failure();
     }
 
     IoStatus remove(const FolderHandle& folder, const std::string& name) override {

@@ -189,12 +189,13 @@ FileHandle openToDescribe(const std::wstring& path) {
     return file;
 }
 
-std::int64_t unixSeconds(FILETIME time) {
-    constexpr std::int64_t kTicksPerSecond = 10'000'000;
+constexpr std::int64_t kTicksPerSecond = 10'000'000;
+
+std::int64_t ticksSince1970(FILETIME time) {
     constexpr std::int64_t kTicksBefore1970 = 116'444'736'000'000'000;
-    const std::int64_t ticks =
-        static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
-    return (ticks - kTicksBefore1970) / kTicksPerSecond;
+    return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) |
+                                     time.dwLowDateTime) -
+           kTicksBefore1970;
 }
 
 // Everything but the name. A console, pipe or device has no identity and is written in place.
@@ -212,7 +213,9 @@ IoStatus describeHandle(HANDLE handle, FileInfo& info) {
     info.id = {data.dwVolumeSerialNumber,
                (std::uint64_t{data.nFileIndexHigh} << 32) | data.nFileIndexLow};
     info.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    info.modified = unixSeconds(data.ftLastWriteTime);
+    const std::int64_t ticks = ticksSince1970(data.ftLastWriteTime);
+    info.modified = ticks / kTicksPerSecond;
+    info.modifiedNs = ticks % kTicksPerSecond * 100;
     return IoStatus::ok();
 }
 

@@ -7,7 +7,7 @@
 namespace tus2wf {
 namespace {
 
-constexpr std::string_view kHeader = "tus2wf commit journal 1\n";
+constexpr std::string_view kHeader = "tus2wf commit journal 2\n";
 
 // Each field as its length, a colon, its bytes and a line feed: names may hold any byte.
 void putField(std::string& text, std::string_view field) {
@@ -19,6 +19,18 @@ void putField(std::string& text, std::string_view field) {
 
 void putNumber(std::string& text, std::uint64_t number) {
     putField(text, std::to_string(number));
+}
+
+void putId(std::string& text, const FileId& id) {
+    putNumber(text, id.volume);
+    putNumber(text, id.file);
+}
+
+void putFingerprint(std::string& text, const Fingerprint& file) {
+    putId(text, file.id);
+    putNumber(text, file.size);
+    putNumber(text, static_cast<std::uint64_t>(file.modified));
+    putNumber(text, static_cast<std::uint64_t>(file.modifiedNs));
 }
 
 class Reader {
@@ -48,6 +60,19 @@ class Reader {
         return error == std::errc() && end == text.data() + text.size();
     }
 
+    bool id(FileId& value) { return number(value.volume) && number(value.file); }
+
+    bool fingerprint(Fingerprint& value) {
+        std::uint64_t modified = 0;
+        std::uint64_t modifiedNs = 0;
+        if (!id(value.id) || !number(value.size) || !number(modified) || !number(modifiedNs)) {
+            return false;
+        }
+        value.modified = static_cast<std::int64_t>(modified);
+        value.modifiedNs = static_cast<std::int64_t>(modifiedNs);
+        return true;
+    }
+
     bool atEnd() const { return m_rest.empty(); }
 
   private:
@@ -62,11 +87,12 @@ std::string Journal::text() const {
     putNumber(text, entries.size());
     for (const Entry& entry : entries) {
         putField(text, entry.folder);
+        putId(text, entry.folderId);
         putField(text, entry.name);
         putField(text, entry.temporary);
+        putFingerprint(text, entry.newFile);
         putField(text, entry.backup);
-        putNumber(text, entry.newId.volume);
-        putNumber(text, entry.newId.file);
+        putFingerprint(text, entry.oldFile);
     }
     return text;
 }
@@ -83,10 +109,11 @@ std::optional<Journal> Journal::parse(std::string_view text) {
     }
     journal.entries.resize(count);
     for (Entry& entry : journal.entries) {
-        if (!reader.field(entry.folder) || !reader.field(entry.name) ||
-            !reader.field(entry.temporary) || !reader.field(entry.backup) ||
-            !reader.number(entry.newId.volume) || !reader.number(entry.newId.file) ||
-            !isPlainName(entry.name) || !isTemporaryName(entry.temporary) ||
+        if (!reader.field(entry.folder) || !reader.id(entry.folderId) ||
+            !reader.field(entry.name) || !reader.field(entry.temporary) ||
+            !reader.fingerprint(entry.newFile) || !reader.field(entry.backup) ||
+            !reader.fingerprint(entry.oldFile) || !isPlainName(entry.name) ||
+            !isTemporaryName(entry.temporary) ||
             !(entry.backup.empty() || isBackupName(entry.backup))) {
             return std::nullopt;
         }

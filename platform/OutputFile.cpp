@@ -13,6 +13,25 @@ constexpr int kNameAttempts = 100;
 
 }  // namespace
 
+IoStatus createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, FileHandle& file,
+                             std::string& name) {
+    name.clear();
+    IoStatus opened = fileSystem.createUnnamed(folder, file);
+    if (opened.code() != IoStatus::Code::NotSupported) {
+        return opened;
+    }
+    opened = IoStatus(IoStatus::Code::Exists, {});
+    for (int attempt = 0; opened.code() == IoStatus::Code::Exists && attempt < kNameAttempts;
+         ++attempt) {
+        name = temporaryName();
+        opened = fileSystem.createNew(folder, name, file);
+    }
+    if (!opened.isOk()) {
+        name.clear();
+    }
+    return opened;
+}
+
 OutputFile::OutputFile(FileSystem& fileSystem, KeepGoing keepGoing)
     : m_fileSystem(fileSystem), m_keepGoing(std::move(keepGoing)) {}
 
@@ -46,18 +65,18 @@ IoStatus OutputFile::create(const std::string& path) {
 }
 
 IoStatus OutputFile::openTemporary() {
-    IoStatus opened = m_fileSystem.createUnnamed(m_target.folder, m_file);
-    if (opened.code() == IoStatus::Code::NotSupported) {
-        // No unnamed files here: a named one, marked as in use by its lock.
-        opened = IoStatus(IoStatus::Code::Exists, {});
-        for (int attempt = 0; opened.code() == IoStatus::Code::Exists && attempt < kNameAttempts;
-             ++attempt) {
-            m_temporary = temporaryName();
-            opened = m_fileSystem.createNew(m_target.folder, m_temporary, m_file);
+    IoStatus opened = createTemporaryFile(m_fileSystem, m_target.folder, m_file, m_temporary);
+    if (opened.code() == IoStatus::Code::Denied) {
+        // The file itself may be writable: say why that is not enough.
+        std::string folder;
+        if (!m_fileSystem.folderPath(m_target.folder, folder).isOk()) {
+            folder = m_target.folder.path();
         }
+        return {opened.code(), opened.reason() + ": the folder '" + folder +
+                                   "' is not writable, and the new file is made there before it "
+                                   "takes the old one's place"};
     }
     if (!opened.isOk()) {
-        m_temporary.clear();
         return opened;
     }
     // Held until the file is put in place or removed; it tells other runs that this one lives.

@@ -23,6 +23,11 @@ namespace tus2wf {
 // Writes to a stream that does not take data wait in short steps and ask keepGoing between
 // them; when it answers false the write gives up with IoStatus::Code::Stopped. Destroying an
 // OutputFile that was not committed removes its temporary file.
+// A new file in folder for this program's own use: unnamed where the file system allows it (name
+// stays empty), otherwise under a fresh temporary name. Readable and writable by its owner only.
+IoStatus createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, FileHandle& file,
+                             std::string& name);
+
 class OutputFile {
   public:
     using KeepGoing = std::function<bool()>;
@@ -43,9 +48,10 @@ class OutputFile {
     IoStatus sync();
     // Gives the synced temporary file its name beside the target, for the commit.
     IoStatus stage();
-    // Closes the temporary file, which Windows cannot rename while it is open; from then on the
-    // commit's journal tells other runs that it is in use.
+    // Closes the new file once it has taken the target's place, which drops its lock.
     void close() { m_file.close(); }
+    // What the new file is now.
+    IoStatus describe(FileInfo& info) { return m_fileSystem.describeFile(m_file, info); }
 
     const OutputTarget& target() const { return m_target; }
     // The temporary file's name in the target's folder, once it has one.

@@ -1,6 +1,5 @@
 #include "Recovery.h"
 
-#include <ctime>
 #include <optional>
 
 #include "Journal.h"
@@ -9,102 +8,230 @@
 namespace tus2wf {
 namespace {
 
-// A run makes its temporary file and then locks it; one that is empty and this young may be in
-// between.
+// A run makes a named temporary file and then locks it; one that is empty and this young may be
+// in between.
 constexpr std::int64_t kGraceSeconds = 60;
+// Paths longer than the system takes in one call are opened a part at a time.
+constexpr std::size_t kPathPart = 2048;
 
-FileId idOf(FileSystem& fileSystem, const FolderHandle& folder, const std::string& name) {
-    FileInfo info;
-    fileSystem.describe(folder, name, info);
-    return info.kind == FileInfo::Kind::Missing ? FileId{} : info.id;
+const std::string kInTheWay =
+    "is in the way; this program did not leave it there, or cannot finish what it was for";
+
+std::string unfinished(const std::string& detail) {
+    return "holds an unfinished commit of this program, left as it is: " + detail;
 }
 
 // Locks the file under name when it is a dead run's; the handle stays open, holding the lock.
-// Empty when the file is gone, a live run's, not ours to open, or was replaced meanwhile.
+// Empty when the file is gone, a live run's, not ours to open, or was replaced meanwhile; busy
+// tells a live run's lock from the rest.
 std::optional<FileHandle> lockIfDead(FileSystem& fileSystem, const FolderHandle& folder,
-                                     const std::string& name) {
+                                     const std::string& name, bool* busy = nullptr) {
     FileHandle file;
     FileInfo held;
-    if (!fileSystem.openToRead(folder, name, file).isOk() || !fileSystem.tryLock(file).isOk() ||
-        !fileSystem.describeFile(file, held).isOk() || idOf(fileSystem, folder, name) != held.id) {
+    FileInfo now;
+    if (!fileSystem.openToRead(folder, name, file).isOk()) {
+        return std::nullopt;
+    }
+    if (IoStatus locked = fileSystem.tryLock(file); !locked.isOk()) {
+        if (busy) {
+            *busy = locked.code() == IoStatus::Code::Busy;
+        }
+        return std::nullopt;
+    }
+    if (!fileSystem.describeFile(file, held).isOk() ||
+        !fileSystem.describe(folder, name, now).isOk() || now.id != held.id) {
         return std::nullopt;
     }
     return file;
 }
 
-// The folders of the journal's targets, opened; here for the journal's own.
-struct JournalFolders {
-    std::vector<FolderHandle> opened;
-    std::vector<const FolderHandle*> of;
-};
+// The folder at an absolute path, however long.
+IoStatus openFolderAt(FileSystem& fileSystem, const std::string& path, FolderHandle& folder) {
+    FolderHandle base;
+    std::string_view rest = path;
+    while (rest.size() > kPathPart) {
+        const std::size_t cut = rest.rfind('/', kPathPart);
+        if (cut == std::string_view::npos || cut == 0) {
+            break;
+        }
+        FolderHandle next;
+        if (IoStatus opened = fileSystem.openFolder(base.isOpen() ? &base : nullptr,
+                                                    std::string(rest.substr(0, cut)), next);
+            !opened.isOk()) {
+            return opened;
+        }
+        base = std::move(next);
+        rest.remove_prefix(cut + 1);
+    }
+    return fileSystem.openFolder(base.isOpen() ? &base : nullptr, std::string(rest), folder);
+}
 
-bool openFolders(FileSystem& fileSystem, const FolderHandle& here, const Journal& journal,
-                 JournalFolders& folders) {
-    folders.opened.resize(journal.entries.size());
-    for (std::size_t i = 0; i < journal.entries.size(); ++i) {
-        const std::string& path = journal.entries[i].folder;
-        if (path.empty()) {
-            folders.of.push_back(&here);
-        } else if (fileSystem.openFolder(nullptr, path, folders.opened[i]).isOk()) {
-            folders.of.push_back(&folders.opened[i]);
-        } else {
+// What the settling of one dead run's commit works with.
+class Settling {
+  public:
+    Settling(FileSystem& fileSystem, const FolderHandle& here, const Journal& journal,
+             std::string& why)
+        : m_fileSystem(fileSystem), m_here(here), m_journal(journal), m_why(why) {}
+
+    // The folder of every target, each proved to be the one the commit wrote into.
+    bool openFolders() {
+        m_opened.resize(m_journal.entries.size());
+        for (std::size_t i = 0; i < m_journal.entries.size(); ++i) {
+            const Journal::Entry& entry = m_journal.entries[i];
+            const bool own = entry.folder.empty();
+            if (!own && !openFolderAt(m_fileSystem, entry.folder, m_opened[i]).isOk()) {
+                return elsewhere(entry);
+            }
+            m_of.push_back(own ? &m_here : &m_opened[i]);
+            FileInfo info;
+            if (!m_fileSystem.describeFolder(*m_of[i], info).isOk() || info.id != entry.folderId) {
+                return own ? refuse(kInTheWay) : elsewhere(entry);
+            }
+        }
+        return true;
+    }
+
+    // Finishes the commit when every target holds its new file, otherwise undoes it.
+    bool finishOrUndo() {
+        std::vector<FileInfo> targets(m_journal.entries.size());
+        bool allNew = true;
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            const Journal::Entry& entry = m_journal.entries[i];
+            if (!look(i, entry.name, targets[i])) {
+                return false;
+            }
+            allNew = allNew && entry.newFile.matches(targets[i]);
+        }
+        const Journal::Entry& first = m_journal.entries.front();
+        FileInfo backup;
+        if (!first.backup.empty() && !look(0, first.backup, backup)) {
             return false;
         }
+        const bool backupIsOld = first.oldFile.matches(backup);
+        if (backup.kind != FileInfo::Kind::Missing && !backupIsOld) {
+            return changed(0, first.backup);
+        }
+        if (allNew) {
+            return !backupIsOld || removeOwn(0, first.backup);
+        }
+        for (std::size_t i = 1; i < targets.size(); ++i) {
+            if (m_journal.entries[i].newFile.matches(targets[i])) {
+                return changed(0, first.name);  // a later target is new and the first is not
+            }
+        }
+        return undoFirst(targets.front(), backupIsOld) && removeTemporaries();
     }
-    return true;
-}
 
-// Puts the old first target back, unless every target already holds its new file.
-void finishOrUndo(FileSystem& fileSystem, const Journal& journal, const JournalFolders& folders) {
-    bool allNew = true;
-    for (std::size_t i = 0; i < journal.entries.size(); ++i) {
-        const Journal::Entry& entry = journal.entries[i];
-        allNew = allNew && idOf(fileSystem, *folders.of[i], entry.name) == entry.newId;
-    }
-    const Journal::Entry& first = journal.entries.front();
-    const FolderHandle& folder = *folders.of.front();
-    const FileId target = idOf(fileSystem, folder, first.name);
-    const FileId backup = first.backup.empty() ? FileId{} : idOf(fileSystem, folder, first.backup);
-    if (allNew || (target != first.newId && target != FileId{} && target == backup)) {
-        // Finished, or undone before the first target changed: the kept copy is not needed.
-        if (backup != FileId{}) {
-            fileSystem.remove(folder, first.backup);
-        }
-    } else if (backup != FileId{}) {
-        fileSystem.rename(folder, first.backup, folder, first.name, FileSystem::Replace::Existing);
-    } else if (first.backup.empty() && target == first.newId) {
-        fileSystem.remove(folder, first.name);  // there was no record file before
-    }
-    for (std::size_t i = 0; i < journal.entries.size(); ++i) {
-        const Journal::Entry& entry = journal.entries[i];
-        if (idOf(fileSystem, *folders.of[i], entry.temporary) == entry.newId) {
-            fileSystem.remove(*folders.of[i], entry.temporary);
-        }
-    }
-}
-
-// Removes the journals of one commit from the other folders it wrote into.
-void removeOtherJournals(FileSystem& fileSystem, const Journal& journal,
-                         const JournalFolders& folders) {
-    for (std::size_t i = 0; i < journal.entries.size(); ++i) {
-        if (journal.entries[i].folder.empty()) {
-            continue;
-        }
-        const FolderHandle& folder = *folders.of[i];
+    // Removes the journals of the commit from the other folders it wrote into.
+    void removeOtherJournals() {
         const std::string name(kJournalName);
-        std::optional<FileHandle> other = lockIfDead(fileSystem, folder, name);
-        std::string text;
-        if (other && fileSystem.read(*other, text).isOk()) {
-            const std::optional<Journal> parsed = Journal::parse(text);
-            if (parsed && parsed->commitId == journal.commitId) {
-                fileSystem.remove(folder, name);
+        for (std::size_t i = 0; i < m_journal.entries.size(); ++i) {
+            if (m_of[i] == &m_here) {
+                continue;
+            }
+            std::optional<FileHandle> other = lockIfDead(m_fileSystem, *m_of[i], name);
+            std::string text;
+            if (other && m_fileSystem.read(*other, text).isOk()) {
+                const std::optional<Journal> parsed = Journal::parse(text);
+                if (parsed && parsed->commitId == m_journal.commitId) {
+                    m_fileSystem.remove(*m_of[i], name);
+                    m_fileSystem.syncFolder(*m_of[i]);
+                }
             }
         }
     }
-}
 
-bool isYoungAndEmpty(const FileInfo& info) {
-    return info.size == 0 && std::time(nullptr) - info.modified < kGraceSeconds;
+  private:
+    bool undoFirst(const FileInfo& target, bool backupIsOld) {
+        const Journal::Entry& first = m_journal.entries.front();
+        const bool targetIsNew = first.newFile.matches(target);
+        if (first.backup.empty()) {
+            // There was no record file before.
+            return !targetIsNew || removeOwn(0, first.name);
+        }
+        if (first.oldFile.matches(target)) {
+            // Undone before the target changed: the kept copy is a second name of it.
+            return !backupIsOld || removeOwn(0, first.backup);
+        }
+        if (!backupIsOld) {
+            return target.kind == FileInfo::Kind::Missing ? refuseLost() : true;
+        }
+        if (target.kind != FileInfo::Kind::Missing && !targetIsNew) {
+            return changed(0, first.name);
+        }
+        if (!m_fileSystem
+                 .rename(*m_of[0], first.backup, *m_of[0], first.name,
+                         FileSystem::Replace::Existing)
+                 .isOk()) {
+            return refuse(kInTheWay);
+        }
+        return m_fileSystem.syncFolder(*m_of[0]).isOk() || refuse(kInTheWay);
+    }
+
+    bool removeTemporaries() {
+        for (std::size_t i = 0; i < m_journal.entries.size(); ++i) {
+            const Journal::Entry& entry = m_journal.entries[i];
+            FileInfo temporary;
+            if (!look(i, entry.temporary, temporary)) {
+                return false;
+            }
+            if (entry.newFile.matches(temporary)) {
+                m_fileSystem.remove(*m_of[i], entry.temporary);
+            }
+        }
+        return true;
+    }
+
+    bool look(std::size_t index, const std::string& name, FileInfo& info) {
+        if (IoStatus described = m_fileSystem.describe(*m_of[index], name, info);
+            !described.isOk()) {
+            return refuse(unfinished("'" + pathOf(index, name) + "' cannot be read (" +
+                                     described.reason() + ")"));
+        }
+        return true;
+    }
+
+    bool removeOwn(std::size_t index, const std::string& name) {
+        m_fileSystem.remove(*m_of[index], name);
+        return true;
+    }
+
+    bool changed(std::size_t index, const std::string& name) {
+        return refuse(unfinished("'" + pathOf(index, name) + "' has changed since"));
+    }
+
+    bool refuseLost() {
+        return refuse(unfinished("the previous record file is not where it was kept"));
+    }
+
+    bool elsewhere(const Journal::Entry& entry) {
+        return refuse(unfinished("its other half was in the folder '" + entry.folder +
+                                 "', which is no longer there"));
+    }
+
+    bool refuse(const std::string& why) {
+        m_why = why;
+        return false;
+    }
+
+    std::string pathOf(std::size_t index, const std::string& name) {
+        std::string folder = m_journal.entries[index].folder;
+        if (folder.empty() && !m_fileSystem.folderPath(m_here, folder).isOk()) {
+            folder = m_here.path();
+        }
+        return inFolder(folder, name);
+    }
+
+    FileSystem& m_fileSystem;
+    const FolderHandle& m_here;
+    const Journal& m_journal;
+    std::string& m_why;
+    std::vector<FolderHandle> m_opened;
+    std::vector<const FolderHandle*> m_of;
+};
+
+bool isYoungAndEmpty(FileSystem& fileSystem, const FileInfo& info) {
+    return info.size == 0 && fileSystem.now() - info.modified < kGraceSeconds;
 }
 
 void removeDeadTemporaries(FileSystem& fileSystem, const FolderHandle& folder) {
@@ -116,7 +243,8 @@ void removeDeadTemporaries(FileSystem& fileSystem, const FolderHandle& folder) {
     for (const std::string& name : names) {
         FileInfo info;
         if (!isTemporaryName(name) || !fileSystem.describe(folder, name, info).isOk() ||
-            info.kind != FileInfo::Kind::Regular || info.owner != user || isYoungAndEmpty(info)) {
+            info.kind != FileInfo::Kind::Regular || info.owner != user ||
+            isYoungAndEmpty(fileSystem, info)) {
             continue;
         }
         if (lockIfDead(fileSystem, folder, name)) {
@@ -125,47 +253,73 @@ void removeDeadTemporaries(FileSystem& fileSystem, const FolderHandle& folder) {
     }
 }
 
-}  // namespace
-
-JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder) {
+// The journal under its name, read whole and parsed; anything else is not ours to judge.
+JournalFound readJournal(FileSystem& fileSystem, const FolderHandle& folder, Journal& journal,
+                         std::string& why) {
     const std::string name(kJournalName);
     FileInfo info;
-    if (!fileSystem.describe(folder, name, info).isOk()) {
-        return JournalFound::Live;
+    if (IoStatus described = fileSystem.describe(folder, name, info); !described.isOk()) {
+        why = "cannot be read (" + described.reason() + ")";
+        return JournalFound::InTheWay;
     }
     if (info.kind == FileInfo::Kind::Missing) {
         return JournalFound::None;
     }
-    std::optional<FileHandle> file = lockIfDead(fileSystem, folder, name);
+    why = kInTheWay;
+    if (info.kind != FileInfo::Kind::Regular || info.size > Journal::kMaxSize) {
+        return JournalFound::InTheWay;
+    }
+    bool busy = false;
+    std::optional<FileHandle> file = lockIfDead(fileSystem, folder, name, &busy);
     if (!file) {
-        return idOf(fileSystem, folder, name) == FileId{} ? JournalFound::Settled
-                                                          : JournalFound::Live;
+        if (busy) {
+            return info.owner == fileSystem.currentUser() ? JournalFound::Live
+                                                          : JournalFound::Others;
+        }
+        FileInfo now;
+        const bool gone =
+            fileSystem.describe(folder, name, now).isOk() && now.kind == FileInfo::Kind::Missing;
+        return gone ? JournalFound::Settled : JournalFound::InTheWay;
     }
     if (info.owner != fileSystem.currentUser()) {
         // Another user's: what it names is theirs to settle, never this user's (who may be
         // root) to act on.
-        return JournalFound::Foreign;
+        why = "is another user's unfinished commit, which only they can settle";
+        return JournalFound::InTheWay;
     }
     std::string text;
-    if (!fileSystem.read(*file, text).isOk()) {
-        return JournalFound::Live;
+    std::optional<Journal> parsed;
+    if (!fileSystem.read(*file, text).isOk() || text.size() > Journal::kMaxSize ||
+        !(parsed = Journal::parse(text)) || parsed->entries.empty()) {
+        return JournalFound::InTheWay;
     }
-    const std::optional<Journal> journal = Journal::parse(text);
-    JournalFolders folders;
-    if (!journal || journal->entries.empty() ||
-        !openFolders(fileSystem, folder, *journal, folders)) {
-        return JournalFound::Foreign;  // not ours to judge: it stays
+    journal = std::move(*parsed);
+    return JournalFound::Settled;
+}
+
+}  // namespace
+
+JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder, std::string& why) {
+    Journal journal;
+    if (JournalFound found = readJournal(fileSystem, folder, journal, why);
+        found != JournalFound::Settled || journal.entries.empty()) {
+        return found;
     }
-    finishOrUndo(fileSystem, *journal, folders);
-    removeOtherJournals(fileSystem, *journal, folders);
-    fileSystem.remove(folder, name);
+    Settling settling(fileSystem, folder, journal, why);
+    if (!settling.openFolders() || !settling.finishOrUndo()) {
+        return JournalFound::InTheWay;
+    }
+    settling.removeOtherJournals();
+    fileSystem.remove(folder, std::string(kJournalName));
+    fileSystem.syncFolder(folder);
     return JournalFound::Settled;
 }
 
 void recoverFolder(FileSystem& fileSystem, const FolderHandle& folder) {
-    // During a live commit its files are not locked (Windows cannot rename an open file): they
-    // are left alone until it has finished.
-    if (settleJournal(fileSystem, folder) != JournalFound::Live) {
+    std::string why;
+    // A live commit's temporary files are left alone until it has finished.
+    const JournalFound found = settleJournal(fileSystem, folder, why);
+    if (found != JournalFound::Live && found != JournalFound::Others) {
         removeDeadTemporaries(fileSystem, folder);
     }
 }

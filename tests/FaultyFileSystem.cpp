@@ -34,7 +34,12 @@ void FaultyFileSystem::moved(const std::string& from, const std::string& to) {
     }
 }
 
-void FaultyFileSystem::loseUnsyncedData() {
+FaultyFileSystem::~FaultyFileSystem() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_kept, ignored);
+}
+
+void FaultyFileSystem::loseUnsyncedData(std::optional<std::size_t> only) {
     const std::lock_guard lock(m_trackedMutex);
     for (const auto& [native, tracked] : m_tracked) {
         std::error_code missing;
@@ -43,9 +48,58 @@ void FaultyFileSystem::loseUnsyncedData() {
         }
     }
     m_tracked.clear();
+    if (only) {
+        undo(m_names.at(*only));
+    } else {
+        for (auto change = m_names.rbegin(); change != m_names.rend(); ++change) {
+            undo(*change);
+        }
+    }
+    m_names.clear();
+}
+
+std::string FaultyFileSystem::keep(const std::string& folder, const std::string& name) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (m_kept.empty()) {
+        // Beside the folder, so on the same file system, and outside every folder a test lists.
+        m_kept = fs::path(folder).parent_path() /
+                 (".faulty-kept-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+        fs::create_directory(m_kept, error);
+    }
+    const std::string kept = (m_kept / std::to_string(++m_keptCount)).string();
+    fs::create_hard_link(inFolder(folder, name), kept, error);
+    return error ? std::string() : kept;
+}
+
+void FaultyFileSystem::changed(const FolderHandle& folder, std::string from, std::string to,
+                               std::string displaced) {
+    const std::lock_guard lock(m_trackedMutex);
+    m_names.push_back({folder.path(), std::move(from), std::move(to), std::move(displaced)});
+}
+
+void FaultyFileSystem::undo(const NameChange& change) {
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    if (!change.to.empty()) {
+        const std::string to = inFolder(change.folder, change.to);
+        if (change.from.empty()) {
+            fs::remove(to, ignored);
+        } else if (!fs::exists(fs::symlink_status(inFolder(change.folder, change.from)))) {
+            fs::rename(to, inFolder(change.folder, change.from), ignored);
+        }
+    }
+    if (!change.displaced.empty()) {
+        const std::string name = change.to.empty() ? change.from : change.to;
+        fs::create_hard_link(change.displaced, inFolder(change.folder, name), ignored);
+    }
 }
 
 void FaultyFileSystem::reset() {
+    {
+        const std::lock_guard lock(m_trackedMutex);
+        m_names.clear();
+    }
     m_calls = 0;
     m_failAt = 0;
     m_crashAfter = 0;
@@ -85,17 +139,21 @@ IoStatus FaultyFileSystem::listFolder(const FolderHandle& folder, std::vector<st
 }
 
 IoStatus FaultyFileSystem::syncFolder(const FolderHandle& folder) {
-    TUS2WF_FORWARD(syncFolder(folder));
+    if (IoStatus fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    IoStatus synced = m_real.syncFolder(folder);
+    if (synced.isOk()) {
+        const std::lock_guard lock(m_trackedMutex);
+        std::erase_if(m_names,
+                      [&](const NameChange& change) { return change.folder == folder.path(); });
+    }
+    return synced;
 }
 
 IoStatus FaultyFileSystem::describe(const FolderHandle& folder, const std::string& name,
                                     FileInfo& info) {
-    if (IoStatus fault = next(); !fault.isOk()) {
-        return fault;
-    }
-    IoStatus described = m_real.describe(folder, name, info);
-    info.modified -= m_age;
-    return described;
+    TUS2WF_FORWARD(describe(folder, name, info));
 }
 
 IoStatus FaultyFileSystem::readLink(const FolderHandle& folder, const std::string& name,
@@ -108,7 +166,14 @@ IoStatus FaultyFileSystem::link(const FolderHandle& folder, const std::string& f
     if (m_refuseLinks) {
         return {IoStatus::Code::Denied, "Operation not permitted"};
     }
-    TUS2WF_FORWARD(link(folder, from, to));
+    if (IoStatus fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    IoStatus linked = m_real.link(folder, from, to);
+    if (linked.isOk()) {
+        changed(folder, {}, to);
+    }
+    return linked;
 }
 
 IoStatus FaultyFileSystem::rename(const FolderHandle& fromFolder, const std::string& from,
@@ -117,15 +182,29 @@ IoStatus FaultyFileSystem::rename(const FolderHandle& fromFolder, const std::str
     if (IoStatus fault = next(); !fault.isOk()) {
         return fault;
     }
+    if (replace == Replace::Never && m_refuseNoReplaceRename) {
+        return {IoStatus::Code::NotSupported, "Invalid argument"};
+    }
+    // A rename within one folder is all that the steps above the file system make.
+    const std::string displaced = keep(toFolder.path(), to);
     IoStatus renamed = m_real.rename(fromFolder, from, toFolder, to, replace);
     if (renamed.isOk()) {
         moved(inFolder(fromFolder.path(), from), inFolder(toFolder.path(), to));
+        changed(toFolder, from, to, displaced);
     }
     return renamed;
 }
 
 IoStatus FaultyFileSystem::remove(const FolderHandle& folder, const std::string& name) {
-    TUS2WF_FORWARD(remove(folder, name));
+    if (IoStatus fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    const std::string displaced = keep(folder.path(), name);
+    IoStatus removed = m_real.remove(folder, name);
+    if (removed.isOk()) {
+        changed(folder, name, {}, displaced);
+    }
+    return removed;
 }
 
 IoStatus FaultyFileSystem::createUnnamed(const FolderHandle& folder, FileHandle& file) {
@@ -150,6 +229,7 @@ IoStatus FaultyFileSystem::createNew(const FolderHandle& folder, const std::stri
     IoStatus created = m_real.createNew(folder, name, file);
     if (created.isOk()) {
         track(file, inFolder(folder.path(), name));
+        changed(folder, {}, name);
     }
     return created;
 }
@@ -162,6 +242,7 @@ IoStatus FaultyFileSystem::giveName(const FileHandle& file, const FolderHandle& 
     IoStatus named = m_real.giveName(file, folder, name);
     if (named.isOk()) {
         track(file, inFolder(folder.path(), name));
+        changed(folder, {}, name);
     }
     return named;
 }

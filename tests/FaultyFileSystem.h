@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@ namespace tus2wf::test {
 class FaultyFileSystem : public FileSystem {
   public:
     explicit FaultyFileSystem(FileSystem& real = FileSystem::local()) : m_real(real) {}
+    ~FaultyFileSystem() override;
 
     // The nth call from now fails with code and reason, doing nothing, and so do the count - 1
     // calls after it.
@@ -28,13 +31,19 @@ class FaultyFileSystem : public FileSystem {
     // Calls made since the last reset().
     int calls() const { return m_calls; }
     // What a power cut takes: every file made through this object is cut back to what was
-    // synced of it.
-    void loseUnsyncedData();
-    // Makes files look that much older, as to a run that comes later.
-    void ageFiles(std::int64_t seconds) { m_age = seconds; }
+    // synced of it, and every change of a name (made, linked, renamed, removed) whose folder was
+    // not synced since is undone, latest first. With only, just that one of the unsynced changes
+    // is lost, as a file system that puts them on disk in another order may lose it.
+    void loseUnsyncedData(std::optional<std::size_t> only = std::nullopt);
+    // How many changes of names are not synced into their folders.
+    std::size_t unsyncedNames() const { return m_names.size(); }
+    // Makes the clock that much later, as to a run that comes later.
+    void advanceClock(std::int64_t seconds) { m_age = seconds; }
     // As a file system without unnamed files, or without hard links.
     void refuseUnnamedFiles() { m_refuseUnnamed = true; }
     void refuseLinks() { m_refuseLinks = true; }
+    // As a file system that knows no rename that never replaces (FUSE, NFS).
+    void refuseNoReplaceRename() { m_refuseNoReplaceRename = true; }
 
     IoStatus openFolder(const FolderHandle* base, const std::string& path,
                         FolderHandle& folder) override;
@@ -71,6 +80,7 @@ class FaultyFileSystem : public FileSystem {
     IoStatus sync(const FileHandle& file) override;
     IoStatus tryLock(const FileHandle& file) override;
     std::uint32_t currentUser() override { return m_real.currentUser(); }
+    std::int64_t now() override { return m_real.now() + m_age; }
 
   private:
     // A file made through this object: its path once it has one, and how much of it is synced.
@@ -80,10 +90,24 @@ class FaultyFileSystem : public FileSystem {
         std::uint64_t synced = 0;
     };
 
+    // A change of a name in a folder, and what undoes it: the file that the change took the name
+    // from is kept under a second name in a folder of this object's own.
+    struct NameChange {
+        std::string folder;
+        std::string from;  // empty for a name made
+        std::string to;    // empty for a name removed
+        std::string displaced;
+    };
+
     // Counts the call; a failure when this one must fail.
     IoStatus next();
     void track(const FileHandle& file, std::string path);
     void moved(const std::string& from, const std::string& to);
+    // Keeps the file under name in folder under a second name, for undoing its loss.
+    std::string keep(const std::string& folder, const std::string& name);
+    void changed(const FolderHandle& folder, std::string from, std::string to,
+                 std::string displaced = {});
+    static void undo(const NameChange& change);
 
     FileSystem& m_real;
     std::atomic<int> m_calls{0};
@@ -94,8 +118,12 @@ class FaultyFileSystem : public FileSystem {
     std::int64_t m_age = 0;
     bool m_refuseUnnamed = false;
     bool m_refuseLinks = false;
+    bool m_refuseNoReplaceRename = false;
     std::mutex m_trackedMutex;
     std::map<NativeHandle, Tracked> m_tracked;
+    std::vector<NameChange> m_names;
+    std::filesystem::path m_kept;
+    int m_keptCount = 0;
 };
 
 }  // namespace tus2wf::test

@@ -242,6 +242,60 @@ else
     skip "failing renames: strace is missing or may not trace here"
 fi
 
+# A record file in a folder deeper than a path the system spells in one piece, the new world
+# script elsewhere, killed between the two renames: the next run in the other folder settles it.
+if command -v strace >/dev/null && strace -f -o /dev/null true 2>/dev/null; then
+    mkdir -p parted/b && cp old parted/b/n.scp
+    part=$(printf 'd%.0s' {1..200})
+    (
+        cd parted || exit 1
+        for _ in $(seq 30); do mkdir "$part" && cd "$part" || exit 1; done
+        cp "$work/old" r.wf
+        strace -f -o /dev/null -e inject=renameat:signal=KILL:when=2 \
+            "$cli" "${inputs[@]}" --worldforge r.wf --new-tus "$work/parted/b/n.scp"
+        [ -e .tus2wf-commit ] || echo "no journal" >&2
+    ) 2>/dev/null
+    "$cli" "${inputs[@]}" --worldforge parted/b/r.wf --new-tus parted/b/other.scp
+    expect_exit 0 $? "run after a deep folder's commit was killed"
+    (
+        cd parted || exit 1
+        for _ in $(seq 30); do cd "$part" || exit 1; done
+        cmp -s "$work/old" r.wf && [ "$(ls -A)" = r.wf ]
+    ) &&
+        cmp -s old parted/b/n.scp || fail "deep folder's commit was not undone: $(ls -A parted/b)"
+    rm -rf parted
+else
+    skip "deep folder killed between renames: strace is missing or may not trace here"
+fi
+
+# Another user's file, link or folder under the journal's name in a shared folder fails a run at
+# once with the name, and never makes it wait.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    shared=$(mktemp -d -p "$work") && chmod 1777 "$shared"
+    for plant in "ln -s /nonexistent" "install -m 600 /dev/null" "mkdir"; do
+        "${as_nobody[@]}" $plant "$shared/.tus2wf-commit"
+        start=$(date +%s)
+        "$cli" "${inputs[@]}" --worldforge "$shared/r.wf" --new-tus "$shared/n.scp" 2>err.txt
+        expect_exit 1 $? "planted journal ($plant)"
+        [ $(($(date +%s) - start)) -lt 4 ] || fail "planted journal ($plant) made the run wait"
+        grep -qF "'$shared/.tus2wf-commit' is " err.txt || fail "planted journal ($plant): $(cat err.txt)"
+        rm -rf "${shared:?}/.tus2wf-commit"
+    done
+fi
+
+# A FUSE mount that knows no rename that never replaces.
+if [ "$(id -u)" -eq 0 ] && command -v bindfs >/dev/null && [ -e /dev/fuse ]; then
+    mkdir -p fuse-under fuse && old_pair fuse-under
+    if bindfs fuse-under fuse 2>/dev/null; then
+        mounts+=("$work/fuse")
+        "$cli" "${inputs[@]}" --worldforge fuse/r.wf --new-tus fuse/n.scp 2>err.txt
+        expect_exit 0 $? "outputs on FUSE: $(cat err.txt)"
+        new_pair fuse && [ "$(listing fuse)" = "n.scp r.wf " ] || fail "outputs on FUSE: $(ls -A fuse)"
+    else
+        skip "bindfs could not mount here"
+    fi
+fi
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
     exit 1

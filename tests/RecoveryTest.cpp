@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "FaultyFileSystem.h"
+#include "Recovery.h"
+#include "RunFixture.h"
+
+namespace tus2wf::test {
+namespace {
+
+using Names = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+constexpr const char* kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nkeep\r\n";
+constexpr const char* kOldRecords = "old records\r\n";
+constexpr const char* kOldNewScript = "old script\r\n";
+
+// What a later run makes of what a dead run or another user left in the folders.
+class RecoveryTest : public RunFixture {
+  protected:
+    void SetUp() override {
+        fs::create_directories(files.dir() / "a");
+        fs::create_directories(files.dir() / "b");
+        host.setPath(PathBox::Worldforge, files.path("a/out.wf"));
+        host.setPath(PathBox::NewTusworldScp, files.path("b/new.scp"));
+        files.writeFile("world.scp", kScript);
+        files.writeFile("ids.txt", "EED\r\n");
+        files.writeFile("a/out.wf", kOldRecords);
+        files.writeFile("b/new.scp", kOldNewScript);
+    }
+
+    // A run killed just after the new record file took its place, before the new world script
+    // took its own.
+    void dieBetweenTheRenames() {
+        FaultyFileSystem dying;
+        for (int call = m_dieAfter;; ++call) {
+            dying.crashAfter(call);
+            Converter(host, dying).convert();
+            if (files.readFile("a/out.wf") == kOldRecords) {
+                continue;
+            }
+            if (files.readFile("b/new.scp") == kOldNewScript) {
+                m_dieAfter = call;
+                return;
+            }
+            ASSERT_GT(call, 1) << "no call between the renames";
+            // Counted from a folder in another state: look again from the start.
+            files.writeFile("a/out.wf", kOldRecords);
+            files.writeFile("b/new.scp", kOldNewScript);
+            call = 0;
+        }
+    }
+
+    JournalFound settle(FileSystem& fileSystem, const std::string& folder) {
+        FolderHandle handle;
+        EXPECT_TRUE(FileSystem::local().openFolder(nullptr, files.path(folder), handle).isOk());
+        std::string why;
+        return settleJournal(fileSystem, handle, why);
+    }
+
+    int m_dieAfter = 1;
+
+    std::string journal(const std::string& folder) const {
+        return (fs::canonical(files.dir() / folder) / ".tus2wf-commit").string();
+    }
+};
+
+TEST_F(RecoveryTest, AnythingButAJournalUnderItsNameIsInTheWayAtOnce) {
+    const std::string inTheWay =
+        "' is in the way; this program did not leave it there, or "
+        "cannot finish what it was for";
+    const std::string name = files.path("a/.tus2wf-commit");
+    std::vector<std::function<void()>> plants = {
+        [&] { fs::create_directory(name); },
+        [&] { fs::create_symlink("/nonexistent", name); },
+        [&] {
+            files.writeFile("a/.tus2wf-commit", "");
+            fs::resize_file(name, 3'000'000'000);  // sparse, and far past any journal's size
+        },
+    };
+    for (const auto& plant : plants) {
+        plant();
+        const Status status = converter.convert();
+        EXPECT_EQ(status.prompt(), "Cannot write file '" + files.path("a/out.wf") + "'!\r'" +
+                                       journal("a") + inTheWay);
+        EXPECT_EQ(files.readFile("a/out.wf"), kOldRecords);
+        fs::remove(name);
+    }
+}
+
+TEST_F(RecoveryTest, RecordFileSavedSinceTheCrashIsNotReplaced) {
+    dieBetweenTheRenames();
+    files.writeFile("a/saved.wf", "the user's own\r\n");
+    fs::rename(files.path("a/saved.wf"), files.path("a/out.wf"));
+
+    const Status status = converter.convert();
+
+    EXPECT_EQ(status.prompt(),
+              "Cannot write file '" + files.path("a/out.wf") + "'!\r'" + journal("a") +
+                  "' holds an unfinished commit of this program, left as it is: '" +
+                  fs::canonical(files.dir() / "a").string() + "/out.wf' has changed since");
+    EXPECT_EQ(files.readFile("a/out.wf"), "the user's own\r\n");
+    EXPECT_EQ(files.readFile("b/new.scp"), kOldNewScript);
+}
+
+TEST_F(RecoveryTest, FolderMovedAwaySinceTheCrashIsNotTouched) {
+    const std::string folder = fs::canonical(files.dir() / "a").string();
+    dieBetweenTheRenames();
+    fs::rename(files.dir() / "a", files.dir() / "moved");
+    fs::create_directory(files.dir() / "a");
+    host.setPath(PathBox::Worldforge, files.path("c.wf"));
+
+    const Status status = converter.convert();
+
+    EXPECT_EQ(status.prompt(), "Cannot write file '" + files.path("b/new.scp") + "'!\r'" +
+                                   journal("b") +
+                                   "' holds an unfinished commit of this program, left as it is: "
+                                   "its other half was in the folder '" +
+                                   folder + "', which is no longer there");
+    EXPECT_EQ(files.entries("a"), Names{});
+    EXPECT_EQ(files.readFile("b/new.scp"), kOldNewScript);
+}
+
+TEST_F(RecoveryTest, CrashBetweenTheRenamesIsUndoneFromEitherFolder) {
+    for (const std::string folder : {"a", "b"}) {
+        dieBetweenTheRenames();
+        EXPECT_EQ(settle(FileSystem::local(), folder), JournalFound::Settled);
+        EXPECT_EQ(files.readFile("a/out.wf"), kOldRecords);
+        EXPECT_EQ(files.entries("a"), Names{"out.wf"});
+        EXPECT_EQ(files.entries("b"), Names{"new.scp"});
+    }
+}
+
+TEST_F(RecoveryTest, FailureAtAnyCallOfTheSettlingLeavesTheRestForTheNextRun) {
+    for (int call = 1; call < 40; ++call) {
+        dieBetweenTheRenames();
+        FaultyFileSystem failing;
+        failing.failCall(call, IoStatus::Code::Other, "Input/output error");
+        settle(failing, "b");
+        for (const std::string folder : {"a", "b"}) {
+            FolderHandle handle;
+            ASSERT_TRUE(FileSystem::local().openFolder(nullptr, files.path(folder), handle).isOk());
+            recoverFolder(FileSystem::local(), handle);
+        }
+        EXPECT_EQ(files.readFile("a/out.wf"), kOldRecords) << "call " << call;
+        EXPECT_EQ(files.entries("a"), Names{"out.wf"}) << "call " << call;
+        EXPECT_EQ(files.entries("b"), Names{"new.scp"}) << "call " << call;
+    }
+}
+
+}  // namespace
+}  // namespace tus2wf::test
