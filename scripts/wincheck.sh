@@ -41,7 +41,8 @@ chmod +x "$runner"
 TUS2WF_TEXT_MODE_STDOUT=1 bash tests/cli_end_to_end.sh "$runner"
 
 bash tests/win32/window_test.sh "$build_dir/app/tus2wf.exe" "$build_dir/window-test" \
-    "$build_dir/screenshot.png" "$build_dir/tests/tus2wf-accessible-names.exe"
+    "$build_dir/screenshot.png" "$build_dir/tests/tus2wf-accessible-names.exe" \
+    "$build_dir/tests/tus2wf-layout-check.exe"
 
 bash scripts/windist.sh "$build_dir"
 bash tests/win32/msi_test.sh "$build_dir" "$build_dir/msi-test"

@@ -61,6 +61,26 @@ TEST_F(FileExistsTest, PatternIsFalseWhenNothingMatches) {
     EXPECT_EQ(exists("nowhere/*"), 0);
 }
 
+TEST_F(FileExistsTest, QuestionMarkStandsForExactlyOneCharacter) {
+    files.writeFile("a.scp", "x");
+    EXPECT_EQ(exists("?.scp"), -1);
+    EXPECT_EQ(exists("a?.scp"), 0);
+    EXPECT_EQ(exists("?a.scp"), 0);
+    EXPECT_EQ(exists("a.scp?"), 0);
+    EXPECT_EQ(exists("worl?.scp"), -1);
+    EXPECT_EQ(exists("wo?rld.scp"), 0);
+    EXPECT_EQ(exists("world??scp"), 0);
+}
+
+TEST_F(FileExistsTest, StarStandsForAnyRunOfCharactersTheEmptyOneIncluded) {
+    EXPECT_EQ(exists("world*.scp"), -1);
+    EXPECT_EQ(exists("*world.scp"), -1);
+    EXPECT_EQ(exists("world.scp*"), -1);
+    EXPECT_EQ(exists("w*d.s*"), -1);
+    EXPECT_EQ(exists("w*x*.scp"), 0);
+    EXPECT_EQ(exists("*.scpx*"), 0);
+}
+
 TEST_F(FileExistsTest, StarInAnEmptyFolderFindsItsOwnEntries) {
     EXPECT_EQ(exists("empty/*"), -1);
     EXPECT_EQ(exists("empty/.."), -1);

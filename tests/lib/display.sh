@@ -2,7 +2,8 @@
 #   fail TEXT            counts a failed check in failures and says so on stderr
 #   wait_for CMD...      runs CMD every 50 ms until it succeeds; false after wait_seconds
 #                        (30 unless the script set it)
-#   window_named TITLE   true when a visible window has that title; its id is then in found
+#   window_named TITLE   true when a visible window has exactly that title, case included; its
+#                        id is then in found
 #   start_display DIR    starts Xvfb, exports DISPLAY and leaves its process id in xvfb; the
 #                        server is kept as it is when its last client leaves (a program started
 #                        just then would otherwise find none). Exits the script if it cannot.
@@ -23,9 +24,17 @@ wait_for() {
     return 1
 }
 
+# xdotool's search ignores case, so each window it finds is held to the title once more.
 window_named() {
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$found" ]
+    local id
+    for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
+        if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ]; then
+            found=$id
+            return 0
+        fi
+    done
+    found=""
+    return 1
 }
 
 start_display() {

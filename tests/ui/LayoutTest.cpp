@@ -3,22 +3,16 @@
 #include <QFontMetrics>
 #include <QTest>
 
+#include "ExpectedWindow.h"
 #include "WindowDriver.h"
-#include "WindowLayout.h"
 
 namespace {
 
-using namespace tus2wf::layout;
+using namespace tus2wf::expected;
 
-constexpr int kTwipsPerPixel = 15;
-
-QRect fromTwips(const Twips& at) {
-    return {at.left / kTwipsPerPixel, at.top / kTwipsPerPixel, at.width / kTwipsPerPixel,
-            at.height / kTwipsPerPixel};
-}
-
-QString fromLayout(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+QRect pixelsOf(const Control& control) {
+    return {control.left / kTwipsPerPixel, control.top / kTwipsPerPixel,
+            control.width / kTwipsPerPixel, control.height / kTwipsPerPixel};
 }
 
 const char* const kTextBoxes[] = {"txtTusworldScp", "txtWorldforge", "txtNewTusworldScp",
@@ -30,7 +24,7 @@ const char* const kCaptions[] = {"Label1", "Label2", "Label3", "Label4", "Label5
 QList<QWidget*> everyControl(const WindowDriver& driver) {
     QList<QWidget*> controls;
     for (const Control& control : kControls) {
-        controls.append(driver.window().findChild<QWidget*>(fromLayout(control.name)));
+        controls.append(driver.window().findChild<QWidget*>(QLatin1String(control.name)));
     }
     return controls;
 }
@@ -42,10 +36,9 @@ class LayoutTest : public QObject {
 
   private slots:
     void windowHasItsTitleAndAFixedClientArea();
-    void controlsStandAtTheirPlaces_data();
     void controlsStandAtTheirPlaces();
+    void tabGoesThroughTheControlsThatTakeTheFocusInTheirOrder();
     void noTwoControlsOverlap();
-    void textBoxesUseTheTextBoxFont();
     void buttonsMarkTheirAccessKeys();
     void labelsWrapFromTheTopLeftAndNeverTakeTheFocus();
     void everyCaptionShowsItsWholeText();
@@ -59,7 +52,7 @@ void LayoutTest::windowHasItsTitleAndAFixedClientArea() {
     WindowDriver driver;
     tus2wf::frmConvert& window = driver.window();
     QCOMPARE(window.objectName(), QStringLiteral("frmConvert"));
-    QCOMPARE(window.windowTitle(), fromLayout(kTitle));
+    QCOMPARE(window.windowTitle(), QLatin1String(kTitle));
     QVERIFY(driver.showActive());
     const QSize client(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
     QCOMPARE(window.size(), client);
@@ -73,37 +66,56 @@ void LayoutTest::windowHasItsTitleAndAFixedClientArea() {
     QCOMPARE(driver.label("lblResults")->geometry(), results);
 }
 
-void LayoutTest::controlsStandAtTheirPlaces_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("geometry");
-
-    for (const Control& control : kControls) {
-        const char* kind = control.kind == Kind::TextBox  ? "QLineEdit"
-                           : control.kind == Kind::Button ? "QPushButton"
-                                                          : "QLabel";
-        QTest::newRow(fromLayout(control.name).toLatin1().constData())
-            << QString::fromLatin1(kind) << fromLayout(control.caption) << fromTwips(control.at);
+void LayoutTest::controlsStandAtTheirPlaces() {
+    WindowDriver driver;
+    const QFont windowFont = driver.window().font();
+    for (const Control& expected : kControls) {
+        const char* kind = expected.kind == Kind::TextBox  ? "QLineEdit"
+                           : expected.kind == Kind::Button ? "QPushButton"
+                                                           : "QLabel";
+        const auto* control = driver.window().findChild<QWidget*>(QLatin1String(expected.name));
+        QVERIFY2(control != nullptr && control->inherits(kind), expected.name);
+        QVERIFY2(control->geometry() == pixelsOf(expected),
+                 qPrintable(QStringLiteral("%1 at %2,%3 %4x%5")
+                                .arg(expected.name)
+                                .arg(control->x())
+                                .arg(control->y())
+                                .arg(control->width())
+                                .arg(control->height())));
+        const QString text = control->property("text").toString();
+        if (expected.caption != nullptr) {
+            QCOMPARE(text, QLatin1String(expected.caption));
+        }
+        if (expected.font == Font::WindowDefault) {
+            QVERIFY2(control->font() == windowFont, expected.name);
+            continue;
+        }
+        const QFont font = control->font();
+        QCOMPARE(font.family(), QLatin1String(kTextBoxFace));
+        QCOMPARE(font.pointSizeF(), kTextBoxPoints);
+        QCOMPARE(font.weight(), kTextBoxWeight);
+        QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
     }
 }
 
-void LayoutTest::controlsStandAtTheirPlaces() {
-    QFETCH(QString, kind);
-    QFETCH(QString, caption);
-    QFETCH(QRect, geometry);
-
+void LayoutTest::tabGoesThroughTheControlsThatTakeTheFocusInTheirOrder() {
     WindowDriver driver;
-    const auto* control =
-        driver.window().findChild<QWidget*>(QLatin1String(QTest::currentDataTag()));
-    QVERIFY(control != nullptr);
-    QVERIFY(control->inherits(kind.toLatin1().constData()));
-    QCOMPARE(control->geometry(), geometry);
-    if (const auto* button = qobject_cast<const QPushButton*>(control)) {
-        QCOMPARE(button->text(), caption);
-    } else if (const auto* label = qobject_cast<const QLabel*>(control);
-               label && !caption.isEmpty()) {
-        QCOMPARE(label->text(), caption);
+    QStringList expected;
+    for (const Control& control : kControls) {
+        if (control.kind != Kind::Label) {
+            expected.append(QLatin1String(control.name));
+        }
     }
+    QStringList chain;
+    QWidget* first = driver.window().findChild<QWidget*>(expected.first());
+    QWidget* widget = first;
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus) {
+            chain.append(widget->objectName());
+        }
+        widget = widget->nextInFocusChain();
+    } while (widget != first);
+    QCOMPARE(chain, expected);
 }
 
 void LayoutTest::noTwoControlsOverlap() {
@@ -116,26 +128,6 @@ void LayoutTest::noTwoControlsOverlap() {
             QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
                      qPrintable(controls[i]->objectName() + " / " + controls[j]->objectName()));
         }
-    }
-}
-
-void LayoutTest::textBoxesUseTheTextBoxFont() {
-    WindowDriver driver;
-    for (const char* name : kTextBoxes) {
-        const QFont font = driver.textBox(name)->font();
-        QCOMPARE(font.family(), fromLayout(kTextBoxFont.face));
-        QCOMPARE(font.pointSizeF(), kTextBoxFont.points);
-        QCOMPARE(font.weight(), kTextBoxFont.weight);
-        QCOMPARE(font.italic(), kTextBoxFont.italic);
-        QCOMPARE(font.underline(), kTextBoxFont.underline);
-        QCOMPARE(font.strikeOut(), kTextBoxFont.strikeOut);
-    }
-    // The buttons and labels keep the window's own font.
-    const QFont windowFont = driver.window().font();
-    QCOMPARE(driver.button("cmdConvert")->font(), windowFont);
-    QCOMPARE(driver.button("Command1")->font(), windowFont);
-    for (const char* name : kLabels) {
-        QCOMPARE(driver.label(name)->font(), windowFont);
     }
 }
 

@@ -3,15 +3,16 @@
 # the title and client size, a check message closed with Enter, a conversion typed in and
 # started with Alt+C, a second Alt+C during a long run, and Alt+Q during one. Saves a screenshot
 # of the window after the conversion. With ACCESSIBLE_NAMES_EXE it also checks what a screen
-# reader calls the controls.
+# reader calls the controls, and with LAYOUT_CHECK_EXE where each control stands and what it shows.
 #
-# usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG [ACCESSIBLE_NAMES_EXE]
+# usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG [ACCESSIBLE_NAMES_EXE [LAYOUT_CHECK_EXE]]
 set -u
 
 exe=$(realpath "${1:?usage: window_test.sh TUS2WF_EXE WORK_FOLDER SCREENSHOT_PNG}")
 work=$(realpath -m "${2:?}")
 screenshot=$(realpath -m "${3:?}")
 names_exe=${4:+$(realpath "$4")}
+layout_exe=${5:+$(realpath "$5")}
 title='TUS TO WORLDFORGE COMPATIBLE FORMAT'
 wait_seconds=60
 . "$(dirname "$0")/../lib/display.sh"
@@ -84,6 +85,9 @@ printf '[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' >"$work/expected.scp"
 
 if [ -n "$names_exe" ]; then
     /usr/lib/wine/wine64 "$names_exe" || fail "accessible names"
+fi
+if [ -n "$layout_exe" ]; then
+    /usr/lib/wine/wine64 "$layout_exe" || fail "window layout"
 fi
 
 # --- The window as it opens, and the first check.
