@@ -1,17 +1,11 @@
 #include "Messages.h"
 
+#include "PathText.h"
+
 namespace tus2wf::messages {
 namespace {
 
 constexpr char kCr = '\r';
-
-std::string concat(std::initializer_list<std::string_view> parts) {
-    std::string text;
-    for (std::string_view part : parts) {
-        text += part;
-    }
-    return text;
-}
 
 // output names the box whose file the user should rename, input the box it collides with.
 Status inputAsOutput(std::string_view output, std::string_view input) {

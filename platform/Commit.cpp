@@ -50,9 +50,10 @@ IoStatus Commit::fail(const std::string& path, IoStatus status) {
 }
 
 IoStatus Commit::failFolder(const OutputFile& output, IoStatus status) {
-    return fail(output.target().path,
-                {status.code(), "The names in the folder '" + absolutePath(output.target().folder) +
-                                    "' could not be put on disk: " + status.reason()});
+    return fail(
+        output.target().path,
+        {status.code(), concat({"The names in the folder '", absolutePath(output.target().folder),
+                                "' could not be put on disk: ", status.reason()})});
 }
 
 IoStatus Commit::replace(OutputFile& first, OutputFile& second) {
@@ -259,7 +260,8 @@ IoStatus Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
             [[fallthrough]];
         case JournalFound::InTheWay:
             return {IoStatus::Code::Other,
-                    "'" + inFolder(absolutePath(folder), std::string(kJournalName)) + "' " + why};
+                    concat({"'", inFolder(absolutePath(folder), std::string(kJournalName)), "' ",
+                            why})};
         default:
             return IoStatus::ok();
     }

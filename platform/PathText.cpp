@@ -104,4 +104,12 @@ bool namesEqual(std::string_view first, std::string_view second) {
 #endif
 }
 
+std::string concat(std::initializer_list<std::string_view> parts) {
+    std::string text;
+    for (std::string_view part : parts) {
+        text += part;
+    }
+    return text;
+}
+
 }  // namespace tus2wf

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,9 @@ bool isPlainName(std::string_view name);
 
 // The name of the journal of a commit under way in a folder.
 inline constexpr std::string_view kJournalName = ".tus2wf-commit";
+
+// The parts one after the other, for messages.
+std::string concat(std::initializer_list<std::string_view> parts);
 
 // Whether two names in one folder name one entry, as the file system compares them.
 bool namesEqual(std::string_view first, std::string_view second);

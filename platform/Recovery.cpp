@@ -18,7 +18,7 @@ const std::string kInTheWay =
     "is in the way; this program did not leave it there, or cannot finish what it was for";
 
 std::string unfinished(const std::string& detail) {
-    return "holds an unfinished commit of this program, left as it is: " + detail;
+    return concat({"holds an unfinished commit of this program, left as it is: ", detail});
 }
 
 // Locks the file under name when it is a dead run's; the handle stays open, holding the lock.
@@ -185,8 +185,8 @@ class Settling {
     bool look(std::size_t index, const std::string& name, FileInfo& info) {
         if (IoStatus described = m_fileSystem.describe(*m_of[index], name, info);
             !described.isOk()) {
-            return refuse(unfinished("'" + pathOf(index, name) + "' cannot be read (" +
-                                     described.reason() + ")"));
+            return refuse(unfinished(
+                concat({"'", pathOf(index, name), "' cannot be read (", described.reason(), ")"})));
         }
         return true;
     }
@@ -197,7 +197,7 @@ class Settling {
     }
 
     bool changed(std::size_t index, const std::string& name) {
-        return refuse(unfinished("'" + pathOf(index, name) + "' has changed since"));
+        return refuse(unfinished(concat({"'", pathOf(index, name), "' has changed since"})));
     }
 
     bool refuseLost() {
@@ -205,8 +205,8 @@ class Settling {
     }
 
     bool elsewhere(const Journal::Entry& entry) {
-        return refuse(unfinished("its other half was in the folder '" + entry.folder +
-                                 "', which is no longer there"));
+        return refuse(unfinished(concat(
+            {"its other half was in the folder '", entry.folder, "', which is no longer there"})));
     }
 
     bool refuse(const std::string& why) {
@@ -259,7 +259,7 @@ JournalFound readJournal(FileSystem& fileSystem, const FolderHandle& folder, Jou
     const std::string name(kJournalName);
     FileInfo info;
     if (IoStatus described = fileSystem.describe(folder, name, info); !described.isOk()) {
-        why = "cannot be read (" + described.reason() + ")";
+        why = concat({"cannot be read (", described.reason(), ")"});
         return JournalFound::InTheWay;
     }
     if (info.kind == FileInfo::Kind::Missing) {
