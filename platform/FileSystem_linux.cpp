@@ -150,7 +150,9 @@ IoStatus describeOpen(int descriptor, FileInfo& info) {
     return IoStatus::ok();
 }
 
-class PosixFileSystem final : public FileSystem {
+// Built on calls only Linux has: unnamed temporaries (O_TMPFILE) named through /proc, and
+// renameat2 for a rename that never replaces a name.
+class LinuxFileSystem final : public FileSystem {
   public:
     IoStatus openFolder(const FolderHandle* base, const std::string& path,
                         FolderHandle& folder) override {
@@ -430,7 +432,7 @@ NativeHandle FileHandle::none() {
 }
 
 FileSystem& FileSystem::local() {
-    static PosixFileSystem system;
+    static LinuxFileSystem system;
     return system;
 }
 
