@@ -15,7 +15,7 @@ trap 'rm -f "$summary"' EXIT
 ctest --preset "$preset" --test-dir "$build" -j "$jobs" | tee "$summary"
 status=${PIPESTATUS[0]}
 
-skipped=$(sed -n 's/^ *[0-9]* - \(.*\) (\(Skipped\|Disabled\|Not Run\))$/\1/p' "$summary")
+skipped=$(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (\(Skipped\|Disabled\|Not Run\))$/\1/p' "$summary")
 [ -z "$skipped" ] && exit "$status"
 
 # Why each one skipped, from what it printed: GoogleTest's skip message, or the script's own.
