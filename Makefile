@@ -1,32 +1,40 @@
 # The everyday commands. Each one installs what it needs, configures build/ and builds.
 # TUS2WF_INSTALL_DEPS=0 installs nothing (for packagers and machines without root).
+# Every build is configured through a preset of CMakePresets.json, as an IDE would; BUILD_DIR
+# only moves the release preset's folder.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DTUS2WF_WERROR=ON
 PACKAGE_DIR ?= build-package
 export TUS2WF_INSTALL_DEPS
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test sanitize fuzz demo bench screenshot wincheck windist package clean
+.PHONY: all deps test-deps build run test sanitize fuzz demo bench screenshot wincheck windist \
+	package clean
 
 all: build
 
 deps:
 	@bash scripts/install-deps.sh
 
+# What the suites drive the programs with: the window on a private X server (xvfb, xauth,
+# xdotool, imagemagick for its picture) and failing renames (strace).
+TEST_DEPS = xvfb xauth xdotool imagemagick strace
+test-deps:
+	@bash scripts/install-deps.sh $(TEST_DEPS)
+
 build: deps
-	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
+	cmake --preset release -B $(BUILD_DIR)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
 	$(BUILD_DIR)/app/tus2wf
 
-test: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+test: test-deps build
+	bash scripts/test.sh release $(BUILD_DIR) $(JOBS)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/.
-sanitize: deps
+sanitize: deps test-deps
 	bash scripts/sanitize.sh build-asan $(JOBS)
 
 # Each libFuzzer target for FUZZ_SECONDS on its corpus, built with Clang in build-fuzz/.

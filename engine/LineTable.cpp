@@ -71,9 +71,8 @@ void LineTable::attach(InputFile file) {
     countLines();
 }
 
-void LineTable::attach(std::string_view bytes) {
-    m_file = InputFile();
-    m_bytes = bytes;
+LineTable::LineTable(std::int32_t capacity, std::string_view bytes)
+    : m_capacity(capacity), m_bytes(bytes) {
     countLines();
 }
 

@@ -26,6 +26,10 @@ class LineTable {
     static constexpr std::int32_t kCheckpointSpacing = 4096;
 
     explicit LineTable(std::int32_t capacity);
+    // A table over bytes that the caller keeps unchanged for as long as the table uses them, their
+    // lines counted and none stored yet. The table reads nothing outside them, which lets a
+    // checker see every byte it reads.
+    LineTable(std::int32_t capacity, std::string_view bytes);
 
     std::int32_t capacity() const { return m_capacity; }
     std::int32_t count() const { return m_count; }
@@ -33,9 +37,6 @@ class LineTable {
     // Takes a new file's bytes and counts its lines; the count becomes 0. Lines are then stored
     // with appendLines().
     void attach(InputFile file);
-    // The same for bytes that the caller keeps unchanged for as long as the table uses them.
-    // The table then reads nothing outside them, which lets a checker see every byte it reads.
-    void attach(std::string_view bytes);
 
     // Forgets the stored lines (count 0); the bytes stay until the next attach().
     void reset() { m_count = 0; }

@@ -33,8 +33,7 @@ void checkIdList(std::string_view bytes) {
             listed.insert(*id);
         }
     }
-    LineTable table(ConversionState::kItemIdCapacity);
-    table.attach(bytes);
+    LineTable table(ConversionState::kItemIdCapacity, bytes);
     table.appendLines(table.capacity());
     const IdLookup lookup(table);
     for (std::uint32_t id : asked) {

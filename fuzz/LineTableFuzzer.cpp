@@ -26,8 +26,7 @@ constexpr std::size_t kMaxBytes = 1 << 14;
 class TableCheck {
   public:
     TableCheck(std::string_view bytes, std::int32_t capacity)
-        : m_table(capacity), m_lines(splitLines(bytes)) {
-        m_table.attach(bytes);
+        : m_table(capacity, bytes), m_lines(splitLines(bytes)) {
         m_fileLines = std::min<std::int64_t>(static_cast<std::int64_t>(m_lines.size()),
                                              std::int64_t{capacity} + 1);
         expect(m_table.count() == 0, "count after attach");

@@ -93,9 +93,10 @@ struct FileInfo {
     std::string name;
 };
 
-// The few file-system calls that the outputs need, as a narrow seam: the protocols above it
-// (temporary files, the pair's replacement, recovery after a crash, clean-up) are written once
-// over it, and tests put a double in its place. Names are single names within a folder unless
+// Every file-system call that the outputs make, as the one seam between them and the system (a
+// Linux and a Win32 implementation): the protocols above it (temporary files, the pair's
+// replacement, recovery after a crash, clean-up) are written once over it, and tests put a
+// double in its place. Names are single names within a folder unless
 // said otherwise; no call follows a symbolic link at the end of a name. Every call returns what
 // the system said; none throws.
 class FileSystem {

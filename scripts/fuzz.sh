@@ -12,8 +12,7 @@ build=${2:-build-fuzz}
 jobs=${3:-2}
 targets=(conversion line_table id_text command_line)
 
-cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTUS2WF_BUILD_FUZZ=ON -DTUS2WF_BUILD_UI=OFF -DTUS2WF_BUILD_TESTS=OFF -DTUS2WF_WERROR=ON
+cmake --preset fuzz -B "$build"
 cmake --build "$build" -j "$jobs" --target "${targets[@]/#/fuzz_}"
 
 mkdir -p "$build/crashes" "$build/logs"

@@ -9,10 +9,8 @@ cd "$(dirname "$0")/.."
 
 build=${1:-build-asan}
 jobs=${2:-2}
-flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUS2WF_WERROR=ON \
-    -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags"
+cmake --preset asan -B "$build"
 cmake --build "$build" -j "$jobs"
 
 reports="$PWD/$build/sanitizer-reports"
@@ -24,7 +22,7 @@ export ASAN_OPTIONS="log_path=$reports/asan:exitcode=86:detect_leaks=1:strict_st
 export UBSAN_OPTIONS="exitcode=86:print_stacktrace=1:halt_on_error=1"
 
 status=0
-ctest --test-dir "$build" --output-on-failure -j "$jobs" || status=$?
+bash scripts/test.sh asan "$build" "$jobs" || status=$?
 if compgen -G "$reports/*" >/dev/null; then
     echo "Sanitizer reports:" >&2
     cat "$reports"/* >&2

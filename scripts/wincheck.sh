@@ -21,15 +21,14 @@ if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
     cmake --install "$gtest/build"
 fi
 
-cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTUS2WF_WERROR=ON \
-    -DGTest_DIR="$gtest/install/lib/cmake/GTest"
+cmake --preset mingw -B "$build_dir" -DGTest_DIR="$gtest/install/lib/cmake/GTest"
 cmake --build "$build_dir" -j "$jobs"
 [ "${2:-}" = --build-only ] && exit 0
 
 # A Wine prefix of this build's own, made once (about 10 s).
 [ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 
-ctest --test-dir "$build_dir" --output-on-failure -j 2
+ctest --preset mingw --test-dir "$build_dir"
 
 runner=$build_dir/tus2wf-cli-wine
 cat >"$runner" <<WRAPPER

@@ -311,14 +311,19 @@ TEST_F(LineTableTest, ShorterSecondFileHidesTheFirstFilesLines) {
     }
 }
 
-TEST_F(LineTableTest, BytesHeldByTheCallerReplaceTheFileAndAreReadInPlace) {
-    load("old\r\nold\r\nold\r\n");
+TEST_F(LineTableTest, BytesHeldByTheCallerAreReadInPlaceUntilAFileReplacesThem) {
     const std::string bytes = "a\r\nb\rc";
-    table.attach(std::string_view(bytes));
-    EXPECT_EQ(table.count(), 0);
-    table.appendLines(table.capacity());
-    EXPECT_EQ(storedLines(), (Lines{"a", "b", "c"}));
-    EXPECT_EQ(table.line(1).data(), bytes.data() + 3);
+    LineTable held(10, bytes);
+    EXPECT_EQ(held.count(), 0);
+    EXPECT_EQ(held.appendLines(10), 3);
+    ASSERT_EQ(held.line(1), "b");
+    EXPECT_EQ(held.line(1).data(), bytes.data() + 3);
+
+    attachTo(held, "new\r\n");
+    EXPECT_EQ(held.count(), 0);
+    EXPECT_EQ(held.appendLines(10), 1);
+    EXPECT_EQ(held.line(0), "new");
+    EXPECT_EQ(held.line(1), "");
 }
 
 TEST_F(LineTableTest, StoresNoLineBeyondItsCapacity) {

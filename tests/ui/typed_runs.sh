@@ -9,7 +9,8 @@
 #
 # usage: tests/ui/typed_runs.sh [PROGRAM] [RUNS] [SCREENSHOT_PNG]
 set -u
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null || exit 77
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null ||
+    { echo "skipped: Xvfb or xdotool is not installed"; exit 77; }
 
 program=$(realpath "${1:-build/app/tus2wf}")
 runs=${2:-10}

@@ -196,7 +196,9 @@ IoStatus pathByParents(int folder, std::string& path) {
     }
 }
 
-class PosixFileSystem final : public FileSystem {
+// Built on calls only Linux has: unnamed temporaries (O_TMPFILE) named through /proc, and
+// renameat2 for a rename that never replaces a name.
+class LinuxFileSystem final : public FileSystem {
   public:
     IoStatus openFolder(const FolderHandle* base, const std::string& path,
                         FolderHandle& folder) override {
@@ -483,7 +485,7 @@ NativeHandle FileHandle::none() {
 }
 
 FileSystem& FileSystem::local() {
-    static PosixFileSystem system;
+    static LinuxFileSystem system;
     return system;
 }
 
