@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "FileSystem.h"
+#include "PathText.h"
 #include "SystemError_win32.h"
 #include "Utf16_win32.h"
 
@@ -82,7 +83,11 @@ IoStatus::Code codeOf(DWORD error) {
     }
 }
 
+// The system's own words, but where they leave a user guessing which program is meant.
 IoStatus failure(DWORD error) {
+    if (error == ERROR_SHARING_VIOLATION) {
+        return {IoStatus::Code::Busy, "The file is in use by another program"};
+    }
     return {codeOf(error), systemReason(error)};
 }
 
@@ -144,12 +149,7 @@ std::wstring plainPath(const std::wstring& path) {
 // Name within folder. Trailing dots and spaces are dropped, as the system drops them from any
 // path not in the \\?\ form, so that "r.wf." names the file every other program calls r.wf.
 std::wstring inFolder(const FolderHandle& folder, const std::string& name) {
-    std::wstring wide = toUtf16(name);
-    const std::size_t kept = wide.find_last_not_of(L". ");
-    if (kept != std::wstring::npos) {
-        wide.resize(kept + 1);
-    }
-    return systemPath(joined(toUtf16(folder.path()), wide));
+    return systemPath(joined(toUtf16(folder.path()), toUtf16(nameAsOpened(name))));
 }
 
 IoStatus fullPathOf(const std::wstring& path, std::wstring& full) {
@@ -212,6 +212,7 @@ IoStatus describeHandle(HANDLE handle, FileInfo& info) {
     info.id = {data.dwVolumeSerialNumber,
                (std::uint64_t{data.nFileIndexHigh} << 32) | data.nFileIndexLow};
     info.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    info.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     info.modified = unixSeconds(data.ftLastWriteTime);
     return IoStatus::ok();
 }
