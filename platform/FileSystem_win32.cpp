@@ -172,6 +172,18 @@ FileHandle openExisting(const std::wstring& path, DWORD access, DWORD flags,
         CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
+// Why a file could not be removed or replaced. The system says only "access denied" when
+// another program holds the file open without letting others delete it; asking for the right
+// to delete it tells that apart from a true denial.
+IoStatus replacingFailure(const std::wstring& path) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED && !openExisting(path, DELETE, 0).isOpen() &&
+        GetLastError() == ERROR_SHARING_VIOLATION) {
+        return failure(ERROR_SHARING_VIOLATION);
+    }
+    return failure(error);
+}
+
 // Symbolic links and junctions are followed, as the system follows them when the file is
 // opened; other reparse points (cloud placeholders, deduplicated files) are the file itself.
 // GetLastError() tells why when the handle is not open.
@@ -421,12 +433,16 @@ class Win32FileSystem final : public FileSystem {
                     const FolderHandle& toFolder, const std::string& to, Replace replace) override {
         const DWORD flags =
             MOVEFILE_WRITE_THROUGH | (replace == Replace::Existing ? MOVEFILE_REPLACE_EXISTING : 0);
-        return okIf(
-            MoveFileExW(inFolder(fromFolder, from).c_str(), inFolder(toFolder, to).c_str(), flags));
+        const std::wstring target = inFolder(toFolder, to);
+        if (MoveFileExW(inFolder(fromFolder, from).c_str(), target.c_str(), flags)) {
+            return IoStatus::ok();
+        }
+        return replacingFailure(target);
     }
 
     IoStatus remove(const FolderHandle& folder, const std::string& name) override {
-        return okIf(DeleteFileW(inFolder(folder, name).c_str()));
+        const std::wstring path = inFolder(folder, name);
+        return DeleteFileW(path.c_str()) ? IoStatus::ok() : replacingFailure(path);
     }
 
     IoStatus createUnnamed(const FolderHandle&, FileHandle&) override {
