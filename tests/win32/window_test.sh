@@ -120,21 +120,6 @@ import -window "$window" "$screenshot" || fail "no screenshot"
 press alt+q
 wait_for program_ended || fail "Alt+Q did not end the program"
 
-# --- Two outputs that Windows opens as one file are refused before the run, neither written.
-start_program
-type_paths "$name\\world.scp" "$name\\one.wf" "$name\\ONE.WF." "$name\\ids.txt"
-press alt+c
-if wait_for window_named "Enter Output File"; then
-    import -window root "${screenshot%.png}-same-file.png" || fail "no screenshot of the refusal"
-    press Return
-    wait_for eval '! window_named "Enter Output File"' || fail "the message box did not close"
-    [ ! -e "$folder/one.wf" ] || fail "outputs that are one file were written"
-else
-    fail "outputs that are one file: no Enter Output File box"
-fi
-press alt+q
-wait_for program_ended || fail "Alt+Q after the refusal did not end the program"
-
 # --- A run typed as a keyboard user types it, right after a "File Not Found!" box: four paths,
 # each followed by Tab, then Enter, in a folder where many names begin as the world script's.
 # The window must have given the focus back to its box when the message box went away.
