@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "FileSystem.h"
+#include "PathText.h"
 #include "SystemError_win32.h"
 #include "Utf16_win32.h"
 
@@ -82,7 +83,11 @@ IoStatus::Code codeOf(DWORD error) {
     }
 }
 
+// The system's own words, but where they leave a user guessing which program is meant.
 IoStatus failure(DWORD error) {
+    if (error == ERROR_SHARING_VIOLATION) {
+        return {IoStatus::Code::Busy, "The file is in use by another program"};
+    }
     return {codeOf(error), systemReason(error)};
 }
 
@@ -144,12 +149,7 @@ std::wstring plainPath(const std::wstring& path) {
 // Name within folder. Trailing dots and spaces are dropped, as the system drops them from any
 // path not in the \\?\ form, so that "r.wf." names the file every other program calls r.wf.
 std::wstring inFolder(const FolderHandle& folder, const std::string& name) {
-    std::wstring wide = toUtf16(name);
-    const std::size_t kept = wide.find_last_not_of(L". ");
-    if (kept != std::wstring::npos) {
-        wide.resize(kept + 1);
-    }
-    return systemPath(joined(toUtf16(folder.path()), wide));
+    return systemPath(joined(toUtf16(folder.path()), toUtf16(nameAsOpened(name))));
 }
 
 IoStatus fullPathOf(const std::wstring& path, std::wstring& full) {
@@ -170,6 +170,18 @@ FileHandle openExisting(const std::wstring& path, DWORD access, DWORD flags,
                         DWORD share = kShareAll) {
     return FileHandle(
         CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
+}
+
+// Why a file could not be removed or replaced. The system says only "access denied" when
+// another program holds the file open without letting others delete it; asking for the right
+// to delete it tells that apart from a true denial.
+IoStatus replacingFailure(const std::wstring& path) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED && !openExisting(path, DELETE, 0).isOpen() &&
+        GetLastError() == ERROR_SHARING_VIOLATION) {
+        return failure(ERROR_SHARING_VIOLATION);
+    }
+    return failure(error);
 }
 
 // Symbolic links and junctions are followed, as the system follows them when the file is
@@ -213,6 +225,7 @@ IoStatus describeHandle(HANDLE handle, FileInfo& info) {
     info.id = {data.dwVolumeSerialNumber,
                (std::uint64_t{data.nFileIndexHigh} << 32) | data.nFileIndexLow};
     info.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    info.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     const std::int64_t ticks = ticksSince1970(data.ftLastWriteTime);
     info.modified = ticks / kTicksPerSecond;
     info.modifiedNs = ticks % kTicksPerSecond * 100;
@@ -423,12 +436,16 @@ class Win32FileSystem final : public FileSystem {
                     const FolderHandle& toFolder, const std::string& to, Replace replace) override {
         const DWORD flags =
             MOVEFILE_WRITE_THROUGH | (replace == Replace::Existing ? MOVEFILE_REPLACE_EXISTING : 0);
-        return okIf(
-            MoveFileExW(inFolder(fromFolder, from).c_str(), inFolder(toFolder, to).c_str(), flags));
+        const std::wstring target = inFolder(toFolder, to);
+        if (MoveFileExW(inFolder(fromFolder, from).c_str(), target.c_str(), flags)) {
+            return IoStatus::ok();
+        }
+        return replacingFailure(target);
     }
 
     IoStatus remove(const FolderHandle& folder, const std::string& name) override {
-        return okIf(DeleteFileW(inFolder(folder, name).c_str()));
+        const std::wstring path = inFolder(folder, name);
+        return DeleteFileW(path.c_str()) ? IoStatus::ok() : replacingFailure(path);
     }
 
     IoStatus createUnnamed(const FolderHandle&, FileHandle&) override {

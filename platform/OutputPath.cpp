@@ -47,6 +47,11 @@ IoStatus followLink(FileSystem& fileSystem, OutputTarget& target) {
 }
 
 IoStatus openInPlace(FileSystem& fileSystem, OutputTarget& target) {
+    // Kept as its owner set it, as other Windows programs keep it: replacing the file would
+    // mean clearing the attribute behind the user's back.
+    if (target.existing.readOnly) {
+        return refused("The file is read-only");
+    }
     switch (target.existing.kind) {
         case FileInfo::Kind::Folder:
             return {IoStatus::Code::Other, "Is a directory"};
@@ -69,9 +74,14 @@ IoStatus resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTa
     }
     if (IoStatus opened = fileSystem.openFolder(nullptr, folderOf(path), target.folder);
         !opened.isOk()) {
-        return opened;
+        return opened.code() == IoStatus::Code::NotFound
+                   ? IoStatus(IoStatus::Code::NotFound, "The folder does not exist")
+                   : opened;
     }
-    target.name = nameOf(path);
+    target.name = nameAsOpened(nameOf(path));
+    if (!nameFits(target.name)) {
+        return {IoStatus::Code::Other, "File name too long"};
+    }
     for (int links = 0;; ++links) {
         if (target.name.empty() || target.name == "." || target.name == "..") {
             return {IoStatus::Code::Other, "Is a directory"};

@@ -112,4 +112,30 @@ std::string concat(std::initializer_list<std::string_view> parts) {
     return text;
 }
 
+std::string nameAsOpened(std::string name) {
+#ifdef _WIN32
+    const std::size_t kept = name.find_last_not_of(". ");
+    name.resize(kept == std::string::npos ? name.size() : kept + 1);
+#endif
+    return name;
+}
+
+bool nameFits([[maybe_unused]] std::string_view name) {
+#ifdef _WIN32
+    constexpr std::size_t kMaxUnits = 255;
+    // Every UTF-8 sequence is one unit but a four-byte one, which is a surrogate pair.
+    const auto units = std::count_if(name.begin(), name.end(),
+                                     [](char c) {
+                                         const auto byte = static_cast<unsigned char>(c);
+                                         return (byte & 0xC0) != 0x80;
+                                     }) +
+                       std::count_if(name.begin(), name.end(), [](char c) {
+                           return (static_cast<unsigned char>(c) & 0xF8) == 0xF0;
+                       });
+    return static_cast<std::size_t>(units) <= kMaxUnits;
+#else
+    return true;
+#endif
+}
+
 }  // namespace tus2wf

@@ -34,4 +34,11 @@ std::string concat(std::initializer_list<std::string_view> parts);
 // Whether two names in one folder name one entry, as the file system compares them.
 bool namesEqual(std::string_view first, std::string_view second);
 
+// The entry a name opens: on Windows without the trailing dots and spaces that the system drops
+// from every name it is given (so "o.wf. " opens o.wf); elsewhere the name itself.
+std::string nameAsOpened(std::string name);
+// Whether a name is short enough for any entry of a folder: at most 255 UTF-16 units on
+// Windows; elsewhere the system itself says.
+bool nameFits(std::string_view name);
+
 }  // namespace tus2wf

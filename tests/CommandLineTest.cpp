@@ -178,7 +178,7 @@ TEST_F(RunCommandLineTest, RunFailureExitsOneAndWritesNothing) {
     EXPECT_EQ(run(args), 1);
 
     EXPECT_EQ(err.str(), "tus2wf-cli: Cannot write file '" + files.path("nowhere/out.wf") + "'!\n" +
-                             std::strerror(ENOENT) + "\n");
+                             "The folder does not exist\n");
     EXPECT_EQ(out.str(), "");
     EXPECT_FALSE(files.exists("new.scp"));
 }

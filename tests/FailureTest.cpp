@@ -294,7 +294,7 @@ TEST_F(RunFailureTest, RecordFileInAMissingFolderCannotBeWritten) {
     host.setPath(PathBox::Worldforge, records);
 
     expectFailure(Status::Code::WriteError,
-                  "Cannot write file '" + records + "'!\r" + reason(ENOENT), "Write Error",
+                  "Cannot write file '" + records + "'!\rThe folder does not exist", "Write Error",
                   kWritingFailed);
     expectOutputsUntouched();
 }
@@ -304,8 +304,8 @@ TEST_F(RunFailureTest, NewScriptInAMissingFolderLeavesNoRecordFileBehind) {
     host.setPath(PathBox::NewTusworldScp, newScript);
 
     expectFailure(Status::Code::WriteError,
-                  "Cannot write file '" + newScript + "'!\r" + reason(ENOENT), "Write Error",
-                  kWritingFailed);
+                  "Cannot write file '" + newScript + "'!\rThe folder does not exist",
+                  "Write Error", kWritingFailed);
     expectOutputsUntouched();
 }
 

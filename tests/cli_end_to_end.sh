@@ -124,6 +124,18 @@ if [ -n "${TUS2WF_TEXT_MODE_STDOUT:-}" ]; then
     "$cli" --tus world.scp --id-list ids.txt --worldforge SAME.wf --new-tus same.WF >out.txt 2>err.txt
     expect_exit 1 $? "outputs differing only in letter case"
     [ ! -e same.wf ] || fail "outputs differing only in letter case were written"
+    # Trailing dots and spaces are dropped from every name the system opens: one file too,
+    # whether or not it exists yet.
+    for second in o.wf. 'o.wf ' O.WF.; do
+        "$cli" --tus world.scp --id-list ids.txt --worldforge o.wf --new-tus "$second" 2>err.txt
+        expect_exit 1 $? "outputs '$second' and o.wf"
+        [ "$(plain err.txt)" = "tus2wf-cli: The Worldforge file and the new TUS file are the same file!
+Enter a different name for one of them." ] || fail "outputs '$second' and o.wf: $(cat err.txt)"
+        [ ! -e o.wf ] || fail "outputs '$second' and o.wf were written"
+    done
+    "$cli" --tus world.scp --id-list ids.txt --worldforge 'nosuch\o.wf' --new-tus n.scp 2>err.txt
+    expect_exit 1 $? "record file in a missing folder"
+    grep -q 'The folder does not exist' err.txt || fail "missing folder: $(cat err.txt)"
 fi
 
 if [ -z "${TUS2WF_TEXT_MODE_STDOUT:-}" ]; then

@@ -137,6 +137,9 @@ expect_value "$entry" Publisher "The tus2wf developers"
 expect_value "$entry" InstallLocation 'C:\Program Files\tus2wf\'
 expect_value "$entry" Size $((($(cat "$files"/* | wc -c) + 1023) / 1024))
 [ "$(msi_property "$msi" ARPPRODUCTICON)" = tus2wf.ico ] || fail "no icon for the entry"
+# The entry points to no address: the project has no home page of its own to name.
+expect_value "$entry" URLInfoAbout ''
+[ -z "$(msi_property "$msi" ARPURLINFOABOUT)" ] || fail "the entry names a home page"
 icon="$drive_c/windows/Installer/$product_code/tus2wf.ico"
 cmp -s "$icon" app/tus2wf.ico || fail "the product's icon is not the program's"
 shortcut=$(shortcuts)
