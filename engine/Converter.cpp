@@ -192,8 +192,14 @@ Status Converter::ConvertItems() {
     if (!yieldNow()) {
         return Status::stopped();
     }
-    if (Status finished = outputs.finish(); !finished.isOk()) {
-        return failOrStop(std::move(finished));
+    if (Status written = outputs.finishWriting(); !written.isOk()) {
+        return failOrStop(std::move(written));
+    }
+    if (!m_host.yieldBeforeCommit()) {
+        return Status::stopped();
+    }
+    if (Status committed = outputs.commit(); !committed.isOk()) {
+        return failOrStop(std::move(committed));
     }
     showProgress();  // in place of what a wait for another run showed
     m_recordsWritten = m_recordNumber;

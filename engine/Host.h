@@ -33,6 +33,11 @@ class Host {
     // was.
     virtual bool yield() = 0;
 
+    // Called once, when the outputs are written and about to be put in place, which cannot be
+    // called back once begun: handles every event still pending whatever the host's pacing, so
+    // that a Quit given before this moment is never followed by the commit. false: stop.
+    virtual bool yieldBeforeCommit() { return yield(); }
+
     // A modal error report: critical icon, one OK button. Returns when the user has closed it.
     virtual void showMessage(std::string_view prompt, std::string_view title) = 0;
 };

@@ -84,13 +84,17 @@ Status OutputFiles::writeFailure() const {
     return cannotWrite(m_records.error().isOk() ? m_newScript : m_records);
 }
 
-Status OutputFiles::finish() {
+Status OutputFiles::finishWriting() {
     if (!m_records.append("[EOF]\r\n") || !m_records.finishWriting()) {
         return cannotWrite(m_records);
     }
     if (!m_newScript.finishWriting()) {
         return cannotWrite(m_newScript);
     }
+    return Status::ok();
+}
+
+Status OutputFiles::commit() {
     Commit commit(m_fileSystem, m_keepGoing, m_waiting);
     const IoStatus committed = commit.replace(m_records.file(), m_newScript.file());
     if (committed.isOk()) {

@@ -12,7 +12,7 @@
 namespace tus2wf {
 
 // The record file and the new world script of one run. Nothing the user can see changes until
-// finish() has succeeded: destroying an unfinished OutputFiles leaves both targets as they were.
+// commit() has succeeded: destroying an unfinished OutputFiles leaves both targets as they were.
 // Every line written ends with CR LF.
 class OutputFiles {
   public:
@@ -48,10 +48,13 @@ class OutputFiles {
     // (Status::stopped() when keepGoing said so).
     Status writeFailure() const;
 
-    // Writes the trailer, puts both files on disk and only then in place as a pair (see
-    // Commit): a failed run leaves both targets as they were, or, when even putting the old
-    // record file back failed, says where it was kept.
-    Status finish();
+    // Writes the trailer and puts both files on disk; the targets are not touched yet.
+    Status finishWriting();
+
+    // After finishWriting(): puts both files in place as a pair (see Commit). A failed commit
+    // leaves both targets as they were, or, when even putting the old record file back failed,
+    // says where it was kept.
+    Status commit();
 
     std::int64_t linesCopied() const { return m_linesCopied; }
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "FaultyFileSystem.h"
 #include "RunFixture.h"
 
 namespace tus2wf::test {
@@ -260,6 +262,69 @@ TEST_P(NonMatchingEntryTest, CopiesTheItem) {
 INSTANTIATE_TEST_SUITE_P(NoIdOrOtherValue, NonMatchingEntryTest,
                          ::testing::Values("EEE", "EEG", "0xEED", "000000EED", "E ED", "", " ",
                                            "-EED", "+EED", "EED\n"));
+
+// Lets a test act at the moment an output is put on disk, the last step before the commit.
+class SyncWatcher : public FaultyFileSystem {
+  public:
+    IoStatus sync(const FileHandle& file) override {
+        onSync();
+        return FaultyFileSystem::sync(file);
+    }
+
+    std::function<void()> onSync;
+};
+
+const std::string kOldRecords = "old records\r\n";
+const std::string kOldNewScript = "old script\r\n";
+
+// Long enough for several yields in each phase, with records and copied lines alike.
+std::string manySections() {
+    std::string script;
+    for (int i = 0; i < 300; ++i) {
+        script += "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nQ\r\n";
+    }
+    return script;
+}
+
+TEST_F(ConverterTest, StopAtAnyYieldEndsTheRunThereAndLeavesEveryFileAsItWas) {
+    placeFiles(manySections(), "EED\r\n", kOldRecords, kOldNewScript);
+    ASSERT_TRUE(converter.convert().isOk());
+    const std::int64_t yields = host.yields;
+    ASSERT_GT(yields, 10);
+
+    for (std::int64_t stopAt = 0; stopAt < yields; ++stopAt) {
+        placeFiles(manySections(), "EED\r\n", kOldRecords, kOldNewScript);
+        host.yields = 0;
+        host.stopAfterYields(stopAt);
+
+        EXPECT_EQ(converter.convert().code(), Status::Code::Stopped) << "stopped at " << stopAt;
+        // The run ends at the yield that said stop, without asking again.
+        EXPECT_EQ(host.yields, stopAt + 1);
+
+        EXPECT_EQ(records(), kOldRecords) << "stopped at " << stopAt;
+        EXPECT_EQ(newScript(), kOldNewScript) << "stopped at " << stopAt;
+        EXPECT_EQ(files.entries(),
+                  (std::vector<std::string>{"ids.txt", "new.scp", "out.wf", "world.scp"}));
+    }
+}
+
+TEST_F(ConverterTest, StopAskedWhileTheOutputsGoToDiskKeepsTheCommitFromStarting) {
+    placeFiles(manySections(), "EED\r\n", kOldRecords, kOldNewScript);
+    SyncWatcher fileSystem;
+    bool stopAsked = false;
+    fileSystem.onSync = [&stopAsked] { stopAsked = true; };
+    host.onYield = [&stopAsked] { return !stopAsked; };
+    Converter watched(host, fileSystem);
+
+    EXPECT_EQ(watched.convert().code(), Status::Code::Stopped);
+
+    EXPECT_TRUE(stopAsked);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(records(), kOldRecords);
+    EXPECT_EQ(newScript(), kOldNewScript);
+    EXPECT_EQ(files.entries(),
+              (std::vector<std::string>{"ids.txt", "new.scp", "out.wf", "world.scp"}));
+}
 
 TEST_F(ConverterTest, EntriesAbove3FFENeverMatch) {
     const std::string script = crlf({"[WORLDITEM 3fff]", "P=1,1,1", "", "[WORLDITEM 3ffe]",

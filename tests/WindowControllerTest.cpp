@@ -46,6 +46,7 @@ class FakeToolkit : public WindowToolkit {
                            resultsLabel);
     }
     void closeWindow() override { ++closes; }
+    void hideWindow() override { ++hides; }
 
     std::array<std::string, 4> paths;
     std::string progressLabel;
@@ -53,6 +54,7 @@ class FakeToolkit : public WindowToolkit {
     int resultsPushes = 0;
     int eventPumps = 0;
     int closes = 0;
+    int hides = 0;
     std::vector<std::string> messages;
     // What the user does while the run has events handled.
     std::function<void()> onEvents;
@@ -86,8 +88,9 @@ TEST_F(WindowControllerTest, LabelsShowTheFinalTextsWithEachCarriageReturnAsALin
 TEST_F(WindowControllerTest, LabelsAreRefreshedOnlyWhenTheIntervalHasPassed) {
     controller.setRefreshInterval(1h);
     controller.convertClicked();
-    EXPECT_EQ(toolkit.eventPumps, 0);
-    EXPECT_EQ(toolkit.resultsPushes, 1);
+    // Only the last look before the commit, and the end of the run.
+    EXPECT_EQ(toolkit.eventPumps, 1);
+    EXPECT_EQ(toolkit.resultsPushes, 2);
 
     controller.setRefreshInterval(0ms);
     controller.convertClicked();
@@ -133,6 +136,38 @@ TEST_F(WindowControllerTest, CloseDuringARunStopsItAndClosesTheWindowAsItEnds) {
     EXPECT_EQ(toolkit.closes, 1);
     EXPECT_TRUE(toolkit.messages.empty());
     EXPECT_EQ(files.entries(), (std::vector<std::string>{"ids.txt", "world.scp"}));
+}
+
+TEST_F(WindowControllerTest, CloseDuringARunTakesTheWindowOffTheScreenAtOnce) {
+    controller.setRefreshInterval(0ms);
+    int hidesWhenAsked = -1;
+    toolkit.onEvents = [&] {
+        if (hidesWhenAsked < 0) {
+            controller.closeRequested();
+            hidesWhenAsked = toolkit.hides;
+        }
+    };
+
+    controller.convertClicked();
+
+    EXPECT_EQ(hidesWhenAsked, 1);
+    EXPECT_EQ(toolkit.closes, 1);
+}
+
+TEST_F(WindowControllerTest, CloseStillPendingWhenTheOutputsAreWrittenKeepsTheCommitFromStarting) {
+    // No refresh falls due during the run: only the last look at the events before the commit
+    // can find the close.
+    controller.setRefreshInterval(1h);
+    files.writeFile("out.wf", "old\r\n");
+    toolkit.onEvents = [&] { controller.closeRequested(); };
+
+    controller.convertClicked();
+
+    EXPECT_EQ(toolkit.eventPumps, 1);
+    EXPECT_EQ(toolkit.closes, 1);
+    EXPECT_NE(controller.results(), kCompleteResults);
+    EXPECT_EQ(files.readFile("out.wf"), "old\r\n");
+    EXPECT_EQ(files.entries(), (std::vector<std::string>{"ids.txt", "out.wf", "world.scp"}));
 }
 
 TEST_F(WindowControllerTest, CloseOutsideARunIsAllowedAtOnce) {

@@ -26,6 +26,9 @@ void WindowController::convertClicked() {
 bool WindowController::closeRequested() {
     if (m_running) {
         m_stopRequested = true;
+        // Unwinding a large run (its temporaries, a sync still under way) takes a while that
+        // the user must not see as a window that ignored Quit.
+        m_toolkit.hideWindow();
     }
     return !m_running;
 }
@@ -51,6 +54,12 @@ bool WindowController::yield() {
         refreshLabels();
         m_toolkit.processPendingEvents();
     }
+    return !m_stopRequested;
+}
+
+bool WindowController::yieldBeforeCommit() {
+    refreshLabels();
+    m_toolkit.processPendingEvents();
     return !m_stopRequested;
 }
 

@@ -30,8 +30,8 @@ class WindowController : private Host {
     void convertClicked();
 
     // Quit, or the window being closed. A run under way stops at its next yield and discards what
-    // it has written; the window then closes as the run ends. Returns whether the window may
-    // close at once.
+    // it has written; the window leaves the screen at once and closes as the run ends. Returns
+    // whether the window may close at once.
     bool closeRequested();
 
     bool isRunning() const { return m_running; }
@@ -51,6 +51,7 @@ class WindowController : private Host {
     std::string resultsText() override { return m_results; }
     void setResultsText(std::string text) override;
     bool yield() override;
+    bool yieldBeforeCommit() override;
     void showMessage(std::string_view prompt, std::string_view title) override;
 
     void refreshLabels();

@@ -31,6 +31,9 @@ class WindowToolkit {
 
     // Closes the window, which ends the program.
     virtual void closeWindow() = 0;
+
+    // Takes the window off the screen at once; closeWindow() still ends the program later.
+    virtual void hideWindow() = 0;
 };
 
 }  // namespace tus2wf

@@ -20,6 +20,7 @@ class QuitTest : public QObject {
     void closingOutsideARunClosesTheWindow();
     void quitDuringARunLeavesEveryFileAsItWas_data();
     void quitDuringARunLeavesEveryFileAsItWas();
+    void quitDuringARunTakesTheWindowOffTheScreenBeforeTheRunEnds();
 };
 
 void QuitTest::quitOutsideARunClosesTheWindow() {
@@ -84,6 +85,28 @@ void QuitTest::quitDuringARunLeavesEveryFileAsItWas() {
     QCOMPARE(folder.read(QStringLiteral("records.wf")), kOldRecords);
     QCOMPARE(folder.read(QStringLiteral("new.scp")), kOldNewScript);
     QCOMPARE(folder.entries(), before);
+}
+
+void QuitTest::quitDuringARunTakesTheWindowOffTheScreenBeforeTheRunEnds() {
+    TestFolder folder;
+    const auto files = sampleWorld::place(folder, sampleWorld::manySections(kSections),
+                                          sampleWorld::everyOtherSection(kSections));
+    WindowDriver driver;
+    sampleWorld::enterPaths(driver, files);
+    QVERIFY(driver.showActive());
+    bool runningAfterQuit = false;
+    bool visibleAfterQuit = true;
+    driver.duringRun([&] { return driver.progressLabel().endsWith(QStringLiteral("% done.")); },
+                     [&] {
+                         driver.button("Command1")->click();
+                         runningAfterQuit = driver.window().isRunning();
+                         visibleAfterQuit = driver.window().isVisible();
+                     });
+    driver.clickConvert();
+
+    QVERIFY(runningAfterQuit);
+    QVERIFY(!visibleAfterQuit);
+    QVERIFY(!driver.window().isVisible());
 }
 
 QTEST_MAIN(QuitTest)

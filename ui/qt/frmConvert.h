@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -53,7 +54,13 @@ class frmConvert : public QWidget, private WindowToolkit {
     void showResultsText(std::string_view text) override;
     void processPendingEvents() override;
     void showMessageBox(std::string_view prompt, std::string_view title) override;
-    void closeWindow() override { close(); }
+    // A window that Quit already hid counts as closed no more when it closes: the program is
+    // ended here.
+    void closeWindow() override {
+        close();
+        QCoreApplication::quit();
+    }
+    void hideWindow() override { hide(); }
 
     // Makes every control of the layout, in tab order.
     void addControls();

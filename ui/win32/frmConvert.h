@@ -52,6 +52,7 @@ class frmConvert : private WindowToolkit {
     void processPendingEvents() override;
     void showMessageBox(std::string_view prompt, std::string_view title) override;
     void closeWindow() override;
+    void hideWindow() override { ShowWindow(m_window, SW_HIDE); }
 
     HWND m_window = nullptr;
     std::array<HWND, layout::kControlCount> m_controls{};
