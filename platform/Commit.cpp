@@ -33,10 +33,13 @@ IoStatus renameNoReplace(FileSystem& fileSystem, const FolderHandle& folder,
     if (renamed.code() != IoStatus::Code::NotSupported) {
         return renamed;
     }
-    if (IoStatus linked = fileSystem.link(folder, from, to); !linked.isOk()) {
-        return linked;
+    IoStatus linked = fileSystem.link(folder, from, to);
+    if (linked.isOk()) {
+        // The file is in place; a first name that stays is one of this program's temporary
+        // names, or one that the commit replaces next.
+        fileSystem.remove(folder, from);
     }
-    return fileSystem.remove(folder, from);
+    return linked;
 }
 
 }  // namespace
@@ -102,6 +105,10 @@ IoStatus Commit::replacePair(OutputFile& first, OutputFile& second) {
         }
     }
     IoStatus placed = replaceOne(first);
+    if (placed.isOk()) {
+        // Windows puts no file in the place of one that is open.
+        first.close();
+    }
     // The new record file must be on disk before the new world script takes its place: a power
     // cut may then leave the old world script beside the new record file, which the next run
     // undoes, never the new world script beside the old record file.
@@ -112,7 +119,6 @@ IoStatus Commit::replacePair(OutputFile& first, OutputFile& second) {
         }
         return placed.isOk() ? failFolder(first, synced) : fail(first.target().path, placed);
     }
-    first.close();
     if (IoStatus placedToo = replaceOne(second); !placedToo.isOk()) {
         if (undoFirst(first, true).isOk()) {
             releaseFolders();
