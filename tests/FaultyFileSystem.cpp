@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "PathText.h"
+#include "TestFiles.h"
 
 namespace tus2wf::test {
 
@@ -63,9 +64,7 @@ std::string FaultyFileSystem::keep(const std::string& folder, const std::string&
     std::error_code error;
     if (m_kept.empty()) {
         // Beside the folder, so on the same file system, and outside every folder a test lists.
-        m_kept = fs::path(folder).parent_path() /
-                 (".faulty-kept-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        fs::create_directory(m_kept, error);
+        m_kept = makeOwnFolder(fs::path(folder).parent_path(), ".faulty-kept-");
     }
     const std::string kept = (m_kept / std::to_string(++m_keptCount)).string();
     fs::create_hard_link(inFolder(folder, name), kept, error);

@@ -39,19 +39,20 @@ std::string toText(const fs::path& path) {
 
 }  // namespace
 
-TestFiles::TestFiles() {
+fs::path makeOwnFolder(const fs::path& parent, const std::string& prefix) {
     static std::atomic<int> serial{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::ostringstream name;
-        name << "tus2wf-test-" << getpid() << '-' << serial++;
-        const fs::path candidate = fs::temp_directory_path() / name.str();
+        name << prefix << getpid() << '-' << serial++;
+        const fs::path candidate = parent / name.str();
         if (fs::create_directory(candidate)) {
-            m_dir = candidate;
-            return;
+            return candidate;
         }
     }
-    throw std::runtime_error("cannot make a test folder");
+    throw std::runtime_error("cannot make a folder in " + toText(parent));
 }
+
+TestFiles::TestFiles() : m_dir(makeOwnFolder(fs::temp_directory_path(), "tus2wf-test-")) {}
 
 TestFiles::~TestFiles() {
     std::error_code error;

@@ -6,6 +6,10 @@
 
 namespace tus2wf::test {
 
+// Makes a folder under parent whose name, starting with prefix, no other process has: suites run
+// side by side. Throws when it cannot.
+std::filesystem::path makeOwnFolder(const std::filesystem::path& parent, const std::string& prefix);
+
 // A fresh folder of its own under the system's temporary folder, removed with everything in it
 // when the object goes away.
 class TestFiles {
