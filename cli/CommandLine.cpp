@@ -7,6 +7,7 @@
 #include "CliHost.h"
 #include "Converter.h"
 #include "IdLookup.h"
+#include "PathText.h"
 
 namespace tus2wf {
 namespace {
@@ -78,14 +79,9 @@ bool applySwitch(CommandLineOptions& options, const std::string& name) {
     return true;
 }
 
-// An input without a single CR is one line, whatever line feeds it holds. The run is right to
-// read it so, but a user whose files lost their CRs would otherwise see nothing but 0 records.
-void warnIfNoCrLineEnds(const LineTable& input, const std::string& path, std::ostream& err) {
-    const std::string_view bytes = input.fileBytes();
-    if (bytes.find('\r') == bytes.npos && bytes.find('\n') != bytes.npos) {
-        err << kMessagePrefix << "warning: '" << path
-            << "' holds line feeds but no carriage return, so it was read as one line\n";
-    }
+// "1 record", "2 records".
+std::string counted(std::int64_t count, std::string_view thing) {
+    return concat({std::to_string(count), " ", thing, count == 1 ? "" : "s"});
 }
 
 // Each entry of the ID list, as it stands, that named no converted world item; blank entries
@@ -156,15 +152,13 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (status.code() == Status::Code::Stopped) {
         return kExitBySignal + host.stopSignal();
     }
-    warnIfNoCrLineEnds(converter.state().ScriptLines, options->tus, err);
-    warnIfNoCrLineEnds(converter.state().ItemIds, options->idList, err);
     if (!status.isOk()) {
         return kExitFailed;
     }
     if (!options->quiet) {
         out << withLineBreaks(host.resultsText(), "\n") << '\n'
-            << converter.recordsWritten() << " records written, " << converter.linesCopied()
-            << " lines copied.\n";
+            << counted(converter.recordsWritten(), "record") << " written, "
+            << counted(converter.linesCopied(), "line") << " copied.\n";
     }
     if (options->unmatched) {
         printUnmatched(converter, out);

@@ -1,5 +1,6 @@
 #include "Converter.h"
 
+#include <algorithm>
 #include <new>
 
 #include "FileExsists.h"
@@ -53,6 +54,17 @@ Status Converter::reportNotFound(const std::string& path) {
 }
 
 Status Converter::convert() {
+    m_readAsOneLine.clear();
+    Status status = run();
+    if (status.code() != Status::Code::Stopped) {
+        for (const std::string& path : m_readAsOneLine) {
+            m_host.showWarning(messages::readAsOneLine(path), messages::kReadAsOneLineTitle);
+        }
+    }
+    return status;
+}
+
+Status Converter::run() {
     m_progress = Progress::empty();
     m_linesSinceYield = 0;
     showProgress();
@@ -112,6 +124,10 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
         return Status::stopped();
     }
     table.attach(std::move(file));
+    if (table.hasLineFeedsOnly() &&
+        std::ranges::find(m_readAsOneLine, path) == m_readAsOneLine.end()) {
+        m_readAsOneLine.push_back(path);
+    }
     if (!yieldNow()) {
         return Status::stopped();
     }

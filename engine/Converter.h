@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ConversionState.h"
 #include "FileSystem.h"
@@ -38,6 +39,9 @@ class Converter {
     const ItemIdSet& convertedIds() const { return m_convertedIds; }
 
   private:
+    // convert() but for the warnings that follow a run that was not stopped.
+    Status run();
+
     Status checkPaths();
     Status reportNotFound(const std::string& path);
 
@@ -85,6 +89,8 @@ class Converter {
     std::int64_t m_recordsWritten = 0;
     std::int64_t m_linesCopied = 0;
     ItemIdSet m_convertedIds;
+    // The inputs of this run that were read as one line, each once.
+    std::vector<std::string> m_readAsOneLine;
 };
 
 }  // namespace tus2wf

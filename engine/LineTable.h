@@ -41,8 +41,11 @@ class LineTable {
     // Forgets the stored lines (count 0); the bytes stay until the next attach().
     void reset() { m_count = 0; }
 
-    // The attached file's bytes as they were read, lines and terminators alike.
-    std::string_view fileBytes() const { return m_bytes; }
+    // True when the attached file holds line feeds but not one carriage return, which makes all
+    // of it one line.
+    bool hasLineFeedsOnly() const {
+        return m_bytes.find('\n') != m_bytes.npos && m_bytes.find('\r') == m_bytes.npos;
+    }
 
     // True when every line of the attached file has been stored.
     bool atEnd() const { return m_count == m_fileLines; }

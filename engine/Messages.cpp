@@ -91,6 +91,11 @@ Status cannotWrite(std::string_view path, std::string_view reason, std::string_v
     return Status::failure(Status::Code::WriteError, std::move(prompt), "Write Error");
 }
 
+std::string readAsOneLine(std::string_view path) {
+    return concat(
+        {"'", path, "' holds line feeds but no carriage return, so it was read as one line"});
+}
+
 Status outOfMemory() {
     return Status::failure(Status::Code::OutOfMemory, std::string(kOutOfMemoryPrompt),
                            "Out of Memory");

@@ -27,6 +27,11 @@ Status tooLong(std::string_view path, std::int32_t limit);
 Status cannotWrite(std::string_view path, std::string_view reason,
                    std::string_view keptBackup = {});
 Status outOfMemory();
+
+// The warning for an input that holds line feeds but not one carriage return: all of it is one
+// line, so none of its lines was a section or a list entry of its own.
+std::string readAsOneLine(std::string_view path);
+inline constexpr std::string_view kReadAsOneLineTitle = "No Carriage Return";
 // The prompt of outOfMemory(), for a caller that cannot afford to build one.
 inline constexpr std::string_view kOutOfMemoryPrompt = "Cannot allocate memory";
 

@@ -106,7 +106,7 @@ TEST_F(RunCommandLineTest, SuccessPrintsTheResultsAndASummary) {
     EXPECT_EQ(out.str(),
               "Results:\nReading scp...done\n\nReading item list...done\n\n"
               "Beginning conversion for item list...done\n\nConversion Complete\n"
-              "1 records written, 4 lines copied.\n");
+              "1 record written, 4 lines copied.\n");
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(files.readFile("out.wf"), record(0, "3821", "1234", "567", "0") + "[EOF]\r\n");
     EXPECT_EQ(files.readFile("new.scp"), "[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n");
@@ -256,7 +256,7 @@ TEST_F(RunCommandLineTest, UnmatchedListsTheEntriesThatNamedNoItemAfterTheSummar
     EXPECT_EQ(run(args), 0);
 
     EXPECT_TRUE(
-        out.str().ends_with("Conversion Complete\n2 records written, 1 lines copied.\n"
+        out.str().ends_with("Conversion Complete\n2 records written, 1 line copied.\n"
                             "BAD\n4000\n77\n"))
         << out.str();
     EXPECT_EQ(err.str(), "");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FaultyFileSystem.h"
+#include "PathText.h"
 #include "RunFixture.h"
 
 namespace tus2wf::test {
@@ -66,6 +67,37 @@ TEST_F(ConverterTest, LoadingStoresLinesVerbatimAndShowsTheNextLineNumber) {
     EXPECT_EQ(lines.line(2), "b");
     EXPECT_EQ(progressWhenResultsEnded("Reading scp...done\r"), "Reading line 4....");
     EXPECT_EQ(progressWhenResultsEnded("Reading item list...done\r"), "Reading line 3...");
+}
+
+TEST_F(ConverterTest, InputsWithLineFeedsButNoCarriageReturnAreWarnedAboutAfterTheRun) {
+    const std::string script = "[WORLDITEM 0eed]\nP=1,2,3\n\nkeep\n";
+
+    ASSERT_TRUE(run(script, "EED\nF00\n").isOk());
+
+    EXPECT_EQ(records(), "[EOF]\r\n");
+    EXPECT_EQ(newScript(), script + "\r\n");
+    EXPECT_EQ(host.results, kCompleteResults);
+    EXPECT_TRUE(host.messages.empty());
+    const std::string warning =
+        "' holds line feeds but no carriage return, so it was read as one line";
+    ASSERT_EQ(host.warnings.size(), 2u);
+    EXPECT_EQ(host.warnings[0].prompt, concat({"'", files.path("world.scp"), warning}));
+    EXPECT_EQ(host.warnings[1].prompt, concat({"'", files.path("ids.txt"), warning}));
+    EXPECT_EQ(host.warnings[0].title, "No Carriage Return");
+    EXPECT_EQ(host.warnings[1].title, "No Carriage Return");
+
+    // Each run warns of its own inputs only, and a lone carriage return is a line end.
+    host.warnings.clear();
+    ASSERT_TRUE(run("a\nb\r", "EED\r").isOk());
+    EXPECT_TRUE(host.warnings.empty());
+}
+
+TEST_F(ConverterTest, StoppedRunWarnsOfNothing) {
+    host.stopAfterYields(3);
+
+    EXPECT_EQ(run("a\nb\n", "EED\n").code(), Status::Code::Stopped);
+
+    EXPECT_TRUE(host.warnings.empty());
 }
 
 TEST_F(ConverterTest, EmptyIdListKeepsTheScriptProgressUntilConversion) {

@@ -50,6 +50,9 @@ class FakeHost : public Host {
     void showMessage(std::string_view prompt, std::string_view title) override {
         messages.push_back({std::string(prompt), std::string(title)});
     }
+    void showWarning(std::string_view prompt, std::string_view title) override {
+        warnings.push_back({std::string(prompt), std::string(title)});
+    }
 
     std::string progressText() const { return progress.text(); }
 
@@ -58,6 +61,7 @@ class FakeHost : public Host {
     std::string results;
     std::vector<ResultsStep> resultsSteps;
     std::vector<Message> messages;
+    std::vector<Message> warnings;
     std::int64_t yields = 0;
 
   private:

@@ -41,9 +41,10 @@ class FakeToolkit : public WindowToolkit {
             onEvents();
         }
     }
-    void showMessageBox(std::string_view prompt, std::string_view title) override {
-        messages.push_back(std::string(title) + ": " + std::string(prompt) + " over " +
-                           resultsLabel);
+    void showMessageBox(std::string_view prompt, std::string_view title,
+                        MessageIcon icon) override {
+        messages.push_back((icon == MessageIcon::Warning ? "(warning) " : "") + std::string(title) +
+                           ": " + std::string(prompt) + " over " + resultsLabel);
     }
     void closeWindow() override { ++closes; }
     void hideWindow() override { ++hides; }
@@ -108,6 +109,19 @@ TEST_F(WindowControllerTest, MessageBoxShowsOverTheResultsSoFar) {
                                        "' not found!\rMake sure the path and file name are "
                                        "correct. over Results:");
     EXPECT_EQ(toolkit.resultsLabel, "Results:File not found!<br>");
+}
+
+TEST_F(WindowControllerTest, WarningBoxComesWithItsIconOverTheFinishedResults) {
+    files.writeFile("world.scp", "[WORLDITEM 0eed]\nP=1,2,3\n");
+
+    controller.convertClicked();
+
+    ASSERT_EQ(toolkit.messages.size(), 1u);
+    EXPECT_EQ(toolkit.messages[0],
+              "(warning) No Carriage Return: '" + files.path("world.scp") +
+                  "' holds line feeds but no carriage return, so it was read as one line. over "
+                  "Results:<br>Reading scp...done<br><br>Reading item list...done<br><br>"
+                  "Beginning conversion for item list...done<br><br>Conversion Complete");
 }
 
 TEST_F(WindowControllerTest, ConvertDuringARunIsIgnored) {

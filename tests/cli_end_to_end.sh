@@ -30,7 +30,7 @@ printf 'SECTION WORLDITEM 0\r\n{\r\nID 3821\r\nX 1234\r\nY 567\r\nZ 0\r\nTYPE 25
 printf '[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n' >expected.scp
 printf 'Results:\nReading scp...done\n\nReading item list...done\n\n' >expected.out
 printf 'Beginning conversion for item list...done\n\nConversion Complete\n' >>expected.out
-printf '1 records written, 4 lines copied.\n' >>expected.out
+printf '1 record written, 4 lines copied.\n' >>expected.out
 
 # Success: both outputs byte for byte, the results on stdout, and no progress on a non-terminal.
 "$cli" --tus world.scp --id-list ids.txt --worldforge out.wf --new-tus new.scp >out.txt 2>err.txt

@@ -66,7 +66,13 @@ bool WindowController::yieldBeforeCommit() {
 void WindowController::showMessage(std::string_view prompt, std::string_view title) {
     // The labels behind the box must show what the run has reported so far.
     refreshLabels();
-    m_toolkit.showMessageBox(prompt, title);
+    m_toolkit.showMessageBox(prompt, title, MessageIcon::Stop);
+}
+
+void WindowController::showWarning(std::string_view prompt, std::string_view title) {
+    refreshLabels();
+    // A box says it in sentences.
+    m_toolkit.showMessageBox(std::string(prompt) + '.', title, MessageIcon::Warning);
 }
 
 void WindowController::refreshLabels() {

@@ -53,6 +53,7 @@ class WindowController : private Host {
     bool yield() override;
     bool yieldBeforeCommit() override;
     void showMessage(std::string_view prompt, std::string_view title) override;
+    void showWarning(std::string_view prompt, std::string_view title) override;
 
     void refreshLabels();
 

@@ -194,9 +194,8 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    tus2wf::frmConvert window;
     bool failed = false;
-    window.setMessageBoxPresenter(
+    tus2wf::frmConvert window(
         [&failed](const QString& prompt, const QString& title, QMessageBox::Icon) {
             std::fprintf(stderr, "tus2wf-window-bench: %s: %s\n", qPrintable(title),
                          qPrintable(QString(prompt).replace(QLatin1Char('\r'), QLatin1Char(' '))));

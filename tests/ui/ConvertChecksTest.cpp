@@ -1,4 +1,7 @@
+#include <utility>
+
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 
 #include "SampleWorld.h"
@@ -56,6 +59,7 @@ class ConvertChecksTest : public QObject {
     void aNewConvertClearsTheLastRunsTexts();
     void inputThatCannotBeReadStopsTheRunWithAMessage();
     void realMessageBoxHasTheStopIconAndOneOkButton();
+    void scriptWithoutCarriageReturnsBringsAWarningBoxAfterTheRun();
 };
 
 void ConvertChecksTest::allBoxesEmptyReportsTheEmptyWorldScriptPath() {
@@ -178,21 +182,25 @@ void ConvertChecksTest::inputThatCannotBeReadStopsTheRunWithAMessage() {
     QVERIFY(!folder.exists(QStringLiteral("new.scp")));
 }
 
-void ConvertChecksTest::realMessageBoxHasTheStopIconAndOneOkButton() {
-    tus2wf::frmConvert window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+// What the real message box that a Click brings up shows, read as the user would see it before
+// closing it with OK.
+struct SeenBox {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+    bool modal = false;
+};
 
-    struct Seen {
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QString title;
-        QString text;
-        QMessageBox::StandardButtons buttons;
-        bool modal = false;
-    } seen;
+SeenBox clickConvertAndReadTheBox(tus2wf::frmConvert& window) {
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        qFatal("the window did not show");
+    }
+    SeenBox seen;
     QTimer closer;
     closer.setInterval(10);
-    connect(&closer, &QTimer::timeout, [&] {
+    QObject::connect(&closer, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr) {
             return;
@@ -203,8 +211,14 @@ void ConvertChecksTest::realMessageBoxHasTheStopIconAndOneOkButton() {
         box->button(QMessageBox::Ok)->click();
     });
     closer.start();
-
     window.findChild<QPushButton*>(QStringLiteral("cmdConvert"))->click();
+    return seen;
+}
+
+void ConvertChecksTest::realMessageBoxHasTheStopIconAndOneOkButton() {
+    tus2wf::frmConvert window;
+
+    const SeenBox seen = clickConvertAndReadTheBox(window);
 
     QCOMPARE(seen.icon, QMessageBox::Critical);
     QCOMPARE(seen.title, kNotFoundTitle);
@@ -213,6 +227,30 @@ void ConvertChecksTest::realMessageBoxHasTheStopIconAndOneOkButton() {
     QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(seen.modal);
     QCOMPARE(window.resultsText(), kNotFoundResults);
+}
+
+void ConvertChecksTest::scriptWithoutCarriageReturnsBringsAWarningBoxAfterTheRun() {
+    TestFolder folder;
+    const auto files = sampleWorld::place(folder, "[WORLDITEM 0eed]\nP=1,2,3\n", "EED\r\n");
+    tus2wf::frmConvert window;
+    const std::pair<const char*, QString> paths[] = {{"txtTusworldScp", files.tusworldScp},
+                                                     {"txtWorldforge", files.worldforge},
+                                                     {"txtNewTusworldScp", files.newTusworldScp},
+                                                     {"txtItemList", files.itemList}};
+    for (const auto& [box, path] : paths) {
+        window.findChild<QLineEdit*>(QLatin1String(box))->setText(path);
+    }
+
+    const SeenBox seen = clickConvertAndReadTheBox(window);
+
+    QCOMPARE(seen.icon, QMessageBox::Warning);
+    QCOMPARE(seen.title, QStringLiteral("No Carriage Return"));
+    QCOMPARE(seen.text, QStringLiteral("'") + files.tusworldScp +
+                            QStringLiteral("' holds line feeds but no carriage return, so it was "
+                                           "read as one line."));
+    QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(window.resultsText(), sampleWorld::completeResults());
+    QCOMPARE(folder.read(QStringLiteral("records.wf")), QByteArray("[EOF]\r\n"));
 }
 
 QTEST_MAIN(ConvertChecksTest)

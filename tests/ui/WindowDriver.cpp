@@ -12,11 +12,11 @@ char* toString(const ShownMessage& message) {
             .arg(message.title, visible(message.prompt), visible(message.resultsLabel)));
 }
 
-WindowDriver::WindowDriver() : m_window(std::make_unique<tus2wf::frmConvert>()) {
-    m_window->setMessageBoxPresenter(
-        [this](const QString& prompt, const QString& title, QMessageBox::Icon icon) {
-            m_messages.append({prompt, title, icon, resultsLabel()});
-        });
+WindowDriver::WindowDriver()
+    : m_window(std::make_unique<tus2wf::frmConvert>(
+          [this](const QString& prompt, const QString& title, QMessageBox::Icon icon) {
+              m_messages.append({prompt, title, icon, resultsLabel()});
+          })) {
     m_window->setRefreshInterval(std::chrono::milliseconds(0));
     m_duringRun.setInterval(0);
 }

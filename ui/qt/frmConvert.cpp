@@ -109,12 +109,14 @@ void runMessageBox(QWidget* parent, const QString& prompt, const QString& title,
 
 }  // namespace
 
-frmConvert::frmConvert(QWidget* parent)
-    : QWidget(parent),
-      m_presentMessage([this](const QString& prompt, const QString& title, QMessageBox::Icon icon) {
-          runMessageBox(this, prompt, title, icon);
-      }),
-      m_controller(*this, "\n") {
+frmConvert::frmConvert(MessageBoxPresenter presenter, QWidget* parent)
+    : QWidget(parent), m_presentMessage(std::move(presenter)), m_controller(*this, "\n") {
+    if (!m_presentMessage) {
+        m_presentMessage = [this](const QString& prompt, const QString& title,
+                                  QMessageBox::Icon icon) {
+            runMessageBox(this, prompt, title, icon);
+        };
+    }
     using namespace layout;
     setObjectName(QStringLiteral("frmConvert"));
     setWindowTitle(fromLayout(kTitle));
@@ -133,10 +135,6 @@ frmConvert::frmConvert(QWidget* parent)
     connect(convert, &QPushButton::clicked, this, [this] { m_controller.convertClicked(); });
     connect(static_cast<QPushButton*>(control(Command1)), &QPushButton::clicked, this,
             &QWidget::close);
-}
-
-void frmConvert::setMessageBoxPresenter(MessageBoxPresenter presenter) {
-    m_presentMessage = std::move(presenter);
 }
 
 void frmConvert::setRefreshInterval(std::chrono::milliseconds interval) {
@@ -183,8 +181,9 @@ void frmConvert::processPendingEvents() {
     QCoreApplication::processEvents();
 }
 
-void frmConvert::showMessageBox(std::string_view prompt, std::string_view title) {
-    m_presentMessage(fromEngineText(prompt), fromEngineText(title), QMessageBox::Critical);
+void frmConvert::showMessageBox(std::string_view prompt, std::string_view title, MessageIcon icon) {
+    m_presentMessage(fromEngineText(prompt), fromEngineText(title),
+                     icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Critical);
 }
 
 void frmConvert::addControls() {

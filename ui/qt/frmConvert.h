@@ -29,11 +29,8 @@ class frmConvert : public QWidget, private WindowToolkit {
     using MessageBoxPresenter =
         std::function<void(const QString& prompt, const QString& title, QMessageBox::Icon icon)>;
 
-    explicit frmConvert(QWidget* parent = nullptr);
-
-    // Replaces the real message box, so that a test can read each message instead of closing a
-    // modal box.
-    void setMessageBoxPresenter(MessageBoxPresenter presenter);
+    // Without a presenter, messages are shown in real modal boxes.
+    explicit frmConvert(MessageBoxPresenter presenter = {}, QWidget* parent = nullptr);
 
     // How often a run pushes its texts to the labels and handles pending events.
     void setRefreshInterval(std::chrono::milliseconds interval);
@@ -53,7 +50,7 @@ class frmConvert : public QWidget, private WindowToolkit {
     void showProgressText(std::string_view text) override;
     void showResultsText(std::string_view text) override;
     void processPendingEvents() override;
-    void showMessageBox(std::string_view prompt, std::string_view title) override;
+    void showMessageBox(std::string_view prompt, std::string_view title, MessageIcon icon) override;
     // A window that Quit already hid counts as closed no more when it closes: the program is
     // ended here.
     void closeWindow() override {

@@ -374,10 +374,10 @@ void frmConvert::processPendingEvents() {
     }
 }
 
-void frmConvert::showMessageBox(std::string_view prompt, std::string_view title) {
+void frmConvert::showMessageBox(std::string_view prompt, std::string_view title, MessageIcon icon) {
     // A message box breaks lines at CR LF.
     MessageBoxW(m_window, toUtf16(messageBoxText(prompt, "\r\n")).c_str(), toUtf16(title).c_str(),
-                MB_OK | MB_ICONSTOP);
+                MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : MB_ICONSTOP));
 }
 
 void frmConvert::closeWindow() {

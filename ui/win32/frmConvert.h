@@ -50,7 +50,7 @@ class frmConvert : private WindowToolkit {
     void showProgressText(std::string_view text) override;
     void showResultsText(std::string_view text) override;
     void processPendingEvents() override;
-    void showMessageBox(std::string_view prompt, std::string_view title) override;
+    void showMessageBox(std::string_view prompt, std::string_view title, MessageIcon icon) override;
     void closeWindow() override;
     void hideWindow() override { ShowWindow(m_window, SW_HIDE); }
 
