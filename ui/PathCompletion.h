@@ -8,8 +8,8 @@ namespace tus2wf {
 
 // When a path box asks for the listing of the folder being typed, and which of its names it
 // offers, whatever toolkit draws the box. The box lists folders on a thread of its own and shows
-// the offered names; a listing that comes in after the user has typed on offers nothing, and the
-// next key offers at once.
+// the offered names as soon as the listing of the folder typed comes in, and after every key from
+// then on: a user who pauses after typing a name sees them without one more key.
 //
 // Text is the toolkit's string, Names its list of strings, sorted by Rules::before. Rules says
 // how the platform treats file names, with static functions isSeparator(character),
@@ -38,16 +38,15 @@ class PathCompletion {
             return Text();
         }
         m_requestedFolder = m_typedFolder;
-        m_textAtRequest = text;
         return m_typedFolder;
     }
 
-    // The listing of folder has come in. Returns whether the box, whose text is now textNow,
-    // should offer names at once: only when nothing has been typed since it was asked for.
-    bool listed(Text folder, Names names, const Text& textNow) {
+    // The listing of folder has come in. Returns whether the box should offer names at once:
+    // when its text is still in that folder, whatever the user has typed since it was asked for.
+    bool listed(Text folder, Names names) {
         m_listedFolder = std::move(folder);
         m_names = std::move(names);
-        return textNow == m_textAtRequest && Rules::same(m_typedFolder, m_listedFolder);
+        return Rules::same(m_typedFolder, m_listedFolder);
     }
 
     // The listed names that begin as the typed name does; none while the typed folder has not
@@ -87,8 +86,6 @@ class PathCompletion {
     Text m_listedFolder;
     Names m_names;
     Text m_requestedFolder;
-    // The text when the listing was asked for.
-    Text m_textAtRequest;
 };
 
 }  // namespace tus2wf

@@ -109,7 +109,7 @@ void PathBoxTest::keysKeepTheirMeaningWhileNamesAreOffered_data() {
     // The control that has the focus after the key; none when the key converts.
     QTest::addColumn<QString>("focusAfter");
     for (const bool listedBefore : {true, false}) {
-        const char* when = listedBefore ? "names offered" : "listed after the last key";
+        const char* when = listedBefore ? "offered at the last key" : "offered as the listing came";
         QTest::addRow("%s, tab", when)
             << listedBefore << Qt::Key_Tab << Qt::KeyboardModifiers() << "txtWorldforge";
         QTest::addRow("%s, shift+tab", when)
@@ -136,7 +136,8 @@ void PathBoxTest::keysKeepTheirMeaningWhileNamesAreOffered() {
     QCOMPARE(QApplication::focusWidget(), box);
 
     typePath(driver, "txtTusworldScp", files.tusworldScp, listedBeforeLastKey);
-    QCOMPARE(pathBox(driver, "txtTusworldScp")->completionList()->isVisible(), listedBeforeLastKey);
+    // Also for a user who pauses after keys that came before the listing.
+    QVERIFY(pathBox(driver, "txtTusworldScp")->completionList()->isVisible());
     // Through the window, as a real key comes: an open popup would take it there.
     QTest::keyClick(driver.window().windowHandle(), key, modifiers);
 

@@ -105,7 +105,7 @@ void PathLineEdit::typed(const QString& text) {
 }
 
 void PathLineEdit::folderListed(const QString& folder, const QStringList& names) {
-    if (m_completion.listed(folder, names, text()) && hasFocus()) {
+    if (m_completion.listed(folder, names) && hasFocus()) {
         offerNames();
     }
 }

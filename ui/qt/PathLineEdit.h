@@ -19,8 +19,8 @@ class NameRange;
 // The offered names never hold a key: the list cannot take the focus, so Tab, Enter and the
 // access keys keep their meaning for the window. Up and Down move through the list and put the
 // highlighted name into the box; a click on a name does the same; Escape closes the list. The
-// folder is listed on a thread of its own, once per visit to the box; a listing that arrives after
-// the user has typed on opens no list, and the next key shows the names at once.
+// folder is listed on a thread of its own, once per visit to the box; its names show as soon as
+// it arrives, and after every key from then on.
 class PathLineEdit : public QLineEdit {
     Q_OBJECT
 

@@ -112,8 +112,7 @@ void PathBoxState::textMayHaveChanged() {
 }
 
 void PathBoxState::folderListed(std::unique_ptr<FolderListing> listing) {
-    if (m_completion.listed(std::move(listing->folder), std::move(listing->names),
-                            textOf(m_edit)) &&
+    if (m_completion.listed(std::move(listing->folder), std::move(listing->names)) &&
         GetFocus() == m_edit) {
         offerNames();
     }

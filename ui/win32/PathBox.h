@@ -11,8 +11,8 @@ namespace tus2wf {
 //
 // The offered names never hold a key: the list cannot take the focus or activate. Up and Down
 // put the highlighted name into the box; a click on a name does the same. The folder is listed
-// on a thread of its own, once per visit to the box; a listing that arrives after the user has
-// typed on opens no list, and the next key shows the names at once.
+// on a thread of its own, once per visit to the box; its names show as soon as it arrives, and
+// after every key from then on.
 void makePathBox(HWND edit);
 
 // Closes the list of names offered under a path box; false when none was showing.
