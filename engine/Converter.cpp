@@ -96,19 +96,40 @@ Status Converter::checkPaths() {
         failure = messages::noNewTusFile();
     } else if (const std::string list = m_host.pathText(PathBox::ItemList); FileExists(list) == 0) {
         return reportNotFound(list);
-    } else if (namesSameFile(records, newScript)) {
-        failure = messages::sameOutputFile();
-    } else if (namesSameFile(records, script)) {
-        failure = messages::worldforgeIsTusFile();
-    } else if (namesSameFile(records, list)) {
-        failure = messages::worldforgeIsIdList();
-    } else if (namesSameFile(newScript, list)) {
-        failure = messages::newTusIsIdList();
+    } else {
+        failure = checkNames(script, list, records, newScript);
     }
     if (!failure.isOk()) {
         m_host.showMessage(failure.prompt(), failure.title());
     }
     return failure;
+}
+
+Status Converter::checkNames(const std::string& script, const std::string& list,
+                             const std::string& records, const std::string& newScript) {
+    // Each name resolved once; the outputs' go on to the output stage.
+    m_checkedRecords = checkOutput(m_fileSystem, records);
+    m_checkedNewScript = checkOutput(m_fileSystem, newScript);
+    const CheckedOutput checkedScript = checkOutput(m_fileSystem, script);
+    const CheckedOutput checkedList = checkOutput(m_fileSystem, list);
+    if (namesSameFile(m_checkedRecords, m_checkedNewScript)) {
+        return messages::sameOutputFile();
+    }
+    if (namesSameFile(m_checkedRecords, checkedScript)) {
+        return messages::worldforgeIsTusFile();
+    }
+    if (namesSameFile(m_checkedRecords, checkedList)) {
+        return messages::worldforgeIsIdList();
+    }
+    if (namesSameFile(m_checkedNewScript, checkedList)) {
+        return messages::newTusIsIdList();
+    }
+    return Status::ok();
+}
+
+CheckedOutput Converter::checkedNow(PathBox box, CheckedOutput& checked) {
+    std::string path = m_host.pathText(box);
+    return path == checked.path ? std::move(checked) : checkOutput(m_fileSystem, path);
 }
 
 Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progress) {
@@ -169,9 +190,9 @@ Status Converter::ConvertItems() {
     OutputFiles outputs(
         m_fileSystem, [this] { return m_host.yield(); },
         [this](const std::string& folder) { m_host.setProgress(Progress::waiting(folder)); });
-    if (Status opened = outputs.open(m_host.pathText(PathBox::Worldforge),
-                                     m_host.pathText(PathBox::NewTusworldScp));
-        !opened.isOk()) {
+    CheckedOutput records = checkedNow(PathBox::Worldforge, m_checkedRecords);
+    CheckedOutput newScript = checkedNow(PathBox::NewTusworldScp, m_checkedNewScript);
+    if (Status opened = outputs.open(std::move(records), std::move(newScript)); !opened.isOk()) {
         return failStage(opened);
     }
     const IdLookup listed(m_state.ItemIds);

@@ -8,6 +8,7 @@
 #include "FileSystem.h"
 #include "Host.h"
 #include "IdLookup.h"
+#include "OutputPath.h"
 #include "Position.h"
 #include "Status.h"
 
@@ -43,6 +44,12 @@ class Converter {
     Status run();
 
     Status checkPaths();
+    // The checks of the four names against each other, after each has been found to be there.
+    Status checkNames(const std::string& script, const std::string& list,
+                      const std::string& records, const std::string& newScript);
+    // The output named in box now: as the checks found it, when its name is still the one they
+    // checked, and checked anew otherwise (an edit made during a yield counts).
+    CheckedOutput checkedNow(PathBox box, CheckedOutput& checked);
     Status reportNotFound(const std::string& path);
 
     // Loads the world script and the ID list, then calls ConvertItems().
@@ -89,6 +96,9 @@ class Converter {
     std::int64_t m_recordsWritten = 0;
     std::int64_t m_linesCopied = 0;
     ItemIdSet m_convertedIds;
+    // What the checks before this run found the outputs' names to stand for.
+    CheckedOutput m_checkedRecords;
+    CheckedOutput m_checkedNewScript;
     // The inputs of this run that were read as one line, each once.
     std::vector<std::string> m_readAsOneLine;
 };

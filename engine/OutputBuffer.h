@@ -21,10 +21,10 @@ class OutputBuffer {
         : m_file(fileSystem, std::move(keepGoing)),
           m_block(std::make_unique_for_overwrite<char[]>(kBlockSize)) {}
 
-    // Opens the file that will replace target. false with error() on failure.
-    bool create(const std::string& target) {
-        m_target = target;
-        return check(m_file.create(target));
+    // Opens the file that will replace the checked target. false with error() on failure.
+    bool create(CheckedOutput target) {
+        m_target = target.path;
+        return check(m_file.create(std::move(target)));
     }
 
     // false when the file could not be written; then the output is lost and error() says why.

@@ -36,15 +36,14 @@ OutputFiles::OutputFiles(FileSystem& fileSystem, OutputFile::KeepGoing keepGoing
       m_records(fileSystem, keepGoing),
       m_newScript(fileSystem, keepGoing) {}
 
-Status OutputFiles::open(const std::string& recordPath, const std::string& newScriptPath) {
-    if (!m_records.create(recordPath)) {
+Status OutputFiles::open(CheckedOutput records, CheckedOutput newScript) {
+    if (!m_records.create(std::move(records))) {
         return cannotWrite(m_records);
     }
-    if (!m_newScript.create(newScriptPath)) {
+    if (!m_newScript.create(std::move(newScript))) {
         return cannotWrite(m_newScript);
     }
-    // The paths are read again for this call: an edit made since the checks before the run
-    // could have made them one.
+    // A name edited since the checks before the run could have made them one.
     if (sameFile(m_records.file().target(), m_newScript.file().target())) {
         return messages::sameOutputFile();
     }

@@ -20,10 +20,10 @@ class OutputFiles {
     // another run); waiting is told once such a wait has lasted a while, with what it waits for.
     OutputFiles(FileSystem& fileSystem, OutputFile::KeepGoing keepGoing, Commit::Waiting waiting);
 
-    // Opens the record file, then the new world script. On failure names the file that failed.
-    // Refuses two names of one file (the paths are read again for this call, so an edit made
-    // since the checks before the run could have made them one).
-    Status open(const std::string& recordPath, const std::string& newScriptPath);
+    // Opens the record file, then the new world script, as the checks before the run found
+    // them. On failure names the file that failed. Refuses two names of one file (a name edited
+    // since the checks is checked anew, and could have made them one).
+    Status open(CheckedOutput records, CheckedOutput newScript);
 
     // The nine lines of one record.
     bool writeRecord(std::int64_t number, std::uint32_t id, const Position& position);

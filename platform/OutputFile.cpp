@@ -44,9 +44,13 @@ OutputFile::~OutputFile() {
     m_file.close();
 }
 
-IoStatus OutputFile::create(const std::string& path) {
-    if (IoStatus resolved = resolveOutput(m_fileSystem, path, m_target); !resolved.isOk()) {
-        return resolved;
+IoStatus OutputFile::create(CheckedOutput output) {
+    if (!output.resolved.isOk()) {
+        return output.resolved;
+    }
+    m_target = std::move(output.target);
+    if (IoStatus opened = openOutput(m_fileSystem, m_target); !opened.isOk()) {
+        return opened;
     }
     if (m_target.inPlace()) {
         return IoStatus::ok();

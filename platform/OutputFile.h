@@ -13,7 +13,7 @@ namespace tus2wf {
 // One output of a run, written to a temporary file beside its target that takes the target's
 // place only at the commit (see Commit), so that the target is never seen half written.
 //
-// create() finds what the name stands for (see resolveOutput), first finishes or undoes a
+// create() takes what the name was found to stand for (see openOutput), first finishes or undoes a
 // commit that a dead run left in that folder and removes the temporary files of dead runs, then
 // makes the temporary file: unnamed where the file system allows it, so that a killed process
 // leaves nothing behind; otherwise under a name no user would pick, locked while this run lives.
@@ -38,7 +38,8 @@ class OutputFile {
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    IoStatus create(const std::string& path);
+    // Fails with the checked name's own failure when it could not be resolved.
+    IoStatus create(CheckedOutput output);
     IoStatus write(const char* data, std::size_t size);
     // Starts putting what has been written so far on disk, on a thread of its own, so that a
     // long write does not wait for the disk only at the end; does nothing while an earlier one

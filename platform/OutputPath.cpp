@@ -46,22 +46,25 @@ IoStatus followLink(FileSystem& fileSystem, OutputTarget& target) {
     return IoStatus::ok();
 }
 
-IoStatus openInPlace(FileSystem& fileSystem, OutputTarget& target) {
+IoStatus mayWrite(const FileInfo& existing) {
     // Kept as its owner set it, as other Windows programs keep it: replacing the file would
     // mean clearing the attribute behind the user's back.
-    if (target.existing.readOnly) {
+    if (existing.readOnly) {
         return refused("The file is read-only");
     }
-    switch (target.existing.kind) {
+    switch (existing.kind) {
         case FileInfo::Kind::Folder:
             return {IoStatus::Code::Other, "Is a directory"};
         case FileInfo::Kind::Socket:
             return refused("It is a socket, which this program does not write to");
-        case FileInfo::Kind::Stream:
-            return fileSystem.openDevice(target.folder, target.name, target.stream);
         default:
             return IoStatus::ok();
     }
+}
+
+bool sameAsFound(const FileInfo& found, const FileInfo& now) {
+    return now.kind == found.kind && now.readOnly == found.readOnly &&
+           (now.kind == FileInfo::Kind::Missing || now.id == found.id);
 }
 
 }  // namespace
@@ -111,7 +114,47 @@ IoStatus resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTa
         return described;
     }
     target.folderId = folder.id;
-    return openInPlace(fileSystem, target);
+    return mayWrite(target.existing);
+}
+
+IoStatus openOutput(FileSystem& fileSystem, OutputTarget& target) {
+    if (target.stream.isOpen()) {
+        return IoStatus::ok();
+    }
+    FileInfo now;
+    if (IoStatus described = fileSystem.describe(target.folder, target.name, now);
+        !described.isOk()) {
+        return described;
+    }
+    if (!sameAsFound(target.existing, now)) {
+        OutputTarget fresh;
+        IoStatus resolved = resolveOutput(fileSystem, target.path, fresh);
+        target = std::move(fresh);
+        if (!resolved.isOk() || target.stream.isOpen()) {
+            return resolved;
+        }
+    }
+    if (target.existing.kind != FileInfo::Kind::Stream) {
+        return IoStatus::ok();
+    }
+    if (IoStatus opened = fileSystem.openDevice(target.folder, target.name, target.stream);
+        !opened.isOk()) {
+        return opened;
+    }
+    FileInfo opened;
+    if (IoStatus described = fileSystem.describeFile(target.stream, opened); !described.isOk()) {
+        return described;
+    }
+    return opened.id == target.existing.id
+               ? IoStatus::ok()
+               : IoStatus(IoStatus::Code::Other, "The file was replaced while it was opened");
+}
+
+CheckedOutput checkOutput(FileSystem& fileSystem, const std::string& path) {
+    CheckedOutput checked;
+    checked.path = path;
+    checked.resolved = resolveOutput(fileSystem, path, checked.target);
+    return checked;
 }
 
 bool sameFile(const OutputTarget& first, const OutputTarget& second) {
@@ -126,17 +169,14 @@ bool sameFile(const OutputTarget& first, const OutputTarget& second) {
     return first.folderId == second.folderId && namesEqual(first.name, second.name);
 }
 
-bool namesSameFile(const std::string& first, const std::string& second) {
-    OutputTarget a;
-    OutputTarget b;
-    FileSystem& fileSystem = FileSystem::local();
-    if (resolveOutput(fileSystem, first, a).isOk() && resolveOutput(fileSystem, second, b).isOk()) {
-        return sameFile(a, b);
+bool namesSameFile(const CheckedOutput& first, const CheckedOutput& second) {
+    if (first.resolved.isOk() && second.resolved.isOk()) {
+        return sameFile(first.target, second.target);
     }
     namespace fs = std::filesystem;
     std::error_code error;
-    return fs::absolute(first, error).lexically_normal() ==
-           fs::absolute(second, error).lexically_normal();
+    return fs::absolute(first.path, error).lexically_normal() ==
+           fs::absolute(second.path, error).lexically_normal();
 }
 
 }  // namespace tus2wf

@@ -13,26 +13,43 @@ struct OutputTarget {
     FileId folderId;
     std::string name;   // as the folder holds it, when it exists
     FileInfo existing;  // what stands under that name now; Kind::Missing for a new file
-    FileHandle stream;  // open when the output is written in place
+    FileHandle stream;  // a stream of this process, open from the start
     std::string path;   // as the user named it, for messages
 
-    bool inPlace() const { return stream.isOpen(); }
+    // Written in place: a stream of this process, a device or a FIFO.
+    bool inPlace() const { return stream.isOpen() || existing.kind == FileInfo::Kind::Stream; }
 };
 
 // Finds what path stands for. A symbolic link at its end is followed by hand, as the kernel
 // follows links whatever this machine's settings: in a shared folder (sticky and writable by
 // all, as /tmp) only a link owned by the user running or by the folder's owner; 40 links in a
-// row at most. A stream of this process (/dev/stdout, /dev/fd/N), a device or a FIFO is opened
-// to be written in place. A folder or a socket is refused. On failure the status says why.
-// target must be fresh.
+// row at most. A stream of this process (/dev/stdout, /dev/fd/N) is opened to be written in
+// place; a device or a FIFO is only described, since each close of one may tell its reader that
+// the writing is over (see openOutput). A folder or a socket is refused. On failure the status
+// says why. target must be fresh.
 IoStatus resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target);
+
+// Makes a target that resolveOutput() found earlier ready to be written. When something else
+// stands under its name by now, its path is resolved anew. A device or a FIFO is opened here,
+// once, and must be the one that was described.
+IoStatus openOutput(FileSystem& fileSystem, OutputTarget& target);
+
+// A name as the checks before a run found it, handed on to the run's output stage so that each
+// output is resolved once.
+struct CheckedOutput {
+    std::string path;
+    OutputTarget target;
+    IoStatus resolved;  // a failure: the name is compared as written
+};
+
+CheckedOutput checkOutput(FileSystem& fileSystem, const std::string& path);
 
 // Whether two resolved outputs would end up as one file: one name in one folder, or two names
 // of one existing file. Streams are never one file.
 bool sameFile(const OutputTarget& first, const OutputTarget& second);
 
-// Whether two output names would end up as one file. Names that cannot be resolved are
+// Whether two checked names would end up as one file. Names that could not be resolved are
 // compared as written, made absolute and normalised.
-bool namesSameFile(const std::string& first, const std::string& second);
+bool namesSameFile(const CheckedOutput& first, const CheckedOutput& second);
 
 }  // namespace tus2wf

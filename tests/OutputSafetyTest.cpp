@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -162,6 +163,42 @@ TEST_F(OutputSafetyTest, FifoIsReadToItsEnd) {
     ASSERT_TRUE(status.isOk());
     EXPECT_EQ(records(), kNewRecords);
     EXPECT_EQ(newScript(), "keep\r\n");
+}
+
+// A reader as a shell's `cat fifo > file` is: it takes what comes until the first writer closes.
+std::string readUntilTheFirstWriterCloses(int fifo) {
+    std::string got;
+    char block[4096];
+    for (;;) {
+        pollfd ready{fifo, POLLIN, 0};
+        poll(&ready, 1, -1);
+        const ssize_t read = ::read(fifo, block, sizeof block);
+        if (read > 0) {
+            got.append(block, static_cast<std::size_t>(read));
+        } else if (read == 0 && (ready.revents & POLLHUP) != 0) {
+            return got;
+        }
+    }
+}
+
+TEST_F(OutputSafetyTest, FifoRecordFileWithAReaderGetsTheWholeRecordFile) {
+    ASSERT_EQ(mkfifo(files.path("out.fifo").c_str(), 0600), 0);
+    host.setPath(PathBox::Worldforge, files.path("out.fifo"));
+    for (int run = 0; run < 5; ++run) {
+        // Opened before the run, so that the run finds its reader; no end of file comes before
+        // a writer has been and gone.
+        const int fifo = open(files.path("out.fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(fifo, 0);
+        std::string got;
+        std::thread reader([&got, fifo] { got = readUntilTheFirstWriterCloses(fifo); });
+
+        const Status status = converter.convert();
+        reader.join();
+        close(fifo);
+
+        EXPECT_TRUE(status.isOk()) << "run " << run << ": " << status.prompt();
+        EXPECT_EQ(got, kNewRecords) << "run " << run;
+    }
 }
 
 // What only a privileged user can set up.
