@@ -64,6 +64,11 @@ echo "peak_memory_to_script_size=$(ratio "$((peak_kb * 1024))" "$script_bytes") 
 echo "time_10M_to_1M_ratio=$(ratio "$cli_time" "$small_time")  (target <= 11)"
 echo "list_25001_vs_2000_slowdown_percent=$(echo "scale=1; ($biglist_time - $cli_time) * 100 / $cli_time" | bc -l)  (target <= 5)"
 
+bash "$(dirname "$0")/cli_stop_time.sh" "$cli" "$work/big.scp" "$work/big.ids" "$work"
+printf '[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nkeep\r\n' >"$work/tiny.scp"
+printf 'EED\r\n' >"$work/tiny.ids"
+echo "tiny_run_seconds=$(median_time convert "$work/tiny.scp" "$work/tiny.ids")  (the commit's own cost)"
+
 if [ -x "$window_bench" ]; then
     window_out=$(QT_QPA_PLATFORM=offscreen "$window_bench" "$work/big.scp" "$work/big.ids" \
         "$work/out.wf" "$work/out.scp" run)

@@ -135,7 +135,8 @@ CheckedOutput Converter::checkedNow(PathBox box, CheckedOutput& checked) {
 Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progress) {
     const std::string path = m_host.pathText(box);
     InputFile file;
-    // A stream input may take its time: the window stays live and Quit is heard meanwhile.
+    // An input may take its time (a stream, a slow disk, a large file): the window stays live
+    // and Quit is heard meanwhile, also while its lines are counted.
     if (!file.read(path, [this] { return yieldNow(); })) {
         return file.stopped() ? Status::stopped()
                               : failStage(messages::cannotRead(path, file.error()));
@@ -144,7 +145,9 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
     if (!yieldNow()) {
         return Status::stopped();
     }
-    table.attach(std::move(file));
+    if (!table.attach(std::move(file), [this] { return yieldNow(); })) {
+        return Status::stopped();
+    }
     if (table.hasLineFeedsOnly() &&
         std::ranges::find(m_readAsOneLine, path) == m_readAsOneLine.end()) {
         m_readAsOneLine.push_back(path);

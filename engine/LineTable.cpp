@@ -65,18 +65,18 @@ std::size_t lastLineStart(const char* bytes, std::size_t from, std::size_t size)
 
 LineTable::LineTable(std::int32_t capacity) : m_capacity(capacity) {}
 
-void LineTable::attach(InputFile file) {
+bool LineTable::attach(InputFile file, const InputFile::KeepGoing& keepGoing) {
     m_file = std::move(file);
     m_bytes = std::string_view(m_file.data(), m_file.size());
-    countLines();
+    return countLines(keepGoing);
 }
 
 LineTable::LineTable(std::int32_t capacity, std::string_view bytes)
     : m_capacity(capacity), m_bytes(bytes) {
-    countLines();
+    countLines([] { return true; });
 }
 
-void LineTable::countLines() {
+bool LineTable::countLines(const InputFile::KeepGoing& keepGoing) {
     m_count = 0;
     m_cursor = {};
     m_blockStart = SIZE_MAX;
@@ -99,10 +99,15 @@ void LineTable::countLines() {
         if (lines >= limit) {
             break;
         }
+        if (lines % kLinesPerCheck == 0 && !keepGoing()) {
+            m_fileLines = 0;
+            return false;
+        }
         m_checkpoints.push_back(static_cast<std::uint32_t>(next));
         pos = next;
     }
     m_fileLines = static_cast<std::int32_t>(std::min(lines, limit));
+    return true;
 }
 
 void LineTable::moveCursor(std::int32_t index) const {

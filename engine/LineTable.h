@@ -35,8 +35,11 @@ class LineTable {
     std::int32_t count() const { return m_count; }
 
     // Takes a new file's bytes and counts its lines; the count becomes 0. Lines are then stored
-    // with appendLines().
-    void attach(InputFile file);
+    // with appendLines(). keepGoing is asked every kLinesPerCheck lines while they are counted;
+    // when it answers false, attach() returns false at once and the table holds no lines.
+    static constexpr std::int32_t kLinesPerCheck = 64 * kCheckpointSpacing;
+    bool attach(
+        InputFile file, const InputFile::KeepGoing& keepGoing = [] { return true; });
 
     // Forgets the stored lines (count 0); the bytes stay until the next attach().
     void reset() { m_count = 0; }
@@ -107,8 +110,8 @@ class LineTable {
         }
         return m_cursor;
     }
-    // Counts the lines of newly attached bytes.
-    void countLines();
+    // Counts the lines of newly attached bytes; false when keepGoing said stop.
+    bool countLines(const InputFile::KeepGoing& keepGoing);
     void moveCursor(std::int32_t index) const;
     // The bit of the first of candidates (line starts in the 64-byte block at block) whose line
     // stopsRun accepts; 0 when there is none.

@@ -13,10 +13,11 @@ namespace tus2wf {
 //
 // read() fails for anything that cannot be read as a file (a directory, a pattern, a file that
 // vanished or is locked) and for inputs of 4 GiB or more; error() then gives the system's reason
-// and the object holds no data. A stream (a FIFO, a pipe, a device) is read to its end without
-// ever blocking for long: keepGoing is asked at least every kPollInterval while the read waits
-// and after every piece read, and when it answers false the read gives up, stopped() is true and
-// error() is empty. Move-only; frees its memory when destroyed.
+// and the object holds no data. A file is read a few megabytes at a time, and a stream (a FIFO,
+// a pipe, a device) to its end without ever blocking for long: keepGoing is asked after every
+// piece read and at least every kPollInterval while the read waits, and when it answers false the
+// read gives up, stopped() is true and error() is empty. Move-only; frees its memory when
+// destroyed.
 class InputFile {
   public:
     static constexpr std::size_t kMaxSize = 0xFFFFFFFFu;

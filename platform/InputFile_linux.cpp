@@ -4,9 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <future>
 #include <system_error>
 
@@ -42,17 +46,28 @@ std::string reason(int error) {
     return std::strerror(error);
 }
 
+// A file is read in pieces this big, and a stop is heard between them: a slow disk or a busy
+// machine then never holds it off for long.
+constexpr std::size_t kPiece = std::size_t{8} << 20;
+
 struct Range {
-    std::size_t got = 0;  // bytes read before the end of the file or an error
+    std::size_t got = 0;  // bytes read before the end of the file, an error or a stop
     int error = 0;
+    bool stopped = false;
 };
 
-// Reads bytes [from, to) of the file into the same places of into.
-Range readRange(int fd, char* into, std::size_t from, std::size_t to) {
+// Reads bytes [from, to) of the file into the same places of into, asking more after each piece.
+Range readRange(int fd, char* into, std::size_t from, std::size_t to,
+                const std::function<bool()>& more) {
     Range range;
     while (from + range.got < to) {
-        const ssize_t got = pread(fd, into + from + range.got, to - from - range.got,
-                                  static_cast<off_t>(from + range.got));
+        if (range.got > 0 && range.got % kPiece == 0 && !more()) {
+            range.stopped = true;
+            break;
+        }
+        const std::size_t piece = std::min(to - from - range.got, kPiece - range.got % kPiece);
+        const ssize_t got =
+            pread(fd, into + from + range.got, piece, static_cast<off_t>(from + range.got));
         if (got == 0) {
             break;
         }
@@ -65,15 +80,33 @@ Range readRange(int fd, char* into, std::size_t from, std::size_t to) {
     return range;
 }
 
-// Reads the back of a file, from half on, on a thread of its own where one can be had.
-std::future<Range> readBackHalf(int fd, char* into, std::size_t half, std::size_t size) {
+// Reads the back of a file, from half on, on a thread of its own where one can be had; it gives
+// up between pieces once stop is set.
+std::future<Range> readBackHalf(int fd, char* into, std::size_t half, std::size_t size,
+                                const std::atomic<bool>& stop) {
+    const auto read = [fd, into, half, size, &stop] {
+        return readRange(fd, into, half, size, [&stop] { return !stop; });
+    };
     try {
-        return std::async(std::launch::async,
-                          [fd, into, half, size] { return readRange(fd, into, half, size); });
+        return std::async(std::launch::async, read);
     } catch (const std::system_error&) {
-        return std::async(std::launch::deferred,
-                          [fd, into, half, size] { return readRange(fd, into, half, size); });
+        return std::async(std::launch::deferred, read);
     }
+}
+
+// Waits for the back half, asking keepGoing meanwhile; a stop is passed on to the back half.
+Range awaitBackHalf(std::future<Range>& back, std::atomic<bool>& stop,
+                    const InputFile::KeepGoing& keepGoing) {
+    if (!back.valid()) {
+        return {};
+    }
+    while (back.wait_for(std::chrono::milliseconds(InputFile::kPollIntervalMs)) ==
+           std::future_status::timeout) {
+        if (!stop && !keepGoing()) {
+            stop = true;
+        }
+    }
+    return back.get();
 }
 
 }  // namespace
@@ -132,12 +165,19 @@ bool InputFile::readFile(std::intptr_t handle, std::size_t size, const KeepGoing
     }
     const int fd = static_cast<int>(handle);
     const std::size_t half = size >= kReadInHalvesFrom ? size / 2 : size + 1;
+    std::atomic<bool> stop{false};
     std::future<Range> back;
     if (half < size + 1) {
-        back = readBackHalf(fd, m_data, half, size + 1);
+        back = readBackHalf(fd, m_data, half, size + 1, stop);
     }
-    const Range front = readRange(fd, m_data, 0, half);
-    const Range rest = back.valid() ? back.get() : Range{};
+    const Range front = readRange(fd, m_data, 0, half, [&stop, &keepGoing] {
+        stop = stop || !keepGoing();
+        return !stop;
+    });
+    const Range rest = awaitBackHalf(back, stop, keepGoing);
+    if (front.stopped || rest.stopped) {
+        return giveUp({});
+    }
     if (front.error != 0 || rest.error != 0) {
         return giveUp(reason(front.error != 0 ? front.error : rest.error));
     }

@@ -9,7 +9,9 @@ namespace tus2wf {
 namespace {
 
 constexpr std::size_t kFirstStreamCapacity = std::size_t{64} << 10;
-constexpr DWORD kLargestRead = DWORD{1} << 30;
+// The most one read takes: a stop is heard between reads, so a slow disk or a busy machine never
+// holds it off for long.
+constexpr DWORD kLargestRead = DWORD{8} << 20;
 
 }  // namespace
 

@@ -82,6 +82,32 @@ TEST_F(LineTableTest, EmptyLinesAreStoredAndCounted) {
     EXPECT_EQ(storedLines(), (Lines{"  "}));
 }
 
+TEST_F(LineTableTest, LargeFileIsReadAndCountedInPiecesThatAStopEnds) {
+    std::string bytes;
+    for (int i = 0; i < 9'000'000; ++i) {
+        bytes += "x\r";
+    }
+    const std::string path = files.writeFile("large.txt", bytes);
+    int asked = 0;
+    const auto stopAtOnce = [&asked] { return ++asked, false; };
+
+    InputFile stopped;
+    EXPECT_FALSE(stopped.read(path, stopAtOnce));
+    EXPECT_TRUE(stopped.stopped());
+    EXPECT_EQ(stopped.error(), "");
+    EXPECT_EQ(stopped.size(), 0u);
+
+    InputFile file;
+    ASSERT_TRUE(file.read(path)) << file.error();
+    ASSERT_EQ(file.size(), bytes.size());
+    LineTable large{10'000'000};
+    asked = 0;
+    EXPECT_FALSE(large.attach(std::move(file), stopAtOnce));
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(large.atEnd());
+    EXPECT_EQ(large.appendLines(10), 0);
+}
+
 TEST_F(LineTableTest, EmptyFileHasNoLine) {
     load("");
     EXPECT_EQ(table.count(), 0);
