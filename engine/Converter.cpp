@@ -83,7 +83,7 @@ Status Converter::run() {
 
 Status Converter::checkPaths() {
     const std::string script = m_host.pathText(PathBox::TusworldScp);
-    if (FileExists(script) == 0) {
+    if (FileExists(script, m_fileSystem) == 0) {
         return reportNotFound(script);
     }
     m_state.reset();
@@ -94,7 +94,8 @@ Status Converter::checkPaths() {
         failure = messages::noWorldforgeFile();
     } else if (newScript.empty()) {
         failure = messages::noNewTusFile();
-    } else if (const std::string list = m_host.pathText(PathBox::ItemList); FileExists(list) == 0) {
+    } else if (const std::string list = m_host.pathText(PathBox::ItemList);
+               FileExists(list, m_fileSystem) == 0) {
         return reportNotFound(list);
     } else {
         failure = checkNames(script, list, records, newScript);

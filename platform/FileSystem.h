@@ -118,7 +118,11 @@ class FileSystem {
     virtual IoStatus describeFolder(const FolderHandle& folder, FileInfo& info) = 0;
     // The folder's absolute path as it is now.
     virtual IoStatus folderPath(const FolderHandle& folder, std::string& path) = 0;
+    // The names in the folder, "." and ".." left out.
     virtual IoStatus listFolder(const FolderHandle& folder, std::vector<std::string>& names) = 0;
+    // The system's own search for path, wildcards in its last part included: whether anything
+    // matches. NotSupported where the system has none; FileExists() then scans the folder.
+    virtual IoStatus search(const std::string& path, bool& found) = 0;
     // Puts the folder's names (new, renamed, removed) on disk.
     virtual IoStatus syncFolder(const FolderHandle& folder) = 0;
 

@@ -252,6 +252,12 @@ class LinuxFileSystem final : public FileSystem {
         return IoStatus::ok();
     }
 
+    // Linux has no search of its own for wildcards.
+    IoStatus search(const std::string&, bool& found) override {
+        found = false;
+        return {IoStatus::Code::NotSupported, {}};
+    }
+
     IoStatus syncFolder(const FolderHandle& folder) override {
         const int opened = openat(fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (opened < 0) {

@@ -396,6 +396,18 @@ class Win32FileSystem final : public FileSystem {
         return error == ERROR_NO_MORE_FILES ? IoStatus::ok() : failure(error);
     }
 
+    // The path as the user typed it, not made a long path: the search reads it by its own rules
+    // (wildcards, trailing dots and spaces, short names). Nothing found and a search that
+    // cannot be made are alike.
+    IoStatus search(const std::string& path, bool& found) override {
+        WIN32_FIND_DATAW findData{};
+        const HANDLE handle = FindFirstFileW(toUtf16(path).c_str(), &findData);
+        found = handle != INVALID_HANDLE_VALUE;
+        // Closed whatever the search returned; closing the invalid handle fails and is ignored.
+        FindClose(handle);
+        return IoStatus::ok();
+    }
+
     // Flushing a folder takes write access to it, which a user who may add files to it does not
     // always get; the names are then left to the file system's own journal.
     IoStatus syncFolder(const FolderHandle& folder) override {

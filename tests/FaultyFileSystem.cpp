@@ -137,6 +137,11 @@ IoStatus FaultyFileSystem::listFolder(const FolderHandle& folder, std::vector<st
     TUS2WF_FORWARD(listFolder(folder, names));
 }
 
+IoStatus FaultyFileSystem::search(const std::string& path, bool& found) {
+    found = false;
+    TUS2WF_FORWARD(search(path, found));
+}
+
 IoStatus FaultyFileSystem::syncFolder(const FolderHandle& folder) {
     if (IoStatus fault = next(); !fault.isOk()) {
         return fault;

@@ -50,6 +50,7 @@ class FaultyFileSystem : public FileSystem {
     IoStatus describeFolder(const FolderHandle& folder, FileInfo& info) override;
     IoStatus folderPath(const FolderHandle& folder, std::string& path) override;
     IoStatus listFolder(const FolderHandle& folder, std::vector<std::string>& names) override;
+    IoStatus search(const std::string& path, bool& found) override;
     IoStatus syncFolder(const FolderHandle& folder) override;
     IoStatus describe(const FolderHandle& folder, const std::string& name, FileInfo& info) override;
     IoStatus readLink(const FolderHandle& folder, const std::string& name,

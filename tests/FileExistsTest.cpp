@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "FaultyFileSystem.h"
 #include "TestFiles.h"
 
 namespace tus2wf::test {
@@ -23,6 +24,19 @@ class FileExistsTest : public ::testing::Test {
 
     TestFiles files;
 };
+
+TEST_F(FileExistsTest, FailureOfAnyCallOfTheSearchAnswersFalse) {
+    FaultyFileSystem fileSystem;
+    for (const std::string name : {"world.scp", "w*.scp"}) {
+        fileSystem.reset();
+        ASSERT_EQ(FileExists(files.path(name), fileSystem), -1);
+        const int calls = fileSystem.calls();
+        for (int call = 1; call <= calls; ++call) {
+            fileSystem.failCall(call, IoStatus::Code::Other, "Input/output error");
+            EXPECT_EQ(FileExists(files.path(name), fileSystem), 0) << name << ", call " << call;
+        }
+    }
+}
 
 TEST_F(FileExistsTest, ExistingFileIsTrue) {
     EXPECT_EQ(exists("world.scp"), -1);
