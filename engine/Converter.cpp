@@ -138,7 +138,7 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
     InputFile file;
     // An input may take its time (a stream, a slow disk, a large file): the window stays live
     // and Quit is heard meanwhile, also while its lines are counted.
-    if (!file.read(path, [this] { return yieldNow(); })) {
+    if (!file.read(path, [this] { return yieldNow(); }, m_fileSystem)) {
         return file.stopped() ? Status::stopped()
                               : failStage(messages::cannotRead(path, file.error()));
     }

@@ -178,6 +178,21 @@ class FileSystem {
     virtual IoStatus waitWritable(const FileHandle& file, int milliseconds) = 0;
     // The whole of a small file.
     virtual IoStatus read(const FileHandle& file, std::string& contents) = 0;
+
+    // An input named by its path, links followed all the way, opened to be read while others
+    // may write, rename or delete it. Opening a FIFO that nobody writes to does not wait.
+    virtual IoStatus openInput(const std::string& path, FileHandle& file) = 0;
+    // Up to size bytes of a file from offset on; got 0 at its end. Safe from several threads at
+    // once on one handle.
+    virtual IoStatus readAt(const FileHandle& file, std::uint64_t offset, char* into,
+                            std::size_t size, std::size_t& got) = 0;
+    // Up to size bytes of a stream as they come; got 0 at its end. WouldBlock while nothing is
+    // there yet, where the system can tell.
+    virtual IoStatus readSome(const FileHandle& file, char* into, std::size_t size,
+                              std::size_t& got) = 0;
+    // Waits at most milliseconds for a stream to have data or reach its end; ready says whether
+    // it has. Where the system cannot tell, a stream is always ready and its reads wait.
+    virtual IoStatus waitReadable(const FileHandle& file, int milliseconds, bool& ready) = 0;
     // Puts the file's data on disk.
     virtual IoStatus sync(const FileHandle& file) = 0;
     // Takes the file's lock without waiting; Busy while another open file holds it. Held until

@@ -456,6 +456,45 @@ class LinuxFileSystem final : public FileSystem {
         }
     }
 
+    IoStatus openInput(const std::string& path, FileHandle& file) override {
+        const int opened = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (opened < 0) {
+            return failure();
+        }
+        file = FileHandle(opened);
+        return IoStatus::ok();
+    }
+
+    IoStatus readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
+                    std::size_t& got) override {
+        got = 0;
+        const ssize_t result = pread(fd(file), into, size, static_cast<off_t>(offset));
+        if (result < 0) {
+            return failure();
+        }
+        got = static_cast<std::size_t>(result);
+        return IoStatus::ok();
+    }
+
+    IoStatus readSome(const FileHandle& file, char* into, std::size_t size,
+                      std::size_t& got) override {
+        got = 0;
+        const ssize_t result = ::read(fd(file), into, size);
+        if (result < 0) {
+            return failure(errno == EAGAIN ? EWOULDBLOCK : errno);
+        }
+        got = static_cast<std::size_t>(result);
+        return IoStatus::ok();
+    }
+
+    // A FIFO that no writer has opened yet is not ready, though a read would find its end.
+    IoStatus waitReadable(const FileHandle& file, int milliseconds, bool& ready) override {
+        pollfd waiting{fd(file), POLLIN, 0};
+        const int polled = poll(&waiting, 1, milliseconds);
+        ready = polled > 0;
+        return polled >= 0 || errno == EINTR ? IoStatus::ok() : failure();
+    }
+
     IoStatus sync(const FileHandle& file) override {
         // A device, FIFO or terminal has nothing to sync and may refuse.
         return fdatasync(fd(file)) == 0 || errno == EINVAL || errno == EROFS ? IoStatus::ok()

@@ -554,6 +554,41 @@ class Win32FileSystem final : public FileSystem {
         return IoStatus::ok();
     }
 
+    // Shared for writing and deleting too: the file is only read, and closed before the outputs
+    // are made, so that even the world script itself can be replaced by the new one.
+    IoStatus openInput(const std::string& path, FileHandle& file) override {
+        file = FileHandle(CreateFileW(toUtf16(path).c_str(), GENERIC_READ, kShareAll, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        return file.isOpen() ? IoStatus::ok() : lastFailure();
+    }
+
+    IoStatus readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
+                    std::size_t& got) override {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD done = 0;
+        const BOOL read = ReadFile(file.native(), into,
+                                   static_cast<DWORD>(std::min(size, kMaxChunk)), &done, &at);
+        got = done;
+        return read || GetLastError() == ERROR_HANDLE_EOF ? IoStatus::ok() : lastFailure();
+    }
+
+    // A pipe's read waits for data; its writing end closing is its end.
+    IoStatus readSome(const FileHandle& file, char* into, std::size_t size,
+                      std::size_t& got) override {
+        DWORD done = 0;
+        const BOOL read = ReadFile(file.native(), into,
+                                   static_cast<DWORD>(std::min(size, kMaxChunk)), &done, nullptr);
+        got = done;
+        return read || GetLastError() == ERROR_BROKEN_PIPE ? IoStatus::ok() : lastFailure();
+    }
+
+    IoStatus waitReadable(const FileHandle&, int, bool& ready) override {
+        ready = true;
+        return IoStatus::ok();
+    }
+
     // Only files on disk are flushed: flushing a pipe waits until its reader has read it all.
     IoStatus sync(const FileHandle& file) override {
         return GetFileType(file.native()) != FILE_TYPE_DISK ? IoStatus::ok()

@@ -1,9 +1,198 @@
 #include "InputFile.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <future>
+#include <system_error>
 #include <utility>
 
 namespace tus2wf {
+namespace {
+
+constexpr std::size_t kFirstStreamCapacity = std::size_t{64} << 10;
+// A file is read in pieces this big, and a stop is heard between them: a slow disk or a busy
+// machine then never holds it off for long.
+constexpr std::size_t kPiece = std::size_t{8} << 20;
+// Above this size the back half of a file is read on a second thread: copying a large file into
+// fresh memory costs about as much as everything else the run does with it.
+constexpr std::size_t kReadInHalvesFrom = std::size_t{8} << 20;
+
+struct Range {
+    std::size_t got = 0;  // bytes read before the end of the file, a failure or a stop
+    IoStatus failure;
+    bool stopped = false;
+};
+
+// Reads bytes [from, to) of the file into the same places of into, asking more after each piece.
+Range readRange(FileSystem& fileSystem, const FileHandle& file, char* into, std::size_t from,
+                std::size_t to, const std::function<bool()>& more) {
+    Range range;
+    while (from + range.got < to) {
+        if (range.got > 0 && range.got % kPiece == 0 && !more()) {
+            range.stopped = true;
+            break;
+        }
+        const std::size_t piece = std::min(to - from - range.got, kPiece - range.got % kPiece);
+        std::size_t got = 0;
+        IoStatus read =
+            fileSystem.readAt(file, from + range.got, into + from + range.got, piece, got);
+        if (!read.isOk() && read.code() != IoStatus::Code::Interrupted) {
+            range.failure = std::move(read);
+            break;
+        }
+        if (read.isOk() && got == 0) {
+            break;
+        }
+        range.got += got;
+    }
+    return range;
+}
+
+// Reads the back of a file, from half on, on a thread of its own where one can be had; it gives
+// up between pieces once stop is set.
+std::future<Range> readBackHalf(FileSystem& fileSystem, const FileHandle& file, char* into,
+                                std::size_t half, std::size_t size, const std::atomic<bool>& stop) {
+    const auto read = [&fileSystem, &file, into, half, size, &stop] {
+        return readRange(fileSystem, file, into, half, size, [&stop] { return !stop; });
+    };
+    try {
+        return std::async(std::launch::async, read);
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, read);
+    }
+}
+
+// Waits for the back half, asking keepGoing meanwhile; a stop is passed on to the back half.
+Range awaitBackHalf(std::future<Range>& back, std::atomic<bool>& stop,
+                    const InputFile::KeepGoing& keepGoing) {
+    if (!back.valid()) {
+        return {};
+    }
+    while (back.wait_for(std::chrono::milliseconds(InputFile::kPollIntervalMs)) ==
+           std::future_status::timeout) {
+        if (!stop && !keepGoing()) {
+            stop = true;
+        }
+    }
+    return back.get();
+}
+
+}  // namespace
+
+bool InputFile::read(const std::string& path, const KeepGoing& keepGoing, FileSystem& fileSystem) {
+    release();
+    m_error.clear();
+    m_stopped = false;
+    FileHandle file;
+    FileInfo info;
+    if (IoStatus opened = fileSystem.openInput(path, file); !opened.isOk()) {
+        return giveUp(opened.reason());
+    }
+    if (IoStatus described = fileSystem.describeFile(file, info); !described.isOk()) {
+        return giveUp(described.reason());
+    }
+    switch (info.kind) {
+        case FileInfo::Kind::Folder:
+            return giveUp("Is a directory");
+        case FileInfo::Kind::Regular:
+            if (info.size > kMaxSize) {
+                return giveUp(tooLargeReason());
+            }
+            return readFile(fileSystem, file, static_cast<std::size_t>(info.size), keepGoing);
+        default:
+            return readStream(fileSystem, file, keepGoing);
+    }
+}
+
+bool InputFile::readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
+                         const KeepGoing& keepGoing) {
+    // One spare byte shows whether the file grew since its size was taken.
+    if (!allocate(size + 1)) {
+        return giveUp(m_error);
+    }
+    const std::size_t half = size >= kReadInHalvesFrom ? size / 2 : size + 1;
+    std::atomic<bool> stop{false};
+    std::future<Range> back;
+    if (half < size + 1) {
+        back = readBackHalf(fileSystem, file, m_data, half, size + 1, stop);
+    }
+    const Range front = readRange(fileSystem, file, m_data, 0, half, [&stop, &keepGoing] {
+        stop = stop || !keepGoing();
+        return !stop;
+    });
+    const Range rest = awaitBackHalf(back, stop, keepGoing);
+    if (front.stopped || rest.stopped) {
+        return giveUp({});
+    }
+    if (!front.failure.isOk() || !rest.failure.isOk()) {
+        return giveUp(!front.failure.isOk() ? front.failure.reason() : rest.failure.reason());
+    }
+    // A file cut short meanwhile ends where its front ended.
+    m_size = front.got < half ? front.got : half + rest.got;
+    return m_size <= size || readRest(fileSystem, file, keepGoing);
+}
+
+bool InputFile::readRest(FileSystem& fileSystem, const FileHandle& file,
+                         const KeepGoing& keepGoing) {
+    for (;;) {
+        if (!makeRoom()) {
+            return giveUp(m_error);
+        }
+        const Range more = readRange(fileSystem, file, m_data, m_size, m_capacity, keepGoing);
+        m_size += more.got;
+        if (more.stopped) {
+            return giveUp({});
+        }
+        if (!more.failure.isOk()) {
+            return giveUp(more.failure.reason());
+        }
+        if (m_size < m_capacity) {
+            return m_size <= kMaxSize || giveUp(tooLargeReason());
+        }
+    }
+}
+
+bool InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
+                           const KeepGoing& keepGoing) {
+    if (!allocate(kFirstStreamCapacity)) {
+        return giveUp(m_error);
+    }
+    for (;;) {
+        if (!makeRoom()) {
+            return giveUp(m_error);
+        }
+        bool ready = false;
+        if (IoStatus waited = fileSystem.waitReadable(file, kPollIntervalMs, ready);
+            !waited.isOk()) {
+            return giveUp(waited.reason());
+        }
+        std::size_t got = 0;
+        const IoStatus read =
+            ready ? fileSystem.readSome(file, m_data + m_size, m_capacity - m_size, got)
+                  : IoStatus(IoStatus::Code::WouldBlock, {});
+        if (read.code() == IoStatus::Code::WouldBlock ||
+            read.code() == IoStatus::Code::Interrupted) {
+            // Nothing yet: the stop request is what must not wait.
+            if (!keepGoing()) {
+                return giveUp({});
+            }
+            continue;
+        }
+        if (!read.isOk()) {
+            return giveUp(read.reason());
+        }
+        if (got == 0) {
+            break;
+        }
+        m_size += got;
+        if (!keepGoing()) {
+            return giveUp({});
+        }
+    }
+    return m_size <= kMaxSize || giveUp(tooLargeReason());
+}
 
 InputFile::~InputFile() {
     release();

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "FileSystem.h"
+
 namespace tus2wf {
 
 // The whole of one input file, read into memory of the program's own; the file is closed again
@@ -31,8 +33,10 @@ class InputFile {
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
+    // Every byte comes through fileSystem.
     bool read(
-        const std::string& path, const KeepGoing& keepGoing = [] { return true; });
+        const std::string& path, const KeepGoing& keepGoing = [] { return true; },
+        FileSystem& fileSystem = FileSystem::local());
 
     const char* data() const { return m_data; }
     std::size_t size() const { return m_size; }
@@ -40,11 +44,14 @@ class InputFile {
     bool stopped() const { return m_stopped; }
 
   private:
-    // Per platform: reads a file whose size is known up front; one spare byte shows whether it
-    // grew meanwhile, and then the rest is read as a stream.
-    bool readFile(std::intptr_t handle, std::size_t size, const KeepGoing& keepGoing);
-    bool readStream(std::intptr_t handle, const KeepGoing& keepGoing);
-    // Memory for capacity bytes; false with error() set on failure.
+    // Reads a file whose size is known up front; one spare byte shows whether it grew meanwhile,
+    // and then the rest is read too.
+    bool readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
+                  const KeepGoing& keepGoing);
+    // Reads on from m_size to the end of the file.
+    bool readRest(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
+    bool readStream(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
+    // Per platform, memory for capacity bytes; false with error() set on failure.
     bool allocate(std::size_t capacity);
     // Makes room for more once the memory is full; false with error() set when it cannot.
     bool makeRoom();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FaultyFileSystem.h"
 #include "RunFixture.h"
 
 namespace tus2wf::test {
@@ -287,6 +288,30 @@ TEST_F(RunFailureTest, ScriptOfFourGigabytesOrMoreCannotBeRead) {
                   "Cannot read file '" + files.path("world.scp") + "'!\r" + reason(EFBIG),
                   "Read Error", "Results:\rReading scp...failed\r");
     expectOutputsUntouched();
+}
+
+// Each call of the reading fails in turn, as a disk that reports an error would make it fail.
+TEST_F(RunFailureTest, ReadErrorAtAnyCallOfTheReadingNamesTheInput) {
+    FaultyFileSystem fileSystem;
+    Converter faulty(host, fileSystem);
+    Names named;
+    for (int call = 1; named.size() < 2 || named.back() != "ids.txt"; ++call) {
+        ASSERT_LT(call, 100) << "no read of the ID list failed";
+        placeFiles(kScript, kList, kOldRecords, kOldNewScript);
+        fileSystem.failCall(call, IoStatus::Code::Other, "Input/output error");
+        const Status status = faulty.convert();
+        for (const std::string input : {"world.scp", "ids.txt"}) {
+            if (status.prompt() ==
+                    "Cannot read file '" + files.path(input) + "'!\rInput/output error" &&
+                (named.empty() || named.back() != input)) {
+                named.push_back(input);
+            }
+        }
+        if (!status.isOk()) {
+            expectOutputsUntouched();
+        }
+    }
+    EXPECT_EQ(named, (Names{"world.scp", "ids.txt"}));
 }
 
 TEST_F(RunFailureTest, RecordFileInAMissingFolderCannotBeWritten) {

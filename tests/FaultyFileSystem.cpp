@@ -300,6 +300,27 @@ IoStatus FaultyFileSystem::read(const FileHandle& file, std::string& contents) {
     TUS2WF_FORWARD(read(file, contents));
 }
 
+IoStatus FaultyFileSystem::openInput(const std::string& path, FileHandle& file) {
+    TUS2WF_FORWARD(openInput(path, file));
+}
+
+IoStatus FaultyFileSystem::readAt(const FileHandle& file, std::uint64_t offset, char* into,
+                                  std::size_t size, std::size_t& got) {
+    got = 0;
+    TUS2WF_FORWARD(readAt(file, offset, into, size, got));
+}
+
+IoStatus FaultyFileSystem::readSome(const FileHandle& file, char* into, std::size_t size,
+                                    std::size_t& got) {
+    got = 0;
+    TUS2WF_FORWARD(readSome(file, into, size, got));
+}
+
+IoStatus FaultyFileSystem::waitReadable(const FileHandle& file, int milliseconds, bool& ready) {
+    ready = false;
+    TUS2WF_FORWARD(waitReadable(file, milliseconds, ready));
+}
+
 IoStatus FaultyFileSystem::sync(const FileHandle& file) {
     if (IoStatus fault = next(); !fault.isOk()) {
         return fault;

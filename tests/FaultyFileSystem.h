@@ -78,6 +78,12 @@ class FaultyFileSystem : public FileSystem {
                    std::size_t& written) override;
     IoStatus waitWritable(const FileHandle& file, int milliseconds) override;
     IoStatus read(const FileHandle& file, std::string& contents) override;
+    IoStatus openInput(const std::string& path, FileHandle& file) override;
+    IoStatus readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
+                    std::size_t& got) override;
+    IoStatus readSome(const FileHandle& file, char* into, std::size_t size,
+                      std::size_t& got) override;
+    IoStatus waitReadable(const FileHandle& file, int milliseconds, bool& ready) override;
     IoStatus sync(const FileHandle& file) override;
     IoStatus tryLock(const FileHandle& file) override;
     std::uint32_t currentUser() override { return m_real.currentUser(); }
