@@ -96,12 +96,12 @@ struct FileInfo {
     std::string name;
 };
 
-// Every file-system call that the outputs make, as the one seam between them and the system (a
-// Linux and a Win32 implementation): the protocols above it (temporary files, the pair's
-// replacement, recovery after a crash, clean-up) are written once over it, and tests put a
-// double in its place. Names are single names within a folder unless
-// said otherwise; no call follows a symbolic link at the end of a name. Every call returns what
-// the system said; none throws.
+// Every file-system call the program makes (the inputs, the existence test, the outputs and
+// their journal), as the one seam between it and the system: a Linux and a Win32
+// implementation, each holding only the system's calls and the mapping of its errors. What the
+// program does with files is written once over it, and tests put a double in its place. Names
+// are single names within a folder unless said otherwise; no call follows a symbolic link at
+// the end of a name unless said otherwise. Every call returns what the system said; none throws.
 class FileSystem {
   public:
     enum class Replace { Never, Existing };
