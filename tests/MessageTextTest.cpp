@@ -20,24 +20,37 @@ TEST(MessageTextTest, PathOfTheLongestShownLengthStaysWhole) {
               "File '" + path + "' not found!");
 }
 
-TEST(MessageTextTest, LongerPathIsCutInItsMiddleAndTheWordsAroundItStay) {
-    const std::string path = "/head" + std::string(40000, 'm') + "tail.scp";
+TEST(MessageTextTest, LongerPathIsShownWholeOverLinesAndTheWordsAroundItStay) {
+    const std::string path = "/head" + std::string(150, 'm') + "tail.scp";
     const std::string shown = messageBoxText("File '" + path + "' not found!\rMake sure.", "\n");
-    const std::size_t kept = kLongestShownPath - 1;
-    EXPECT_EQ(shown, "File '" + path.substr(0, kept / 2) + kEllipsis +
-                         path.substr(path.size() - (kept - kept / 2)) + "' not found!\nMake sure.");
+    EXPECT_EQ(shown, "File '" + path.substr(0, 80) + "\n" + path.substr(80, 80) + "\n" +
+                         path.substr(160) + "' not found!\nMake sure.");
 }
 
-TEST(MessageTextTest, CutNeverSplitsACharacter) {
-    // Two-byte characters throughout: a cut between bytes would leave half of one.
+TEST(MessageTextTest, LineBreakNeverSplitsACharacter) {
+    // Two-byte characters throughout: a break between bytes would leave half of one.
     std::string path;
     for (int i = 0; i < 100; ++i) {
         path += "\xc3\xb6";
     }
-    const std::string shown = messageBoxText("Cannot read file '" + path + "'!", "\n");
-    const std::size_t kept = kLongestShownPath - 1;
-    EXPECT_EQ(shown, "Cannot read file '" + path.substr(0, 2 * (kept / 2)) + kEllipsis +
-                         path.substr(path.size() - 2 * (kept - kept / 2)) + "'!");
+    EXPECT_EQ(messageBoxText("Cannot read file '" + path + "'!", "\n"),
+              "Cannot read file '" + path.substr(0, 160) + "\n" + path.substr(160) + "'!");
+}
+
+TEST(MessageTextTest, PathTooLongForTheScreenLosesLinesFromItsMiddle) {
+    std::string path;
+    for (char line = 'a'; line < 'a' + 25; ++line) {
+        path += std::string(kLongestShownPath, line);
+    }
+    std::string expected = "File '";
+    for (char line = 'a'; line < 'a' + 10; ++line) {
+        expected += std::string(kLongestShownPath, line) + "\n";
+    }
+    expected += kEllipsis;
+    for (char line = 'a' + 15; line < 'a' + 25; ++line) {
+        expected += "\n" + std::string(kLongestShownPath, line);
+    }
+    EXPECT_EQ(messageBoxText("File '" + path + "' not found!", "\n"), expected + "' not found!");
 }
 
 TEST(MessageTextTest, LineWithoutAQuotedPathIsLeftAsItIs) {

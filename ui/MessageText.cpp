@@ -1,5 +1,7 @@
 #include "MessageText.h"
 
+#include <vector>
+
 #include "StatusDisplay.h"
 
 namespace tus2wf {
@@ -21,33 +23,33 @@ std::size_t characterStart(std::string_view text, std::size_t index) {
     return text.size();
 }
 
-std::size_t characterCount(std::string_view text) {
-    std::size_t count = 0;
-    for (const char byte : text) {
-        count += startsCharacter(byte) ? 1 : 0;
+std::string wrapped(std::string_view path) {
+    std::vector<std::string_view> lines;
+    do {
+        const std::size_t cut = characterStart(path, kLongestShownPath);
+        lines.push_back(path.substr(0, cut));
+        path.remove_prefix(cut);
+    } while (!path.empty());
+    if (lines.size() > kMostPathLines) {
+        const std::size_t kept = kMostPathLines / 2;
+        lines.erase(lines.begin() + kept, lines.end() - kept);
+        lines.insert(lines.begin() + kept, kEllipsis);
     }
-    return count;
+    std::string shown;
+    for (const std::string_view line : lines) {
+        shown.append(shown.empty() ? "" : "\r").append(line);
+    }
+    return shown;
 }
 
-std::string shortened(std::string_view path) {
-    const std::size_t count = characterCount(path);
-    if (count <= kLongestShownPath) {
-        return std::string(path);
-    }
-    const std::size_t kept = kLongestShownPath - 1;
-    const std::size_t head = characterStart(path, kept / 2);
-    const std::size_t tail = characterStart(path, count - (kept - kept / 2));
-    return std::string(path.substr(0, head)).append(kEllipsis).append(path.substr(tail));
-}
-
-std::string withShortPath(std::string_view line) {
+std::string withWholePath(std::string_view line) {
     const std::size_t open = line.find('\'');
     const std::size_t close = line.rfind('\'');
     if (open == line.npos || close == open) {
         return std::string(line);
     }
     return std::string(line.substr(0, open + 1))
-        .append(shortened(line.substr(open + 1, close - open - 1)))
+        .append(wrapped(line.substr(open + 1, close - open - 1)))
         .append(line.substr(close));
 }
 
@@ -57,11 +59,11 @@ std::string messageBoxText(std::string_view prompt, std::string_view lineBreak) 
     std::string shown;
     std::size_t start = 0;
     for (std::size_t end = prompt.find('\r'); end != prompt.npos; end = prompt.find('\r', start)) {
-        shown += withShortPath(prompt.substr(start, end - start));
+        shown += withWholePath(prompt.substr(start, end - start));
         shown += '\r';
         start = end + 1;
     }
-    shown += withShortPath(prompt.substr(start));
+    shown += withWholePath(prompt.substr(start));
     return withLineBreaks(shown, lineBreak);
 }
 

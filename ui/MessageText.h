@@ -6,13 +6,17 @@
 
 namespace tus2wf {
 
-// The longest path, in characters, that a message box shows whole.
+// The most characters of a path that one line of a message box shows.
 inline constexpr std::size_t kLongestShownPath = 80;
+// The most lines a path takes in a message box, which must fit the screen.
+inline constexpr std::size_t kMostPathLines = 20;
 
 // A prompt as a message box shows it: each carriage return as lineBreak, and a path quoted in a
-// line ('...') that is longer than kLongestShownPath characters cut in its middle with "…", so
-// that the box fits the screen however long the path. The words around the path stay as they
-// are. Texts are UTF-8, or any 8-bit text that quotes no path that long.
+// line ('...') that is longer than kLongestShownPath characters broken over lines of that many,
+// so that the user sees all of it, as the CLI prints it, in a box that fits the screen. Only a
+// path of more than kMostPathLines such lines loses lines from its middle, marked with "…". The
+// words around the path stay as they are. Texts are UTF-8, or any 8-bit text that quotes no
+// path that long.
 std::string messageBoxText(std::string_view prompt, std::string_view lineBreak);
 
 }  // namespace tus2wf
