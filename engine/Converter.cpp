@@ -138,9 +138,12 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
     InputFile file;
     // An input may take its time (a stream, a slow disk, a large file): the window stays live
     // and Quit is heard meanwhile, also while its lines are counted.
-    if (!file.read(path, [this] { return yieldNow(); }, m_fileSystem)) {
-        return file.stopped() ? Status::stopped()
-                              : failStage(messages::cannotRead(path, file.error()));
+    if (IoStatus read = file.read(
+            path, [this] { return yieldNow(); }, m_fileSystem);
+        !read.isOk()) {
+        return read.code() == IoStatus::Code::Stopped
+                   ? Status::stopped()
+                   : failStage(messages::cannotRead(path, read.reason()));
     }
     // Reading and counting a large file takes a moment of its own: let the window breathe.
     if (!yieldNow()) {

@@ -81,24 +81,32 @@ Range awaitBackHalf(std::future<Range>& back, std::atomic<bool>& stop,
 
 }  // namespace
 
-bool InputFile::read(const std::string& path, const KeepGoing& keepGoing, FileSystem& fileSystem) {
+IoStatus InputFile::read(const std::string& path, const KeepGoing& keepGoing,
+                         FileSystem& fileSystem) {
     release();
-    m_error.clear();
-    m_stopped = false;
+    IoStatus status = readWhole(path, keepGoing, fileSystem);
+    if (!status.isOk()) {
+        release();
+    }
+    return status;
+}
+
+IoStatus InputFile::readWhole(const std::string& path, const KeepGoing& keepGoing,
+                              FileSystem& fileSystem) {
     FileHandle file;
     FileInfo info;
     if (IoStatus opened = fileSystem.openInput(path, file); !opened.isOk()) {
-        return giveUp(opened.reason());
+        return opened;
     }
     if (IoStatus described = fileSystem.describeFile(file, info); !described.isOk()) {
-        return giveUp(described.reason());
+        return described;
     }
     switch (info.kind) {
         case FileInfo::Kind::Folder:
-            return giveUp("Is a directory");
+            return {IoStatus::Code::Other, "Is a directory"};
         case FileInfo::Kind::Regular:
             if (info.size > kMaxSize) {
-                return giveUp(tooLargeReason());
+                return tooLarge();
             }
             return readFile(fileSystem, file, static_cast<std::size_t>(info.size), keepGoing);
         default:
@@ -106,11 +114,11 @@ bool InputFile::read(const std::string& path, const KeepGoing& keepGoing, FileSy
     }
 }
 
-bool InputFile::readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
-                         const KeepGoing& keepGoing) {
+IoStatus InputFile::readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
+                             const KeepGoing& keepGoing) {
     // One spare byte shows whether the file grew since its size was taken.
-    if (!allocate(size + 1)) {
-        return giveUp(m_error);
+    if (IoStatus allocated = allocate(size + 1); !allocated.isOk()) {
+        return allocated;
     }
     const std::size_t half = size >= kReadInHalvesFrom ? size / 2 : size + 1;
     std::atomic<bool> stop{false};
@@ -124,49 +132,49 @@ bool InputFile::readFile(FileSystem& fileSystem, const FileHandle& file, std::si
     });
     const Range rest = awaitBackHalf(back, stop, keepGoing);
     if (front.stopped || rest.stopped) {
-        return giveUp({});
+        return stopped();
     }
     if (!front.failure.isOk() || !rest.failure.isOk()) {
-        return giveUp(!front.failure.isOk() ? front.failure.reason() : rest.failure.reason());
+        return !front.failure.isOk() ? front.failure : rest.failure;
     }
     // A file cut short meanwhile ends where its front ended.
     m_size = front.got < half ? front.got : half + rest.got;
-    return m_size <= size || readRest(fileSystem, file, keepGoing);
+    return m_size <= size ? IoStatus::ok() : readRest(fileSystem, file, keepGoing);
 }
 
-bool InputFile::readRest(FileSystem& fileSystem, const FileHandle& file,
-                         const KeepGoing& keepGoing) {
+IoStatus InputFile::readRest(FileSystem& fileSystem, const FileHandle& file,
+                             const KeepGoing& keepGoing) {
     for (;;) {
-        if (!makeRoom()) {
-            return giveUp(m_error);
+        if (IoStatus room = makeRoom(); !room.isOk()) {
+            return room;
         }
         const Range more = readRange(fileSystem, file, m_data, m_size, m_capacity, keepGoing);
         m_size += more.got;
         if (more.stopped) {
-            return giveUp({});
+            return stopped();
         }
         if (!more.failure.isOk()) {
-            return giveUp(more.failure.reason());
+            return more.failure;
         }
         if (m_size < m_capacity) {
-            return m_size <= kMaxSize || giveUp(tooLargeReason());
+            return m_size <= kMaxSize ? IoStatus::ok() : tooLarge();
         }
     }
 }
 
-bool InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
-                           const KeepGoing& keepGoing) {
-    if (!allocate(kFirstStreamCapacity)) {
-        return giveUp(m_error);
+IoStatus InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
+                               const KeepGoing& keepGoing) {
+    if (IoStatus allocated = allocate(kFirstStreamCapacity); !allocated.isOk()) {
+        return allocated;
     }
     for (;;) {
-        if (!makeRoom()) {
-            return giveUp(m_error);
+        if (IoStatus room = makeRoom(); !room.isOk()) {
+            return room;
         }
         bool ready = false;
         if (IoStatus waited = fileSystem.waitReadable(file, kPollIntervalMs, ready);
             !waited.isOk()) {
-            return giveUp(waited.reason());
+            return waited;
         }
         std::size_t got = 0;
         const IoStatus read =
@@ -176,22 +184,22 @@ bool InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
             read.code() == IoStatus::Code::Interrupted) {
             // Nothing yet: the stop request is what must not wait.
             if (!keepGoing()) {
-                return giveUp({});
+                return stopped();
             }
             continue;
         }
         if (!read.isOk()) {
-            return giveUp(read.reason());
+            return read;
         }
         if (got == 0) {
             break;
         }
         m_size += got;
         if (!keepGoing()) {
-            return giveUp({});
+            return stopped();
         }
     }
-    return m_size <= kMaxSize || giveUp(tooLargeReason());
+    return m_size <= kMaxSize ? IoStatus::ok() : tooLarge();
 }
 
 InputFile::~InputFile() {
@@ -208,37 +216,27 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
         m_data = std::exchange(other.m_data, nullptr);
         m_size = std::exchange(other.m_size, 0);
         m_capacity = std::exchange(other.m_capacity, 0);
-        m_error = std::move(other.m_error);
-        m_stopped = std::exchange(other.m_stopped, false);
     }
     return *this;
 }
 
-bool InputFile::makeRoom() {
+IoStatus InputFile::makeRoom() {
     if (m_size < m_capacity) {
-        return true;
+        return IoStatus::ok();
     }
     if (m_capacity > kMaxSize) {
-        m_error = tooLargeReason();
-        return false;
+        return tooLarge();
     }
     char* old = m_data;
     const std::size_t oldCapacity = m_capacity;
-    if (!allocate(oldCapacity * 2)) {
+    if (IoStatus allocated = allocate(oldCapacity * 2); !allocated.isOk()) {
         m_data = old;
         m_capacity = oldCapacity;
-        return false;
+        return allocated;
     }
     std::memcpy(m_data, old, m_size);
     freeMemory(old, oldCapacity);
-    return true;
-}
-
-bool InputFile::giveUp(std::string reason) {
-    release();
-    m_stopped = reason.empty();
-    m_error = std::move(reason);
-    return false;
+    return IoStatus::ok();
 }
 
 void InputFile::release() {

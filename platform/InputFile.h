@@ -14,12 +14,11 @@ namespace tus2wf {
 // even during the read: the bytes are then whatever the reads returned).
 //
 // read() fails for anything that cannot be read as a file (a directory, a pattern, a file that
-// vanished or is locked) and for inputs of 4 GiB or more; error() then gives the system's reason
-// and the object holds no data. A file is read a few megabytes at a time, and a stream (a FIFO,
-// a pipe, a device) to its end without ever blocking for long: keepGoing is asked after every
-// piece read and at least every kPollInterval while the read waits, and when it answers false the
-// read gives up, stopped() is true and error() is empty. Move-only; frees its memory when
-// destroyed.
+// vanished or is locked) and for inputs of 4 GiB or more, with the system's reason, and the
+// object then holds no data. A file is read a few megabytes at a time, and a stream (a FIFO, a
+// pipe, a device) to its end without ever blocking for long: keepGoing is asked after every piece
+// read and at least every kPollInterval while the read waits, and when it answers false the read
+// gives up with IoStatus::Code::Stopped. Move-only; frees its memory when destroyed.
 class InputFile {
   public:
     static constexpr std::size_t kMaxSize = 0xFFFFFFFFu;
@@ -34,38 +33,35 @@ class InputFile {
     InputFile& operator=(const InputFile&) = delete;
 
     // Every byte comes through fileSystem.
-    bool read(
+    IoStatus read(
         const std::string& path, const KeepGoing& keepGoing = [] { return true; },
         FileSystem& fileSystem = FileSystem::local());
 
     const char* data() const { return m_data; }
     std::size_t size() const { return m_size; }
-    const std::string& error() const { return m_error; }
-    bool stopped() const { return m_stopped; }
 
   private:
+    IoStatus readWhole(const std::string& path, const KeepGoing& keepGoing, FileSystem& fileSystem);
     // Reads a file whose size is known up front; one spare byte shows whether it grew meanwhile,
     // and then the rest is read too.
-    bool readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
-                  const KeepGoing& keepGoing);
+    IoStatus readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
+                      const KeepGoing& keepGoing);
     // Reads on from m_size to the end of the file.
-    bool readRest(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
-    bool readStream(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
-    // Per platform, memory for capacity bytes; false with error() set on failure.
-    bool allocate(std::size_t capacity);
-    // Makes room for more once the memory is full; false with error() set when it cannot.
-    bool makeRoom();
-    // Ends a read that failed (with reason) or was stopped (reason empty): no data kept.
-    bool giveUp(std::string reason);
+    IoStatus readRest(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
+    IoStatus readStream(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
+    // Per platform, memory for capacity bytes.
+    IoStatus allocate(std::size_t capacity);
+    // Makes room for more once the memory is full.
+    IoStatus makeRoom();
     void release();
     static void freeMemory(char* data, std::size_t capacity);
-    static std::string tooLargeReason();
+    // Per platform, the system's words for an input of 4 GiB or more.
+    static IoStatus tooLarge();
+    static IoStatus stopped() { return {IoStatus::Code::Stopped, {}}; }
 
     char* m_data = nullptr;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
-    std::string m_error;
-    bool m_stopped = false;
 };
 
 }  // namespace tus2wf

@@ -12,24 +12,23 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 }  // namespace
 
-std::string InputFile::tooLargeReason() {
-    return std::strerror(EFBIG);
+IoStatus InputFile::tooLarge() {
+    return {IoStatus::Code::Other, std::strerror(EFBIG)};
 }
 
-bool InputFile::allocate(std::size_t capacity) {
+IoStatus InputFile::allocate(std::size_t capacity) {
     // Rounded up to whole huge pages: a script of a hundred megabytes then costs a few dozen
     // page faults instead of tens of thousands.
     capacity = (capacity + kHugePage - 1) / kHugePage * kHugePage;
     void* memory =
         mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) {
-        m_error = std::strerror(errno);
-        return false;
+        return {IoStatus::Code::Other, std::strerror(errno)};
     }
     madvise(memory, capacity, MADV_HUGEPAGE);
     m_data = static_cast<char*>(memory);
     m_capacity = capacity;
-    return true;
+    return IoStatus::ok();
 }
 
 void InputFile::freeMemory(char* data, std::size_t capacity) {

@@ -5,19 +5,18 @@
 
 namespace tus2wf {
 
-std::string InputFile::tooLargeReason() {
-    return systemReason(ERROR_FILE_TOO_LARGE);
+IoStatus InputFile::tooLarge() {
+    return {IoStatus::Code::Other, systemReason(ERROR_FILE_TOO_LARGE)};
 }
 
-bool InputFile::allocate(std::size_t capacity) {
+IoStatus InputFile::allocate(std::size_t capacity) {
     void* memory = VirtualAlloc(nullptr, capacity, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (memory == nullptr) {
-        m_error = systemReason(GetLastError());
-        return false;
+        return {IoStatus::Code::Other, systemReason(GetLastError())};
     }
     m_data = static_cast<char*>(memory);
     m_capacity = capacity;
-    return true;
+    return IoStatus::ok();
 }
 
 void InputFile::freeMemory(char* data, std::size_t) {

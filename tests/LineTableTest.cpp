@@ -27,7 +27,8 @@ class LineTableTest : public ::testing::Test {
         InputFile file;
         // A new file each time: a table may still map the previous one.
         const std::string name = "input" + std::to_string(++m_files) + ".txt";
-        ASSERT_TRUE(file.read(files.writeFile(name, bytes))) << file.error();
+        const IoStatus read = file.read(files.writeFile(name, bytes));
+        ASSERT_TRUE(read.isOk()) << read.reason();
         target.attach(std::move(file));
     }
 
@@ -92,13 +93,13 @@ TEST_F(LineTableTest, LargeFileIsReadAndCountedInPiecesThatAStopEnds) {
     const auto stopAtOnce = [&asked] { return ++asked, false; };
 
     InputFile stopped;
-    EXPECT_FALSE(stopped.read(path, stopAtOnce));
-    EXPECT_TRUE(stopped.stopped());
-    EXPECT_EQ(stopped.error(), "");
+    const IoStatus read = stopped.read(path, stopAtOnce);
+    EXPECT_EQ(read.code(), IoStatus::Code::Stopped);
+    EXPECT_EQ(read.reason(), "");
     EXPECT_EQ(stopped.size(), 0u);
 
     InputFile file;
-    ASSERT_TRUE(file.read(path)) << file.error();
+    ASSERT_TRUE(file.read(path).isOk());
     ASSERT_EQ(file.size(), bytes.size());
     LineTable large{10'000'000};
     asked = 0;
