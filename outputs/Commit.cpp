@@ -86,7 +86,11 @@ IoStatus Commit::replaceSingle(OutputFile& output) {
 }
 
 IoStatus Commit::replacePair(OutputFile& first, OutputFile& second) {
-    if (IoStatus taken = writeJournals(first, second); !taken.isOk()) {
+    IoStatus taken = writeJournals(first, second);
+    if (taken.isOk()) {
+        taken = holdTargets(first, second);
+    }
+    if (!taken.isOk()) {
         releaseFolders();
         return taken;
     }
@@ -141,6 +145,7 @@ IoStatus Commit::replacePair(OutputFile& first, OutputFile& second) {
 
 IoStatus Commit::replaceOne(OutputFile& output) {
     const OutputTarget& target = output.target();
+    output.releaseTarget();
     IoStatus renamed = m_fileSystem.rename(target.folder, output.temporary(), target.folder,
                                            target.name, FileSystem::Replace::Existing);
     if (renamed.isOk()) {
@@ -195,6 +200,18 @@ IoStatus Commit::writeJournals(OutputFile& first, OutputFile& second) {
         if (IoStatus taken = takeFolder(outputs[index]->target().folder, own.text());
             !taken.isOk()) {
             return fail(m_failedPath.empty() ? outputs[index]->target().path : m_failedPath, taken);
+        }
+    }
+    return IoStatus::ok();
+}
+
+// Only once the folders are this run's: a held target would make another run's commit fail.
+IoStatus Commit::holdTargets(OutputFile& first, OutputFile& second) {
+    for (OutputFile* output : {&first, &second}) {
+        // Any other answer (no file there, or a right to remove it that is the folder's rather
+        // than the file's) the replacement itself tells.
+        if (IoStatus held = output->holdTarget(); held.code() == IoStatus::Code::Busy) {
+            return fail(output->target().path, held);
         }
     }
     return IoStatus::ok();
@@ -296,6 +313,8 @@ IoStatus Commit::keepOld(OutputFile& output) {
 
 IoStatus Commit::undoFirst(OutputFile& output, bool placed) {
     const OutputTarget& target = output.target();
+    // While the old file is held, a name of it that is removed stays until the hold is closed.
+    output.releaseTarget();
     IoStatus restored;
     if (m_backup.empty()) {
         restored = placed ? m_fileSystem.remove(target.folder, target.name) : IoStatus::ok();

@@ -20,6 +20,8 @@ namespace tus2wf {
 // once with the folder's path when the wait has lasted a second; another user's run is waited
 // for a few seconds at most. A dead run's journal is settled first, and a file under the
 // journal's name that no run holds and this program cannot settle fails the commit at once.
+// Then both targets are held, so that no other program comes to stand in the way of their
+// replacement meanwhile; one that already does fails the commit before anything else is made.
 // Then the old record file is kept under another name (a hard link, or where the file system or
 // its protection allows none, the file itself renamed aside), the record file is replaced, then
 // the new world script; each step is on disk before the next begins. Should the second
@@ -59,6 +61,7 @@ class Commit {
     IoStatus replacePair(OutputFile& first, OutputFile& second);
     IoStatus replaceOne(OutputFile& output);
     IoStatus writeJournals(OutputFile& first, OutputFile& second);
+    IoStatus holdTargets(OutputFile& first, OutputFile& second);
     IoStatus takeFolder(const FolderHandle& folder, const std::string& text);
     IoStatus createJournal(const FolderHandle& folder, const std::string& text, FileHandle& file,
                            std::string& temporary);

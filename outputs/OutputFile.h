@@ -49,6 +49,13 @@ class OutputFile {
     IoStatus sync();
     // Gives the synced temporary file its name beside the target, for the commit.
     IoStatus stage();
+    // Opens the target so that, until releaseTarget(), no other program can open it in a way
+    // that forbids its replacement (see FileSystem::openToReplace()); Busy when one already has.
+    IoStatus holdTarget() {
+        return m_fileSystem.openToReplace(m_target.folder, m_target.name, m_targetHold);
+    }
+    // Called before the target is replaced, which the hold would stand in the way of too.
+    void releaseTarget() { m_targetHold.close(); }
     // Closes the new file once it has taken the target's place, which drops its lock.
     void close() { m_file.close(); }
     // What the new file is now.
@@ -73,6 +80,7 @@ class OutputFile {
     KeepGoing m_keepGoing;
     OutputTarget m_target;
     FileHandle m_file;
+    FileHandle m_targetHold;
     std::string m_temporary;
     FileId m_id;
     bool m_committed = false;

@@ -153,6 +153,13 @@ class FileSystem {
                               const std::string& name) = 0;
     virtual IoStatus openToRead(const FolderHandle& folder, const std::string& name,
                                 FileHandle& file) = 0;
+    // Opens the file name stands for with the right to remove it, sharing every right with
+    // others, so that while file is open no other program can open it in a way that forbids its
+    // removal or replacement; Busy when one already has. Nor can this process replace it while
+    // file is open: close file first. NotFound where nothing has the name; ok with file left
+    // closed where the system lets every open file be replaced.
+    virtual IoStatus openToReplace(const FolderHandle& folder, const std::string& name,
+                                   FileHandle& file) = 0;
     // A file written in place, named by a path that stands for a stream of this process rather
     // than a file in a folder (/dev/stdout, /dev/fd/N; NUL or \\.\COM1 on Windows): it is
     // written as it was opened (appending stays appending). NotFound for any other path.

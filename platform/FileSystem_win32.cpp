@@ -483,6 +483,13 @@ class Win32FileSystem final : public FileSystem {
         return file.isOpen() ? IoStatus::ok() : lastFailure();
     }
 
+    // The name's own file, not where a link there leads: the rename replaces the link.
+    IoStatus openToReplace(const FolderHandle& folder, const std::string& name,
+                           FileHandle& file) override {
+        file = openExisting(inFolder(folder, name), DELETE, FILE_FLAG_OPEN_REPARSE_POINT);
+        return file.isOpen() ? IoStatus::ok() : lastFailure();
+    }
+
     IoStatus openNamedStream(const std::string& path, FileHandle& file) override {
         const std::wstring device = deviceOf(path);
         if (device.empty()) {

@@ -256,6 +256,11 @@ IoStatus FaultyFileSystem::openToRead(const FolderHandle& folder, const std::str
     TUS2WF_FORWARD(openToRead(folder, name, file));
 }
 
+IoStatus FaultyFileSystem::openToReplace(const FolderHandle& folder, const std::string& name,
+                                         FileHandle& file) {
+    TUS2WF_FORWARD(openToReplace(folder, name, file));
+}
+
 IoStatus FaultyFileSystem::openNamedStream(const std::string& path, FileHandle& file) {
     TUS2WF_FORWARD(openNamedStream(path, file));
 }

@@ -67,6 +67,8 @@ class FaultyFileSystem : public FileSystem {
                       const std::string& name) override;
     IoStatus openToRead(const FolderHandle& folder, const std::string& name,
                         FileHandle& file) override;
+    IoStatus openToReplace(const FolderHandle& folder, const std::string& name,
+                           FileHandle& file) override;
     IoStatus openNamedStream(const std::string& path, FileHandle& file) override;
     IoStatus openDevice(const FolderHandle& folder, const std::string& name,
                         FileHandle& file) override;

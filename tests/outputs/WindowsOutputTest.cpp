@@ -119,10 +119,21 @@ TEST_F(WindowsOutputTest, RecordFileInUseSaysSoAndKeepsBoth) {
     EXPECT_EQ(newScript(), kOldNewScript);
 }
 
-// The backup made beside the held file is held with it and cannot be removed at once.
-TEST_F(WindowsOutputTest, DISABLED_RecordFileInUseLeavesNothingBehind) {
+// A backup made beside the held file would be held with it, and could not be removed at once.
+TEST_F(WindowsOutputTest, RecordFileInUseLeavesNothingBehind) {
     convertWhileHeld(converter, files.path("out.wf"));
 
+    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
+}
+
+TEST_F(WindowsOutputTest, RecordFileInUseAloneSaysSoAndLeavesNothing) {
+    host.setPath(PathBox::NewTusworldScp, "NUL");
+
+    const Status status = convertWhileHeld(converter, files.path("out.wf"));
+
+    EXPECT_EQ(status.prompt(), "Cannot write file '" + files.path("out.wf") +
+                                   "'!\rThe file is in use by another program");
+    EXPECT_EQ(records(), kOldRecords);
     EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
 }
 
