@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the MSI that windist.sh made under Wine, in a scratch prefix of its own, as an
 # administrator would: quietly over a build of a lower version (an upgrade), again over itself,
-# and over the lower version installed into another folder with ADDTOPATH=1, and uninstalls it
-# each time. Checks the files, the Start-menu shortcut, the uninstall entry, the programs started
-# from where they were installed, and that an uninstall leaves nothing behind.
+# over the lower version installed into another folder with ADDTOPATH=1, and into a folder whose
+# parents it makes, and uninstalls it each time. Checks the files, the Start-menu shortcut, the
+# uninstall entry, the programs started from where they were installed, and that an uninstall
+# leaves nothing behind, the folders it made included.
 #
 # usage: msi_test.sh BUILD_DIR WORK_FOLDER
 set -u
@@ -180,7 +181,21 @@ path_entries() { registry_value "$environment_key" PATH | tr -s ';' | sed 's/;$/
 [ "$(path_entries)" = "$path_before;$other" ] || fail "PATH after the upgrade: $(path_entries)"
 msiexec /x "$product_code" || fail "uninstalling from $other failed"
 [ "$(path_entries)" = "$path_before" ] || fail "PATH after uninstalling: $(path_entries)"
-check_nothing_left "after uninstalling from $other" "$drive_c/Tools/tus 2wf"
+# C:\Tools was made by the first install; the upgrade's uninstall of it made it again.
+check_nothing_left "after uninstalling from $other" "$drive_c/Tools"
+
+# --- A folder with two new parents, inside one that was there before and is empty: the uninstall
+# removes the parents it made and keeps that one.
+mkdir -p "$drive_c/Tools"
+nested='C:\Tools\Prögramme Neu\Werkzeug\tus2wf\'
+nested_unix="$drive_c/Tools/Prögramme Neu/Werkzeug/tus2wf"
+msiexec /i "$(windows_path "$msi")" INSTALLDIR="$nested" || fail "installing into $nested failed"
+[ "$(installed_files "$nested_unix")" = "$(installed_files "$files")" ] ||
+    fail "installed into $nested: $(installed_files "$nested_unix")"
+msiexec /x "$product_code" || fail "uninstalling from $nested failed"
+check_nothing_left "after uninstalling from $nested" "$drive_c/Tools/Prögramme Neu"
+[ "$(find "$drive_c/Tools" 2>&1)" = "$drive_c/Tools" ] ||
+    fail "after uninstalling from $nested: C:\\Tools: $(find "$drive_c/Tools" 2>&1)"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
