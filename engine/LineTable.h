@@ -47,7 +47,8 @@ class LineTable {
     // True when the attached file holds line feeds but not one carriage return, which makes all
     // of it one line.
     bool hasLineFeedsOnly() const {
-        return m_bytes.find('\n') != m_bytes.npos && m_bytes.find('\r') == m_bytes.npos;
+        // The CR first: in an ordinary file it comes at the end of the first line.
+        return m_bytes.find('\r') == m_bytes.npos && m_bytes.find('\n') != m_bytes.npos;
     }
 
     // True when every line of the attached file has been stored.

@@ -59,13 +59,7 @@ IoStatus OutputFile::create(CheckedOutput output) {
     if (IoStatus opened = openTemporary(); !opened.isOk()) {
         return opened;
     }
-    if (IoStatus taken = takeOverAttributes(); !taken.isOk()) {
-        return taken;
-    }
-    FileInfo info;
-    IoStatus described = m_fileSystem.describeFile(m_file, info);
-    m_id = info.id;
-    return described;
+    return takeOverAttributes();
 }
 
 IoStatus OutputFile::openTemporary() {

@@ -10,24 +10,25 @@
 
 namespace tus2wf {
 
+// A new file in folder for this program's own use: unnamed where the file system allows it (name
+// stays empty), otherwise under a fresh temporary name. Readable and writable by its owner only.
+IoStatus createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, FileHandle& file,
+                             std::string& name);
+
 // One output of a run, written to a temporary file beside its target that takes the target's
 // place only at the commit (see Commit), so that the target is never seen half written.
 //
-// create() takes what the name was found to stand for (see openOutput), first finishes or undoes a
-// commit that a dead run left in that folder and removes the temporary files of dead runs, then
-// makes the temporary file: unnamed where the file system allows it, so that a killed process
-// leaves nothing behind; otherwise under a name no user would pick, locked while this run lives.
+// create() takes what the name was found to stand for (see openOutput), first finishes or
+// undoes a commit that a dead run left in that folder and removes the temporary files of dead
+// runs, then makes the temporary file: unnamed where the file system allows it, so that a killed
+// process leaves nothing behind; otherwise under a name no user would pick, locked while this
+// run lives.
 // The new file takes the old target's owner, permissions and extended attributes as far as the
 // process may, or the permissions of any new file. A stream, device or FIFO is written in place.
 //
 // Writes to a stream that does not take data wait in short steps and ask keepGoing between
 // them; when it answers false the write gives up with IoStatus::Code::Stopped. Destroying an
 // OutputFile that was not committed removes its temporary file.
-// A new file in folder for this program's own use: unnamed where the file system allows it (name
-// stays empty), otherwise under a fresh temporary name. Readable and writable by its owner only.
-IoStatus createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, FileHandle& file,
-                             std::string& name);
-
 class OutputFile {
   public:
     using KeepGoing = std::function<bool()>;
@@ -64,8 +65,6 @@ class OutputFile {
     const OutputTarget& target() const { return m_target; }
     // The temporary file's name in the target's folder, once it has one.
     const std::string& temporary() const { return m_temporary; }
-    // The identity of the new file.
-    const FileId& id() const { return m_id; }
     // The temporary file has become the target: nothing is left to remove.
     void committed() { m_committed = true; }
 
@@ -82,7 +81,6 @@ class OutputFile {
     FileHandle m_file;
     FileHandle m_targetHold;
     std::string m_temporary;
-    FileId m_id;
     bool m_committed = false;
     std::future<IoStatus> m_syncing;
 };
