@@ -17,10 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nkeep\r\n";
-constexpr const char* kList = "EED\r\n";
-constexpr const char* kOldRecords = "old records\r\n";
-constexpr const char* kOldNewScript = "old script\r\n";
+using namespace oneItemRun;
 
 const std::string kNotFoundTail = "' not found!\rMake sure the path and file name are correct.";
 

@@ -34,6 +34,17 @@ inline std::string record(int number, std::string_view id, std::string_view x, s
            "\r\nTYPE 255\r\n}\r\n\r\n";
 }
 
+// The run that the suites of failures and of the outputs work with: one listed world item and
+// one line that stays, over outputs that are already there with old contents.
+namespace oneItemRun {
+inline constexpr const char* kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nkeep\r\n";
+inline constexpr const char* kList = "EED\r\n";
+inline constexpr const char* kOldRecords = "old records\r\n";
+inline constexpr const char* kOldNewScript = "old script\r\n";
+inline constexpr const char* kNewNewScript = "keep\r\n";
+inline const std::string kNewRecords = record(0, "3821", "1", "2", "3") + "[EOF]\r\n";
+}  // namespace oneItemRun
+
 // A folder with the four files of a run, a host whose boxes name them, and a converter.
 class RunFixture : public ::testing::Test {
   protected:

@@ -25,14 +25,7 @@ for ((try = 0; try < tries; try++)); do
     printf 'old\r\n' >"$out/quit.wf"
     printf 'old\r\n' >"$out/quit.scp"
     sync
-    QT_QPA_PLATFORM=xcb "$program" >/dev/null 2>&1 &
-    pid=$!
-    wait_for window_named "$title"
-    xdotool windowfocus --sync "$found"
-    for path in "$world" "$out/quit.wf" "$out/quit.scp" "$ids"; do
-        xdotool type --delay 1 -- "$path"
-        xdotool key Tab
-    done
+    start_and_type "$program" 1 "$world" "$out/quit.wf" "$out/quit.scp" "$ids"
     xdotool key Return
     sleep "$delay"
     start=$(date +%s.%N)

@@ -22,14 +22,7 @@ times=()
 for ((run = 0; run < runs; run++)); do
     rm -f "$out/typed.wf" "$out/typed.scp"
     sync
-    QT_QPA_PLATFORM=xcb "$program" >/dev/null 2>&1 &
-    pid=$!
-    wait_for window_named "$title"
-    xdotool windowfocus --sync "$found"
-    for path in "$world" "$out/typed.wf" "$out/typed.scp" "$ids"; do
-        xdotool type --delay 5 -- "$path"
-        xdotool key Tab
-    done
+    start_and_type "$program" 5 "$world" "$out/typed.wf" "$out/typed.scp" "$ids"
     start=$(date +%s.%N)
     xdotool key Return
     while [ ! -e "$out/typed.scp" ]; do sleep 0.002; done

@@ -7,6 +7,10 @@
 #   start_display DIR    starts Xvfb, exports DISPLAY and leaves its process id in xvfb; the
 #                        server is kept as it is when its last client leaves (a program started
 #                        just then would otherwise find none). Exits the script if it cannot.
+#   start_and_type PROGRAM DELAY PATH...
+#                        starts the Qt window PROGRAM, waits for the window titled $title and
+#                        types each PATH followed by Tab, DELAY ms between keys; the window's id
+#                        is then in found and the program's process id in pid
 failures=0
 xvfb=""
 
@@ -42,4 +46,17 @@ start_display() {
     xvfb=$!
     wait_for test -s "$1/display" || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
     export DISPLAY=":$(cat "$1/display")"
+}
+
+start_and_type() {
+    local program=$1 delay=$2 path
+    shift 2
+    QT_QPA_PLATFORM=xcb "$program" >/dev/null 2>&1 &
+    pid=$!
+    wait_for window_named "$title"
+    xdotool windowfocus --sync "$found"
+    for path in "$@"; do
+        xdotool type --delay "$delay" -- "$path"
+        xdotool key Tab
+    done
 }

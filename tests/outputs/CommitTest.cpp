@@ -16,12 +16,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-constexpr const char* kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nkeep\r\n";
-constexpr const char* kList = "EED\r\n";
-constexpr const char* kOldRecords = "old records\r\n";
-constexpr const char* kOldNewScript = "old script\r\n";
-constexpr const char* kNewNewScript = "keep\r\n";
-const std::string kNewRecords = record(0, "3821", "1", "2", "3") + "[EOF]\r\n";
+using namespace oneItemRun;
 
 struct Setting {
     bool oldRecords;       // a record file is there before the run

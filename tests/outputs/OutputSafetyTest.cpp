@@ -26,11 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-constexpr const char* kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nkeep\r\n";
-constexpr const char* kList = "EED\r\n";
-constexpr const char* kOldRecords = "old records\r\n";
-constexpr const char* kOldNewScript = "old script\r\n";
-const std::string kNewRecords = record(0, "3821", "1", "2", "3") + "[EOF]\r\n";
+using namespace oneItemRun;
 
 bool isRoot() {
     return geteuid() == 0;

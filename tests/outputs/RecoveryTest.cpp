@@ -15,9 +15,7 @@ namespace {
 using Names = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-constexpr const char* kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nkeep\r\n";
-constexpr const char* kOldRecords = "old records\r\n";
-constexpr const char* kOldNewScript = "old script\r\n";
+using namespace oneItemRun;
 
 // What a later run makes of what a dead run or another user left in the folders.
 class RecoveryTest : public RunFixture {

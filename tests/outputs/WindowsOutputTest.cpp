@@ -13,9 +13,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-constexpr const char* kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nkeep\r\n";
-constexpr const char* kOldRecords = "old records\r\n";
-constexpr const char* kOldNewScript = "old script\r\n";
+using namespace oneItemRun;
 
 DWORD attributesOf(const std::string& path) {
     return GetFileAttributesW(toUtf16(path).c_str());

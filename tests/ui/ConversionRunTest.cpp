@@ -11,9 +11,6 @@
 
 namespace {
 
-// Large enough for the run to pass through many yields while it loads and while it converts.
-constexpr int kSections = 5000;
-
 bool converting(const WindowDriver& driver) {
     return driver.progressLabel().endsWith(QStringLiteral("% done."));
 }
@@ -104,8 +101,7 @@ void ConversionRunTest::pathsAreReadExactlyAsTyped() {
 
 void ConversionRunTest::labelsFollowTheRunWhileItGoesOn() {
     TestFolder folder;
-    const auto files = sampleWorld::place(folder, sampleWorld::manySections(kSections),
-                                          sampleWorld::everyOtherSection(kSections));
+    const auto files = sampleWorld::placeLongRun(folder);
     WindowDriver driver;
     sampleWorld::enterPaths(driver, files);
     QSet<QString> progressSeen;
@@ -135,8 +131,7 @@ void ConversionRunTest::labelsFollowTheRunWhileItGoesOn() {
 
 void ConversionRunTest::controlsStayLiveDuringARun() {
     TestFolder folder;
-    const auto files = sampleWorld::place(folder, sampleWorld::manySections(kSections),
-                                          sampleWorld::everyOtherSection(kSections));
+    const auto files = sampleWorld::placeLongRun(folder);
     WindowDriver driver;
     sampleWorld::enterPaths(driver, files);
     bool checked = false;
@@ -159,8 +154,7 @@ void ConversionRunTest::controlsStayLiveDuringARun() {
 
 void ConversionRunTest::pathEditedDuringTheRunDecidesWhichFileIsWritten() {
     TestFolder folder;
-    const auto files = sampleWorld::place(folder, sampleWorld::manySections(kSections),
-                                          sampleWorld::everyOtherSection(kSections));
+    const auto files = sampleWorld::placeLongRun(folder);
     WindowDriver driver;
     sampleWorld::enterPaths(driver, files);
     const QString edited = folder.path(QStringLiteral("edited.wf"));
@@ -175,14 +169,13 @@ void ConversionRunTest::pathEditedDuringTheRunDecidesWhichFileIsWritten() {
 
 void ConversionRunTest::convertDuringARunIsIgnored() {
     TestFolder folder;
-    const auto files = sampleWorld::place(folder, sampleWorld::manySections(kSections),
-                                          sampleWorld::everyOtherSection(kSections));
+    const auto files = sampleWorld::placeLongRun(folder);
     WindowDriver driver;
     sampleWorld::enterPaths(driver, files);
     driver.clickConvert();
     const QByteArray records = folder.read(QStringLiteral("records.wf"));
     const QByteArray newScript = folder.read(QStringLiteral("new.scp"));
-    QCOMPARE(records.count("SECTION WORLDITEM"), kSections / 2);
+    QCOMPARE(records.count("SECTION WORLDITEM"), sampleWorld::kLongRunSections / 2);
 
     bool clicked = false;
     driver.duringRun([&] { return converting(driver); },

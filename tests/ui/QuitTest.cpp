@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kSections = 5000;
 const QByteArray kOldRecords = "records of an earlier run\r\n";
 const QByteArray kOldNewScript = "script of an earlier run\r\n";
 
@@ -52,8 +51,7 @@ void QuitTest::quitDuringARunLeavesEveryFileAsItWas() {
     QFETCH(bool, byClosing);
 
     TestFolder folder;
-    const auto files = sampleWorld::place(folder, sampleWorld::manySections(kSections),
-                                          sampleWorld::everyOtherSection(kSections));
+    const auto files = sampleWorld::placeLongRun(folder);
     folder.write(QStringLiteral("records.wf"), kOldRecords);
     folder.write(QStringLiteral("new.scp"), kOldNewScript);
     const QStringList before = folder.entries();
@@ -89,8 +87,7 @@ void QuitTest::quitDuringARunLeavesEveryFileAsItWas() {
 
 void QuitTest::quitDuringARunTakesTheWindowOffTheScreenBeforeTheRunEnds() {
     TestFolder folder;
-    const auto files = sampleWorld::place(folder, sampleWorld::manySections(kSections),
-                                          sampleWorld::everyOtherSection(kSections));
+    const auto files = sampleWorld::placeLongRun(folder);
     WindowDriver driver;
     sampleWorld::enterPaths(driver, files);
     QVERIFY(driver.showActive());

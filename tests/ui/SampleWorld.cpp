@@ -110,6 +110,10 @@ RunFiles place(const TestFolder& folder, const QByteArray& script, const QByteAr
             folder.write(QStringLiteral("ids.txt"), idList)};
 }
 
+RunFiles placeLongRun(const TestFolder& folder) {
+    return place(folder, manySections(kLongRunSections), everyOtherSection(kLongRunSections));
+}
+
 void enterPaths(WindowDriver& driver, const RunFiles& files) {
     driver.setPaths(files.tusworldScp, files.worldforge, files.newTusworldScp, files.itemList);
 }

@@ -35,6 +35,10 @@ struct RunFiles {
     QString itemList;
 };
 RunFiles place(const TestFolder& folder, const QByteArray& script, const QByteArray& idList);
+// A run long enough to act in: it passes through many yields while it loads and while it
+// converts. kLongRunSections sections, every other one listed.
+constexpr int kLongRunSections = 5000;
+RunFiles placeLongRun(const TestFolder& folder);
 void enterPaths(WindowDriver& driver, const RunFiles& files);
 
 }  // namespace sampleWorld
