@@ -35,22 +35,30 @@ bool Converter::yieldNow() {
     return m_host.yield();
 }
 
-Status Converter::failStage(Status failure) {
+Status Converter::failStage(Status failure, const messages::Message& message) {
     showProgress();
-    m_host.showMessage(failure.prompt(), failure.title());
+    m_host.showMessage(message.prompt, message.title);
     appendResults("failed\r");
     return failure;
 }
 
-Status Converter::failOrStop(Status failure) {
-    return failure.code() == Status::Code::Stopped ? failure : failStage(std::move(failure));
+Status Converter::failOrStop(Status failure, std::string_view keptBackup) {
+    if (failure.code() == Status::Code::Stopped) {
+        return failure;
+    }
+    const messages::Message message = messages::failure(failure, keptBackup);
+    return failStage(std::move(failure), message);
+}
+
+Status Converter::refuse(const messages::Message& message) {
+    m_host.showMessage(message.prompt, message.title);
+    return Status(Status::Code::Refused);
 }
 
 Status Converter::reportNotFound(const std::string& path) {
-    Status failure = messages::fileNotFound(path);
-    m_host.showMessage(failure.prompt(), failure.title());
+    Status refused = refuse(messages::fileNotFound(path));
     appendResults("File not found!\r");
-    return failure;
+    return refused;
 }
 
 Status Converter::convert() {
@@ -77,7 +85,7 @@ Status Converter::run() {
         }
         return ReadInputFiles();
     } catch (const std::bad_alloc&) {
-        return failStage(messages::outOfMemory());
+        return failStage(Status(Status::Code::OutOfMemory), messages::outOfMemory());
     }
 }
 
@@ -89,21 +97,17 @@ Status Converter::checkPaths() {
     m_state.reset();
     const std::string records = m_host.pathText(PathBox::Worldforge);
     const std::string newScript = m_host.pathText(PathBox::NewTusworldScp);
-    Status failure;
     if (records.empty()) {
-        failure = messages::noWorldforgeFile();
-    } else if (newScript.empty()) {
-        failure = messages::noNewTusFile();
-    } else if (const std::string list = m_host.pathText(PathBox::ItemList);
-               FileExists(list, m_fileSystem) == 0) {
+        return refuse(messages::noWorldforgeFile());
+    }
+    if (newScript.empty()) {
+        return refuse(messages::noNewTusFile());
+    }
+    const std::string list = m_host.pathText(PathBox::ItemList);
+    if (FileExists(list, m_fileSystem) == 0) {
         return reportNotFound(list);
-    } else {
-        failure = checkNames(script, list, records, newScript);
     }
-    if (!failure.isOk()) {
-        m_host.showMessage(failure.prompt(), failure.title());
-    }
-    return failure;
+    return checkNames(script, list, records, newScript);
 }
 
 Status Converter::checkNames(const std::string& script, const std::string& list,
@@ -114,16 +118,16 @@ Status Converter::checkNames(const std::string& script, const std::string& list,
     const CheckedOutput checkedScript = checkOutput(m_fileSystem, script);
     const CheckedOutput checkedList = checkOutput(m_fileSystem, list);
     if (namesSameFile(m_checkedRecords, m_checkedNewScript)) {
-        return messages::sameOutputFile();
+        return refuse(messages::sameOutputFile());
     }
     if (namesSameFile(m_checkedRecords, checkedScript)) {
-        return messages::worldforgeIsTusFile();
+        return refuse(messages::worldforgeIsTusFile());
     }
     if (namesSameFile(m_checkedRecords, checkedList)) {
-        return messages::worldforgeIsIdList();
+        return refuse(messages::worldforgeIsIdList());
     }
     if (namesSameFile(m_checkedNewScript, checkedList)) {
-        return messages::newTusIsIdList();
+        return refuse(messages::newTusIsIdList());
     }
     return Status::ok();
 }
@@ -138,12 +142,15 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
     InputFile file;
     // An input may take its time (a stream, a slow disk, a large file): the window stays live
     // and Quit is heard meanwhile, also while its lines are counted.
-    if (IoStatus read = file.read(
+    if (Status read = file.read(
             path, [this] { return yieldNow(); }, m_fileSystem);
         !read.isOk()) {
-        return read.code() == IoStatus::Code::Stopped
-                   ? Status::stopped()
-                   : failStage(messages::cannotRead(path, read.reason()));
+        if (read.code() == Status::Code::Stopped) {
+            return read;
+        }
+        Status failure = std::move(read).as(Status::Code::ReadError);
+        const messages::Message message = messages::failure(failure);
+        return failStage(std::move(failure), message);
     }
     // Reading and counting a large file takes a moment of its own: let the window breathe.
     if (!yieldNow()) {
@@ -163,7 +170,8 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
         const std::int32_t stored =
             table.appendLines(static_cast<std::int32_t>(kLinesPerYield - m_linesSinceYield));
         if (stored == 0) {
-            return failStage(messages::tooLong(path, table.capacity()));
+            return failStage(Status(Status::Code::TooLong).about(path),
+                             messages::tooLong(path, table.capacity()));
         }
         m_progress = {progress, table.count() + 1, 0, {}};
         if (!pace(static_cast<std::uint32_t>(stored))) {
@@ -200,7 +208,9 @@ Status Converter::ConvertItems() {
     CheckedOutput records = checkedNow(PathBox::Worldforge, m_checkedRecords);
     CheckedOutput newScript = checkedNow(PathBox::NewTusworldScp, m_checkedNewScript);
     if (Status opened = outputs.open(std::move(records), std::move(newScript)); !opened.isOk()) {
-        return failStage(opened);
+        return opened.code() == Status::Code::Refused
+                   ? failStage(std::move(opened), messages::sameOutputFile())
+                   : failOrStop(std::move(opened));
     }
     const IdLookup listed(m_state.ItemIds);
     const LineTable::LineTest isListedHeader = [&listed](std::string_view line) {
@@ -243,7 +253,7 @@ Status Converter::ConvertItems() {
         return Status::stopped();
     }
     if (Status committed = outputs.commit(); !committed.isOk()) {
-        return failOrStop(std::move(committed));
+        return failOrStop(std::move(committed), outputs.keptBackup());
     }
     showProgress();  // in place of what a wait for another run showed
     m_recordsWritten = m_recordNumber;

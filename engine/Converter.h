@@ -8,9 +8,9 @@
 #include "FileSystem.h"
 #include "Host.h"
 #include "IdLookup.h"
+#include "Messages.h"
 #include "OutputPath.h"
 #include "Position.h"
-#include "Status.h"
 
 namespace tus2wf {
 
@@ -75,12 +75,15 @@ class Converter {
     // Hands the host the progress of this moment.
     void showProgress() { m_host.setProgress(m_progress); }
 
+    // Shows the message of a check that failed, and returns Refused.
+    Status refuse(const messages::Message& message);
     // Reports a failure of the stage under way: message first, then "failed" where the stage's
     // "done" would stand.
-    Status failStage(Status failure);
-    // failStage() for a write or a commit that failed; one that was stopped while it waited (for
-    // a stream's reader, for another run) is passed on without a report.
-    Status failOrStop(Status failure);
+    Status failStage(Status failure, const messages::Message& message);
+    // failStage() for a write or a commit that failed, with the message made from the failure;
+    // one that was stopped while it waited (for a stream's reader, for another run) is passed on
+    // without a report.
+    Status failOrStop(Status failure, std::string_view keptBackup = {});
     void appendResults(std::string_view text);
 
     static constexpr std::uint32_t kLinesPerYield = 128;

@@ -8,87 +8,79 @@ namespace {
 constexpr char kCr = '\r';
 
 // output names the box whose file the user should rename, input the box it collides with.
-Status inputAsOutput(std::string_view output, std::string_view input) {
-    return Status::failure(Status::Code::Refused,
-                           concat({"The ",
-                                   output,
-                                   " and the ",
-                                   input,
-                                   " are the same file!",
-                                   {&kCr, 1},
-                                   "Enter a different name for the ",
-                                   output,
-                                   "."}),
-                           "Enter Output File");
+Message inputAsOutput(std::string_view output, std::string_view input) {
+    return {concat({"The ",
+                    output,
+                    " and the ",
+                    input,
+                    " are the same file!",
+                    {&kCr, 1},
+                    "Enter a different name for the ",
+                    output,
+                    "."}),
+            "Enter Output File"};
 }
 
 }  // namespace
 
-Status fileNotFound(std::string_view path) {
-    return Status::failure(Status::Code::Refused,
-                           concat({"File '",
-                                   path,
-                                   "' not found!",
-                                   {&kCr, 1},
-                                   "Make sure the path and file name are correct."}),
-                           "File Not Found!");
+Message fileNotFound(std::string_view path) {
+    return {concat({"File '",
+                    path,
+                    "' not found!",
+                    {&kCr, 1},
+                    "Make sure the path and file name are correct."}),
+            "File Not Found!"};
 }
 
-Status noWorldforgeFile() {
-    return Status::failure(Status::Code::Refused, "You must enter an output file for Worldforge!",
-                           "Enter Output File");
+Message noWorldforgeFile() {
+    return {"You must enter an output file for Worldforge!", "Enter Output File"};
 }
 
-Status noNewTusFile() {
-    return Status::failure(Status::Code::Refused,
-                           "You must enter an output file for the new TUS script!",
-                           "Enter Output File");
+Message noNewTusFile() {
+    return {"You must enter an output file for the new TUS script!", "Enter Output File"};
 }
 
-Status sameOutputFile() {
-    return Status::failure(Status::Code::Refused,
-                           concat({"The Worldforge file and the new TUS file are the same file!",
-                                   {&kCr, 1},
-                                   "Enter a different name for one of them."}),
-                           "Enter Output File");
+Message sameOutputFile() {
+    return {concat({"The Worldforge file and the new TUS file are the same file!",
+                    {&kCr, 1},
+                    "Enter a different name for one of them."}),
+            "Enter Output File"};
 }
 
-Status worldforgeIsTusFile() {
+Message worldforgeIsTusFile() {
     return inputAsOutput("Worldforge file", "TUS file");
 }
 
-Status worldforgeIsIdList() {
+Message worldforgeIsIdList() {
     return inputAsOutput("Worldforge file", "ID list file");
 }
 
-Status newTusIsIdList() {
+Message newTusIsIdList() {
     return inputAsOutput("new TUS file", "ID list file");
 }
 
-Status cannotRead(std::string_view path, std::string_view reason) {
-    return Status::failure(Status::Code::ReadError,
-                           concat({"Cannot read file '", path, "'!", {&kCr, 1}, reason}),
-                           "Read Error");
+Message tooLong(std::string_view path, std::int32_t limit) {
+    return {concat({"File '",
+                    path,
+                    "' is too long!",
+                    {&kCr, 1},
+                    "It has more than ",
+                    std::to_string(limit),
+                    " lines."}),
+            "File Too Long"};
 }
 
-Status tooLong(std::string_view path, std::int32_t limit) {
-    return Status::failure(Status::Code::TooLong,
-                           concat({"File '",
-                                   path,
-                                   "' is too long!",
-                                   {&kCr, 1},
-                                   "It has more than ",
-                                   std::to_string(limit),
-                                   " lines."}),
-                           "File Too Long");
-}
-
-Status cannotWrite(std::string_view path, std::string_view reason, std::string_view keptBackup) {
-    std::string prompt = concat({"Cannot write file '", path, "'!", {&kCr, 1}, reason});
+Message failure(const Status& failure, std::string_view keptBackup) {
+    const bool reading = failure.code() == Status::Code::ReadError;
+    std::string prompt = concat({reading ? "Cannot read file '" : "Cannot write file '",
+                                 failure.file(),
+                                 "'!",
+                                 {&kCr, 1},
+                                 failure.reason()});
     if (!keptBackup.empty()) {
         prompt += concat({{&kCr, 1}, "The previous record file is kept as '", keptBackup, "'."});
     }
-    return Status::failure(Status::Code::WriteError, std::move(prompt), "Write Error");
+    return {std::move(prompt), reading ? "Read Error" : "Write Error"};
 }
 
 std::string readAsOneLine(std::string_view path) {
@@ -96,9 +88,8 @@ std::string readAsOneLine(std::string_view path) {
         {"'", path, "' holds line feeds but no carriage return, so it was read as one line"});
 }
 
-Status outOfMemory() {
-    return Status::failure(Status::Code::OutOfMemory, std::string(kOutOfMemoryPrompt),
-                           "Out of Memory");
+Message outOfMemory() {
+    return {std::string(kOutOfMemoryPrompt), "Out of Memory"};
 }
 
 }  // namespace tus2wf::messages

@@ -8,25 +8,28 @@
 
 namespace tus2wf {
 
-// Every message the Convert command and the run can show, with its exact prompt and title.
-// CR (13) separates the lines of a prompt.
+// Every message the Convert command and the run can show, with its exact prompt and title, made
+// here and nowhere else. CR (13) separates the lines of a prompt.
 namespace messages {
 
-Status fileNotFound(std::string_view path);
-Status noWorldforgeFile();
-Status noNewTusFile();
-Status sameOutputFile();
+struct Message {
+    std::string prompt;
+    std::string title;
+};
+
+Message fileNotFound(std::string_view path);
+Message noWorldforgeFile();
+Message noNewTusFile();
+Message sameOutputFile();
 // An output named as one of the inputs, which the run would replace and so lose.
-Status worldforgeIsTusFile();
-Status worldforgeIsIdList();
-Status newTusIsIdList();
-Status cannotRead(std::string_view path, std::string_view reason);
-Status tooLong(std::string_view path, std::int32_t limit);
-// keptBackup: where the old record file was left when it could not be put back; empty when it
-// was.
-Status cannotWrite(std::string_view path, std::string_view reason,
-                   std::string_view keptBackup = {});
-Status outOfMemory();
+Message worldforgeIsTusFile();
+Message worldforgeIsIdList();
+Message newTusIsIdList();
+Message tooLong(std::string_view path, std::int32_t limit);
+Message outOfMemory();
+// For a failure that names its file: a ReadError, or a WriteError, where keptBackup says where
+// the old record file was left when it could not be put back (empty when it was).
+Message failure(const Status& failure, std::string_view keptBackup = {});
 
 // The warning for an input that holds line feeds but not one carriage return: all of it is one
 // line, so none of its lines was a section or a list entry of its own.

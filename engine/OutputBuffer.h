@@ -47,20 +47,20 @@ class OutputBuffer {
 
     // The name the user gave.
     const std::string& target() const { return m_target; }
-    // Why the last call that returned false failed.
-    const IoStatus& error() const { return m_error; }
+    // Why the last call that returned false failed, about target() unless it names another file.
+    const Status& error() const { return m_error; }
 
   private:
     bool appendSlow(std::string_view text);
     bool flush();
-    bool check(IoStatus status) {
-        m_error = std::move(status);
+    bool check(Status status) {
+        m_error = std::move(status).about(m_target);
         return m_error.isOk();
     }
 
     std::string m_target;
     OutputFile m_file;
-    IoStatus m_error;
+    Status m_error;
     std::unique_ptr<char[]> m_block;
     std::size_t m_used = 0;
     std::size_t m_unsynced = 0;  // bytes written since the last sync began

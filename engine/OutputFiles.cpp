@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-#include "Messages.h"
 #include "OutputPath.h"
 
 namespace tus2wf {
@@ -15,15 +14,12 @@ std::string_view decimal(std::uint64_t value, char (&digits)[24]) {
     return {digits, static_cast<std::size_t>(end - digits)};
 }
 
-Status failure(const std::string& path, const IoStatus& error, const std::string& keptBackup = {}) {
-    if (error.code() == IoStatus::Code::Stopped) {
-        return Status::stopped();
-    }
-    return messages::cannotWrite(path, error.reason(), keptBackup);
-}
-
+// A failure of the output's own file, as a write error, unless it was a stop.
 Status cannotWrite(const OutputBuffer& output) {
-    return failure(output.target(), output.error());
+    Status failure = output.error();
+    return failure.code() == Status::Code::Stopped
+               ? failure
+               : std::move(failure).as(Status::Code::WriteError);
 }
 
 }  // namespace
@@ -45,7 +41,7 @@ Status OutputFiles::open(CheckedOutput records, CheckedOutput newScript) {
     }
     // A name edited since the checks before the run could have made them one.
     if (sameFile(m_records.file().target(), m_newScript.file().target())) {
-        return messages::sameOutputFile();
+        return Status(Status::Code::Refused);
     }
     return Status::ok();
 }
@@ -95,11 +91,11 @@ Status OutputFiles::finishWriting() {
 
 Status OutputFiles::commit() {
     Commit commit(m_fileSystem, m_keepGoing, m_waiting);
-    const IoStatus committed = commit.replace(m_records.file(), m_newScript.file());
-    if (committed.isOk()) {
-        return Status::ok();
-    }
-    return failure(commit.failedPath(), committed, commit.keptBackup());
+    Status committed = commit.replace(m_records.file(), m_newScript.file());
+    m_keptBackup = commit.keptBackup();
+    return committed.isOk() || committed.code() == Status::Code::Stopped
+               ? committed
+               : std::move(committed).as(Status::Code::WriteError);
 }
 
 }  // namespace tus2wf

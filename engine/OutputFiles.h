@@ -7,7 +7,6 @@
 #include "Commit.h"
 #include "OutputBuffer.h"
 #include "Position.h"
-#include "Status.h"
 
 namespace tus2wf {
 
@@ -21,8 +20,8 @@ class OutputFiles {
     OutputFiles(FileSystem& fileSystem, OutputFile::KeepGoing keepGoing, Commit::Waiting waiting);
 
     // Opens the record file, then the new world script, as the checks before the run found
-    // them. On failure names the file that failed. Refuses two names of one file (a name edited
-    // since the checks is checked anew, and could have made them one).
+    // them. A WriteError names the file that failed; Refused for two names of one file (a name
+    // edited since the checks is checked anew, and could have made them one).
     Status open(CheckedOutput records, CheckedOutput newScript);
 
     // The nine lines of one record.
@@ -44,8 +43,8 @@ class OutputFiles {
         return m_newScript.append(bytes);
     }
 
-    // After a false from writeRecord(), copyLine() or copyLines(): which file failed and why
-    // (Status::stopped() when keepGoing said so).
+    // After a false from writeRecord(), copyLine() or copyLines(): a WriteError that names the
+    // file that failed, or Status::stopped() when keepGoing said so.
     Status writeFailure() const;
 
     // Writes the trailer and puts both files on disk; the targets are not touched yet.
@@ -53,8 +52,9 @@ class OutputFiles {
 
     // After finishWriting(): puts both files in place as a pair (see Commit). A failed commit
     // leaves both targets as they were, or, when even putting the old record file back failed,
-    // says where it was kept.
+    // keptBackup() says where it was kept.
     Status commit();
+    const std::string& keptBackup() const { return m_keptBackup; }
 
     std::int64_t linesCopied() const { return m_linesCopied; }
 
@@ -65,6 +65,7 @@ class OutputFiles {
     OutputBuffer m_records;
     OutputBuffer m_newScript;
     std::int64_t m_linesCopied = 0;
+    std::string m_keptBackup;
 };
 
 }  // namespace tus2wf

@@ -146,9 +146,9 @@ void checkRun(std::string_view script, std::string_view list) {
 
     const Expected expected = convertByLines(script, list);
     if (expected.listTooLong) {
-        const Status tooLong =
+        const messages::Message tooLong =
             messages::tooLong(folder.path("ids.txt"), ConversionState::kItemIdCapacity);
-        expect(status.code() == Status::Code::TooLong && status.prompt() == tooLong.prompt(),
+        expect(status.code() == Status::Code::TooLong && host.promptOf(status) == tooLong.prompt,
                "an ID list with too many lines");
         expect(folder.names() == std::set<std::string>{"ids.txt", "world.scp"},
                "nothing left behind by a failed run");

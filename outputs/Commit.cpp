@@ -11,29 +11,28 @@
 namespace tus2wf {
 namespace {
 
-IoStatus writeAll(FileSystem& fileSystem, const FileHandle& file, const std::string& text) {
+Status writeAll(FileSystem& fileSystem, const FileHandle& file, const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
         std::size_t written = 0;
-        if (IoStatus status =
-                fileSystem.write(file, text.data() + done, text.size() - done, written);
+        if (Status status = fileSystem.write(file, text.data() + done, text.size() - done, written);
             !status.isOk()) {
             return status;
         }
         done += written;
     }
-    return IoStatus::ok();
+    return Status::ok();
 }
 
 // A rename that never replaces, also where the file system knows no such rename: then a second
 // name and the first one's removal, which never replaces either.
-IoStatus renameNoReplace(FileSystem& fileSystem, const FolderHandle& folder,
-                         const std::string& from, const std::string& to) {
-    IoStatus renamed = fileSystem.rename(folder, from, folder, to, FileSystem::Replace::Never);
-    if (renamed.code() != IoStatus::Code::NotSupported) {
+Status renameNoReplace(FileSystem& fileSystem, const FolderHandle& folder, const std::string& from,
+                       const std::string& to) {
+    Status renamed = fileSystem.rename(folder, from, folder, to, FileSystem::Replace::Never);
+    if (renamed.code() != Status::Code::NotSupported) {
         return renamed;
     }
-    IoStatus linked = fileSystem.link(folder, from, to);
+    Status linked = fileSystem.link(folder, from, to);
     if (linked.isOk()) {
         // The file is in place; a first name that stays is one of this program's temporary
         // names, or one that the commit replaces next.
@@ -42,51 +41,51 @@ IoStatus renameNoReplace(FileSystem& fileSystem, const FolderHandle& folder,
     return linked;
 }
 
+// The failure, concerning path unless a deeper step named its file already.
+Status fail(const std::string& path, Status status) {
+    return std::move(status).about(path);
+}
+
 }  // namespace
 
 Commit::Commit(FileSystem& fileSystem, KeepGoing keepGoing, Waiting waiting)
     : m_fileSystem(fileSystem), m_keepGoing(std::move(keepGoing)), m_waiting(std::move(waiting)) {}
 
-IoStatus Commit::fail(const std::string& path, IoStatus status) {
-    m_failedPath = path;
-    return status;
+Status Commit::failFolder(const OutputFile& output, const Status& status) {
+    return fail(output.target().path,
+                Status(status.code(), 0,
+                       concat({"The names in the folder '", absolutePath(output.target().folder),
+                               "' could not be put on disk: ", status.reason()})));
 }
 
-IoStatus Commit::failFolder(const OutputFile& output, IoStatus status) {
-    return fail(
-        output.target().path,
-        {status.code(), concat({"The names in the folder '", absolutePath(output.target().folder),
-                                "' could not be put on disk: ", status.reason()})});
-}
-
-IoStatus Commit::replace(OutputFile& first, OutputFile& second) {
+Status Commit::replace(OutputFile& first, OutputFile& second) {
     std::vector<OutputFile*> replaced;
     for (OutputFile* output : {&first, &second}) {
         if (output->target().inPlace()) {
             continue;
         }
-        if (IoStatus staged = output->stage(); !staged.isOk()) {
+        if (Status staged = output->stage(); !staged.isOk()) {
             return fail(output->target().path, staged);
         }
         replaced.push_back(output);
     }
     if (replaced.empty()) {
-        return IoStatus::ok();
+        return Status::ok();
     }
     return replaced.size() == 1 ? replaceSingle(*replaced.front()) : replacePair(first, second);
 }
 
-IoStatus Commit::replaceSingle(OutputFile& output) {
+Status Commit::replaceSingle(OutputFile& output) {
     // One rename is all or nothing by itself.
-    if (IoStatus placed = replaceOne(output); !placed.isOk()) {
+    if (Status placed = replaceOne(output); !placed.isOk()) {
         return fail(output.target().path, placed);
     }
-    IoStatus synced = m_fileSystem.syncFolder(output.target().folder);
+    Status synced = m_fileSystem.syncFolder(output.target().folder);
     return synced.isOk() ? synced : failFolder(output, synced);
 }
 
-IoStatus Commit::replacePair(OutputFile& first, OutputFile& second) {
-    IoStatus taken = writeJournals(first, second);
+Status Commit::replacePair(OutputFile& first, OutputFile& second) {
+    Status taken = writeJournals(first, second);
     if (taken.isOk()) {
         taken = holdTargets(first, second);
     }
@@ -96,19 +95,19 @@ IoStatus Commit::replacePair(OutputFile& first, OutputFile& second) {
     }
     const FolderHandle& firstFolder = first.target().folder;
     if (!m_backup.empty()) {
-        if (IoStatus kept = keepOld(first); !kept.isOk()) {
+        if (Status kept = keepOld(first); !kept.isOk()) {
             releaseFolders();
             return fail(first.target().path, kept);
         }
         // The kept copy must be on disk before the record file's name moves on.
-        if (IoStatus synced = m_fileSystem.syncFolder(firstFolder); !synced.isOk()) {
+        if (Status synced = m_fileSystem.syncFolder(firstFolder); !synced.isOk()) {
             if (undoFirst(first, false).isOk()) {
                 releaseFolders();
             }
             return failFolder(first, synced);
         }
     }
-    IoStatus placed = replaceOne(first);
+    Status placed = replaceOne(first);
     if (placed.isOk()) {
         // Windows puts no file in the place of one that is open.
         first.close();
@@ -116,20 +115,20 @@ IoStatus Commit::replacePair(OutputFile& first, OutputFile& second) {
     // The new record file must be on disk before the new world script takes its place: a power
     // cut may then leave the old world script beside the new record file, which the next run
     // undoes, never the new world script beside the old record file.
-    IoStatus synced = placed.isOk() ? m_fileSystem.syncFolder(firstFolder) : IoStatus::ok();
+    Status synced = placed.isOk() ? m_fileSystem.syncFolder(firstFolder) : Status::ok();
     if (!placed.isOk() || !synced.isOk()) {
         if (undoFirst(first, placed.isOk()).isOk()) {
             releaseFolders();
         }
         return placed.isOk() ? failFolder(first, synced) : fail(first.target().path, placed);
     }
-    if (IoStatus placedToo = replaceOne(second); !placedToo.isOk()) {
+    if (Status placedToo = replaceOne(second); !placedToo.isOk()) {
         if (undoFirst(first, true).isOk()) {
             releaseFolders();
         }
         return fail(second.target().path, placedToo);
     }
-    if (IoStatus syncedToo = m_fileSystem.syncFolder(second.target().folder); !syncedToo.isOk()) {
+    if (Status syncedToo = m_fileSystem.syncFolder(second.target().folder); !syncedToo.isOk()) {
         // Both are new, but maybe not on disk: the journals stay for the next run to finish.
         m_held.clear();
         return failFolder(second, syncedToo);
@@ -140,35 +139,35 @@ IoStatus Commit::replacePair(OutputFile& first, OutputFile& second) {
     } else {
         m_held.clear();  // the journal stays: the next run removes the kept file
     }
-    return IoStatus::ok();
+    return Status::ok();
 }
 
-IoStatus Commit::replaceOne(OutputFile& output) {
+Status Commit::replaceOne(OutputFile& output) {
     const OutputTarget& target = output.target();
     output.releaseTarget();
-    IoStatus renamed = m_fileSystem.rename(target.folder, output.temporary(), target.folder,
-                                           target.name, FileSystem::Replace::Existing);
+    Status renamed = m_fileSystem.rename(target.folder, output.temporary(), target.folder,
+                                         target.name, FileSystem::Replace::Existing);
     if (renamed.isOk()) {
         output.committed();
     }
     return renamed;
 }
 
-IoStatus Commit::writeJournals(OutputFile& first, OutputFile& second) {
+Status Commit::writeJournals(OutputFile& first, OutputFile& second) {
     OutputFile* const outputs[] = {&first, &second};
     Journal journal;
     journal.commitId = temporaryName();
     for (OutputFile* output : outputs) {
         const OutputTarget& target = output->target();
         FileInfo made;
-        if (IoStatus described = output->describe(made); !described.isOk()) {
+        if (Status described = output->describe(made); !described.isOk()) {
             return fail(target.path, described);
         }
         journal.entries.push_back(
             {{}, target.folderId, target.name, output->temporary(), Fingerprint::of(made), {}, {}});
     }
     FileInfo old;
-    if (IoStatus described = m_fileSystem.describe(first.target().folder, first.target().name, old);
+    if (Status described = m_fileSystem.describe(first.target().folder, first.target().name, old);
         !described.isOk()) {
         return fail(first.target().path, described);
     }
@@ -191,39 +190,38 @@ IoStatus Commit::writeJournals(OutputFile& first, OutputFile& second) {
             if (outputs[i]->target().folderId == outputs[index]->target().folderId) {
                 continue;
             }
-            if (IoStatus located =
+            if (Status located =
                     m_fileSystem.folderPath(outputs[i]->target().folder, own.entries[i].folder);
                 !located.isOk()) {
                 return fail(outputs[i]->target().path, located);
             }
         }
-        if (IoStatus taken = takeFolder(outputs[index]->target().folder, own.text());
-            !taken.isOk()) {
-            return fail(m_failedPath.empty() ? outputs[index]->target().path : m_failedPath, taken);
+        if (Status taken = takeFolder(outputs[index]->target().folder, own.text()); !taken.isOk()) {
+            return fail(outputs[index]->target().path, taken);
         }
     }
-    return IoStatus::ok();
+    return Status::ok();
 }
 
 // Only once the folders are this run's: a held target would make another run's commit fail.
-IoStatus Commit::holdTargets(OutputFile& first, OutputFile& second) {
+Status Commit::holdTargets(OutputFile& first, OutputFile& second) {
     for (OutputFile* output : {&first, &second}) {
         // Any other answer (no file there, or a right to remove it that is the folder's rather
         // than the file's) the replacement itself tells.
-        if (IoStatus held = output->holdTarget(); held.code() == IoStatus::Code::Busy) {
+        if (Status held = output->holdTarget(); held.code() == Status::Code::Busy) {
             return fail(output->target().path, held);
         }
     }
-    return IoStatus::ok();
+    return Status::ok();
 }
 
-IoStatus Commit::takeFolder(const FolderHandle& folder, const std::string& text) {
+Status Commit::takeFolder(const FolderHandle& folder, const std::string& text) {
     FileHandle journal;
     std::string temporary;
-    IoStatus status = createJournal(folder, text, journal, temporary);
+    Status status = createJournal(folder, text, journal, temporary);
     for (int waitedMs = 0; status.isOk();) {
         status = placeJournal(folder, journal, temporary);
-        if (status.code() != IoStatus::Code::Exists) {
+        if (status.code() != Status::Code::Exists) {
             break;
         }
         status = waitForOtherRun(folder, waitedMs);
@@ -240,10 +238,10 @@ IoStatus Commit::takeFolder(const FolderHandle& folder, const std::string& text)
                          : fail(inFolder(absolutePath(folder), std::string(kJournalName)), status);
 }
 
-IoStatus Commit::createJournal(const FolderHandle& folder, const std::string& text,
-                               FileHandle& file, std::string& temporary) {
+Status Commit::createJournal(const FolderHandle& folder, const std::string& text, FileHandle& file,
+                             std::string& temporary) {
     // Unnamed until it is placed whole, so that a run killed meanwhile leaves nothing.
-    IoStatus status = createTemporaryFile(m_fileSystem, folder, file, temporary);
+    Status status = createTemporaryFile(m_fileSystem, folder, file, temporary);
     // Locked while this run lives: a journal whose lock is free is a dead run's. Readable as any
     // new file, so that other users' runs can tell a live run's from a dead one's.
     if (status.isOk()) {
@@ -262,15 +260,15 @@ IoStatus Commit::createJournal(const FolderHandle& folder, const std::string& te
                          : fail(inFolder(absolutePath(folder), std::string(kJournalName)), status);
 }
 
-IoStatus Commit::placeJournal(const FolderHandle& folder, const FileHandle& file,
-                              const std::string& temporary) {
+Status Commit::placeJournal(const FolderHandle& folder, const FileHandle& file,
+                            const std::string& temporary) {
     // The journal appears whole under its name, or not at all; neither way replaces a file.
     const std::string name(kJournalName);
     return temporary.empty() ? m_fileSystem.giveName(file, folder, name)
                              : renameNoReplace(m_fileSystem, folder, temporary, name);
 }
 
-IoStatus Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
+Status Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
     std::string why;
     switch (settleJournal(m_fileSystem, folder, why)) {
         case JournalFound::Live:
@@ -282,27 +280,27 @@ IoStatus Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
             why = "is held by another user's run, which has not finished";
             [[fallthrough]];
         case JournalFound::InTheWay:
-            return {IoStatus::Code::Other,
-                    concat({"'", inFolder(absolutePath(folder), std::string(kJournalName)), "' ",
-                            why})};
+            return Status(Status::Code::Other, 0,
+                          concat({"'", inFolder(absolutePath(folder), std::string(kJournalName)),
+                                  "' ", why}));
         default:
-            return IoStatus::ok();
+            return Status::ok();
     }
     if (!m_keepGoing()) {
-        return {IoStatus::Code::Stopped, {}};
+        return Status::stopped();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollIntervalMs));
     waitedMs += kPollIntervalMs;
     if (waitedMs == kAnnounceAfterMs) {
         m_waiting(absolutePath(folder));
     }
-    return IoStatus::ok();
+    return Status::ok();
 }
 
-IoStatus Commit::keepOld(OutputFile& output) {
+Status Commit::keepOld(OutputFile& output) {
     const OutputTarget& target = output.target();
-    IoStatus kept = m_fileSystem.link(target.folder, target.name, m_backup);
-    if (kept.code() == IoStatus::Code::NotSupported || kept.code() == IoStatus::Code::Denied) {
+    Status kept = m_fileSystem.link(target.folder, target.name, m_backup);
+    if (kept.code() == Status::Code::NotSupported || kept.code() == Status::Code::Denied) {
         // No hard link here (a file system without them, or another user's file under the
         // kernel's protection): the old file itself moves aside.
         kept = renameNoReplace(m_fileSystem, target.folder, target.name, m_backup);
@@ -311,13 +309,13 @@ IoStatus Commit::keepOld(OutputFile& output) {
     return kept;
 }
 
-IoStatus Commit::undoFirst(OutputFile& output, bool placed) {
+Status Commit::undoFirst(OutputFile& output, bool placed) {
     const OutputTarget& target = output.target();
     // While the old file is held, a name of it that is removed stays until the hold is closed.
     output.releaseTarget();
-    IoStatus restored;
+    Status restored;
     if (m_backup.empty()) {
-        restored = placed ? m_fileSystem.remove(target.folder, target.name) : IoStatus::ok();
+        restored = placed ? m_fileSystem.remove(target.folder, target.name) : Status::ok();
     } else if (placed || m_renamedAside) {
         restored = m_fileSystem.rename(target.folder, m_backup, target.folder, target.name,
                                        FileSystem::Replace::Existing);

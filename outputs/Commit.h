@@ -40,12 +40,10 @@ class Commit {
 
     Commit(FileSystem& fileSystem, KeepGoing keepGoing, Waiting waiting);
 
-    // Both outputs must have been synced. On failure, failedPath() names the file the status
-    // concerns (an output as the user named it, or a journal); IoStatus::Code::Stopped when
-    // keepGoing said so.
-    IoStatus replace(OutputFile& first, OutputFile& second);
+    // Both outputs must have been synced. A failure names the file it concerns (an output as
+    // the user named it, or a journal); Status::Code::Stopped when keepGoing said so.
+    Status replace(OutputFile& first, OutputFile& second);
 
-    const std::string& failedPath() const { return m_failedPath; }
     // The path under which the old first target was left when it could not be put back.
     const std::string& keptBackup() const { return m_keptBackup; }
 
@@ -55,22 +53,21 @@ class Commit {
         FileHandle journal;
     };
 
-    IoStatus fail(const std::string& path, IoStatus status);
-    IoStatus failFolder(const OutputFile& output, IoStatus status);
-    IoStatus replaceSingle(OutputFile& output);
-    IoStatus replacePair(OutputFile& first, OutputFile& second);
-    IoStatus replaceOne(OutputFile& output);
-    IoStatus writeJournals(OutputFile& first, OutputFile& second);
-    IoStatus holdTargets(OutputFile& first, OutputFile& second);
-    IoStatus takeFolder(const FolderHandle& folder, const std::string& text);
-    IoStatus createJournal(const FolderHandle& folder, const std::string& text, FileHandle& file,
-                           std::string& temporary);
-    IoStatus placeJournal(const FolderHandle& folder, const FileHandle& file,
-                          const std::string& temporary);
-    IoStatus waitForOtherRun(const FolderHandle& folder, int& waitedMs);
-    IoStatus keepOld(OutputFile& output);
+    Status failFolder(const OutputFile& output, const Status& status);
+    Status replaceSingle(OutputFile& output);
+    Status replacePair(OutputFile& first, OutputFile& second);
+    Status replaceOne(OutputFile& output);
+    Status writeJournals(OutputFile& first, OutputFile& second);
+    Status holdTargets(OutputFile& first, OutputFile& second);
+    Status takeFolder(const FolderHandle& folder, const std::string& text);
+    Status createJournal(const FolderHandle& folder, const std::string& text, FileHandle& file,
+                         std::string& temporary);
+    Status placeJournal(const FolderHandle& folder, const FileHandle& file,
+                        const std::string& temporary);
+    Status waitForOtherRun(const FolderHandle& folder, int& waitedMs);
+    Status keepOld(OutputFile& output);
     // Puts the old first target back; placed tells whether the new file has taken its name.
-    IoStatus undoFirst(OutputFile& output, bool placed);
+    Status undoFirst(OutputFile& output, bool placed);
     // For messages: the folder's absolute path, or the one it was opened by.
     std::string absolutePath(const FolderHandle& folder);
     void releaseFolders();
@@ -81,7 +78,6 @@ class Commit {
     std::vector<Held> m_held;
     std::string m_backup;
     bool m_renamedAside = false;
-    std::string m_failedPath;
     std::string m_keptBackup;
 };
 

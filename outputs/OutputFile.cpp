@@ -13,15 +13,15 @@ constexpr int kNameAttempts = 100;
 
 }  // namespace
 
-IoStatus createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, FileHandle& file,
-                             std::string& name) {
+Status createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, FileHandle& file,
+                           std::string& name) {
     name.clear();
-    IoStatus opened = fileSystem.createUnnamed(folder, file);
-    if (opened.code() != IoStatus::Code::NotSupported) {
+    Status opened = fileSystem.createUnnamed(folder, file);
+    if (opened.code() != Status::Code::NotSupported) {
         return opened;
     }
-    opened = IoStatus(IoStatus::Code::Exists, {});
-    for (int attempt = 0; opened.code() == IoStatus::Code::Exists && attempt < kNameAttempts;
+    opened = Status(Status::Code::Exists);
+    for (int attempt = 0; opened.code() == Status::Code::Exists && attempt < kNameAttempts;
          ++attempt) {
         name = temporaryName();
         opened = fileSystem.createNew(folder, name, file);
@@ -44,35 +44,36 @@ OutputFile::~OutputFile() {
     m_file.close();
 }
 
-IoStatus OutputFile::create(CheckedOutput output) {
+Status OutputFile::create(CheckedOutput output) {
     if (!output.resolved.isOk()) {
         return output.resolved;
     }
     m_target = std::move(output.target);
-    if (IoStatus opened = openOutput(m_fileSystem, m_target); !opened.isOk()) {
+    if (Status opened = openOutput(m_fileSystem, m_target); !opened.isOk()) {
         return opened;
     }
     if (m_target.inPlace()) {
-        return IoStatus::ok();
+        return Status::ok();
     }
     recoverFolder(m_fileSystem, m_target.folder);
-    if (IoStatus opened = openTemporary(); !opened.isOk()) {
+    if (Status opened = openTemporary(); !opened.isOk()) {
         return opened;
     }
     return takeOverAttributes();
 }
 
-IoStatus OutputFile::openTemporary() {
-    IoStatus opened = createTemporaryFile(m_fileSystem, m_target.folder, m_file, m_temporary);
-    if (opened.code() == IoStatus::Code::Denied) {
+Status OutputFile::openTemporary() {
+    Status opened = createTemporaryFile(m_fileSystem, m_target.folder, m_file, m_temporary);
+    if (opened.code() == Status::Code::Denied) {
         // The file itself may be writable: say why that is not enough.
         std::string folder;
         if (!m_fileSystem.folderPath(m_target.folder, folder).isOk()) {
             folder = m_target.folder.path();
         }
-        return {opened.code(), opened.reason() + ": the folder '" + folder +
-                                   "' is not writable, and the new file is made there before it "
-                                   "takes the old one's place"};
+        return std::move(opened).saying(
+            concat({"the folder '", folder,
+                    "' is not writable, and the new file is made there before it takes the old "
+                    "one's place"}));
     }
     if (!opened.isOk()) {
         return opened;
@@ -81,40 +82,40 @@ IoStatus OutputFile::openTemporary() {
     return m_fileSystem.tryLock(m_file);
 }
 
-IoStatus OutputFile::takeOverAttributes() {
+Status OutputFile::takeOverAttributes() {
     if (m_target.existing.kind == FileInfo::Kind::Regular) {
         return m_fileSystem.copyAttributes(m_target.folder, m_target.name, m_file);
     }
     return m_fileSystem.useNewFileAttributes(m_file);
 }
 
-IoStatus OutputFile::write(const char* data, std::size_t size) {
+Status OutputFile::write(const char* data, std::size_t size) {
     while (size > 0) {
         std::size_t written = 0;
-        const IoStatus status = m_fileSystem.write(handle(), data, size, written);
+        const Status status = m_fileSystem.write(handle(), data, size, written);
         data += written;
         size -= written;
         if (status.isOk()) {
             continue;
         }
-        if (status.code() != IoStatus::Code::WouldBlock &&
-            status.code() != IoStatus::Code::Interrupted) {
+        if (status.code() != Status::Code::WouldBlock &&
+            status.code() != Status::Code::Interrupted) {
             return status;
         }
         if (!m_keepGoing()) {
-            return {IoStatus::Code::Stopped, {}};
+            return Status::stopped();
         }
         m_fileSystem.waitWritable(handle(), kPollIntervalMs);
     }
-    return IoStatus::ok();
+    return Status::ok();
 }
 
-IoStatus OutputFile::syncInBackground() {
+Status OutputFile::syncInBackground() {
     if (m_syncing.valid()) {
         if (m_syncing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-            return IoStatus::ok();
+            return Status::ok();
         }
-        if (IoStatus synced = m_syncing.get(); !synced.isOk()) {
+        if (Status synced = m_syncing.get(); !synced.isOk()) {
             return synced;
         }
     }
@@ -124,27 +125,27 @@ IoStatus OutputFile::syncInBackground() {
         // No thread to spare: sync here and now.
         return m_fileSystem.sync(handle());
     }
-    return IoStatus::ok();
+    return Status::ok();
 }
 
-IoStatus OutputFile::awaitBackgroundSync() {
-    return m_syncing.valid() ? m_syncing.get() : IoStatus::ok();
+Status OutputFile::awaitBackgroundSync() {
+    return m_syncing.valid() ? m_syncing.get() : Status::ok();
 }
 
-IoStatus OutputFile::sync() {
+Status OutputFile::sync() {
     // The data must be on disk before a rename makes it the only copy of the user's file.
-    if (IoStatus synced = awaitBackgroundSync(); !synced.isOk()) {
+    if (Status synced = awaitBackgroundSync(); !synced.isOk()) {
         return synced;
     }
     return m_fileSystem.sync(handle());
 }
 
-IoStatus OutputFile::stage() {
+Status OutputFile::stage() {
     if (m_target.inPlace() || !m_temporary.empty()) {
-        return IoStatus::ok();
+        return Status::ok();
     }
-    IoStatus named{IoStatus::Code::Exists, {}};
-    for (int attempt = 0; named.code() == IoStatus::Code::Exists && attempt < kNameAttempts;
+    Status named(Status::Code::Exists);
+    for (int attempt = 0; named.code() == Status::Code::Exists && attempt < kNameAttempts;
          ++attempt) {
         m_temporary = temporaryName();
         named = m_fileSystem.giveName(m_file, m_target.folder, m_temporary);

@@ -12,8 +12,8 @@ namespace tus2wf {
 
 // A new file in folder for this program's own use: unnamed where the file system allows it (name
 // stays empty), otherwise under a fresh temporary name. Readable and writable by its owner only.
-IoStatus createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, FileHandle& file,
-                             std::string& name);
+Status createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, FileHandle& file,
+                           std::string& name);
 
 // One output of a run, written to a temporary file beside its target that takes the target's
 // place only at the commit (see Commit), so that the target is never seen half written.
@@ -27,7 +27,7 @@ IoStatus createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder,
 // process may, or the permissions of any new file. A stream, device or FIFO is written in place.
 //
 // Writes to a stream that does not take data wait in short steps and ask keepGoing between
-// them; when it answers false the write gives up with IoStatus::Code::Stopped. Destroying an
+// them; when it answers false the write gives up with Status::Code::Stopped. Destroying an
 // OutputFile that was not committed removes its temporary file.
 class OutputFile {
   public:
@@ -40,19 +40,19 @@ class OutputFile {
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Fails with the checked name's own failure when it could not be resolved.
-    IoStatus create(CheckedOutput output);
-    IoStatus write(const char* data, std::size_t size);
+    Status create(CheckedOutput output);
+    Status write(const char* data, std::size_t size);
     // Starts putting what has been written so far on disk, on a thread of its own, so that a
     // long write does not wait for the disk only at the end; does nothing while an earlier one
     // is still under way. Returns the failure of an earlier one.
-    IoStatus syncInBackground();
+    Status syncInBackground();
     // Waits until the whole file is on disk. Call when everything has been written.
-    IoStatus sync();
+    Status sync();
     // Gives the synced temporary file its name beside the target, for the commit.
-    IoStatus stage();
+    Status stage();
     // Opens the target so that, until releaseTarget(), no other program can open it in a way
     // that forbids its replacement (see FileSystem::openToReplace()); Busy when one already has.
-    IoStatus holdTarget() {
+    Status holdTarget() {
         return m_fileSystem.openToReplace(m_target.folder, m_target.name, m_targetHold);
     }
     // Called before the target is replaced, which the hold would stand in the way of too.
@@ -60,7 +60,7 @@ class OutputFile {
     // Closes the new file once it has taken the target's place, which drops its lock.
     void close() { m_file.close(); }
     // What the new file is now.
-    IoStatus describe(FileInfo& info) { return m_fileSystem.describeFile(m_file, info); }
+    Status describe(FileInfo& info) { return m_fileSystem.describeFile(m_file, info); }
 
     const OutputTarget& target() const { return m_target; }
     // The temporary file's name in the target's folder, once it has one.
@@ -69,9 +69,9 @@ class OutputFile {
     void committed() { m_committed = true; }
 
   private:
-    IoStatus openTemporary();
-    IoStatus takeOverAttributes();
-    IoStatus awaitBackgroundSync();
+    Status openTemporary();
+    Status takeOverAttributes();
+    Status awaitBackgroundSync();
     // What is written: the stream itself, or the temporary file.
     const FileHandle& handle() const { return m_target.inPlace() ? m_target.stream : m_file; }
 
@@ -82,7 +82,7 @@ class OutputFile {
     FileHandle m_targetHold;
     std::string m_temporary;
     bool m_committed = false;
-    std::future<IoStatus> m_syncing;
+    std::future<Status> m_syncing;
 };
 
 }  // namespace tus2wf

@@ -10,43 +10,43 @@ namespace {
 // As many links in a row as the system itself follows before it gives up.
 constexpr int kMaxLinks = 40;
 
-IoStatus refused(std::string reason) {
-    return {IoStatus::Code::Denied, std::move(reason)};
+Status refused(std::string reason) {
+    return Status(Status::Code::Denied, 0, std::move(reason));
 }
 
 // Whether the kernel's own protection would follow the link described by link in folder.
-IoStatus mayFollow(FileSystem& fileSystem, const OutputTarget& target, const FileInfo& link) {
+Status mayFollow(FileSystem& fileSystem, const OutputTarget& target, const FileInfo& link) {
     FileInfo folder;
-    if (IoStatus described = fileSystem.describeFolder(target.folder, folder); !described.isOk()) {
+    if (Status described = fileSystem.describeFolder(target.folder, folder); !described.isOk()) {
         return described;
     }
     const std::uint32_t user = fileSystem.currentUser();
     if (!folder.sharedFolder || link.owner == user || link.owner == folder.owner) {
-        return IoStatus::ok();
+        return Status::ok();
     }
     return refused("The symbolic link '" + target.name +
                    "' belongs to another user of a shared folder and is not followed");
 }
 
 // Moves target on to what the link under its name names.
-IoStatus followLink(FileSystem& fileSystem, OutputTarget& target) {
+Status followLink(FileSystem& fileSystem, OutputTarget& target) {
     std::string link;
-    if (IoStatus read = fileSystem.readLink(target.folder, target.name, link); !read.isOk()) {
+    if (Status read = fileSystem.readLink(target.folder, target.name, link); !read.isOk()) {
         return read;
     }
     FolderHandle folder;
     const bool absolute = link.starts_with('/');
-    if (IoStatus opened =
+    if (Status opened =
             fileSystem.openFolder(absolute ? nullptr : &target.folder, folderOf(link), folder);
         !opened.isOk()) {
         return opened;
     }
     target.folder = std::move(folder);
     target.name = nameOf(link);
-    return IoStatus::ok();
+    return Status::ok();
 }
 
-IoStatus mayWrite(const FileInfo& existing) {
+Status mayWrite(const FileInfo& existing) {
     // Kept as its owner set it, as other Windows programs keep it: replacing the file would
     // mean clearing the attribute behind the user's back.
     if (existing.readOnly) {
@@ -54,11 +54,11 @@ IoStatus mayWrite(const FileInfo& existing) {
     }
     switch (existing.kind) {
         case FileInfo::Kind::Folder:
-            return {IoStatus::Code::Other, "Is a directory"};
+            return Status(Status::Code::Other, 0, "Is a directory");
         case FileInfo::Kind::Socket:
             return refused("It is a socket, which this program does not write to");
         default:
-            return IoStatus::ok();
+            return Status::ok();
     }
 }
 
@@ -69,27 +69,27 @@ bool sameAsFound(const FileInfo& found, const FileInfo& now) {
 
 }  // namespace
 
-IoStatus resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target) {
+Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target) {
     target.path = path;
-    if (IoStatus stream = fileSystem.openNamedStream(path, target.stream);
-        stream.code() != IoStatus::Code::NotFound) {
+    if (Status stream = fileSystem.openNamedStream(path, target.stream);
+        stream.code() != Status::Code::NotFound) {
         return stream;
     }
-    if (IoStatus opened = fileSystem.openFolder(nullptr, folderOf(path), target.folder);
+    if (Status opened = fileSystem.openFolder(nullptr, folderOf(path), target.folder);
         !opened.isOk()) {
-        return opened.code() == IoStatus::Code::NotFound
-                   ? IoStatus(IoStatus::Code::NotFound, "The folder does not exist")
+        return opened.code() == Status::Code::NotFound
+                   ? Status(Status::Code::NotFound, 0, "The folder does not exist")
                    : opened;
     }
     target.name = nameAsOpened(nameOf(path));
     if (!nameFits(target.name)) {
-        return {IoStatus::Code::Other, "File name too long"};
+        return Status(Status::Code::Other, 0, "File name too long");
     }
     for (int links = 0;; ++links) {
         if (target.name.empty() || target.name == "." || target.name == "..") {
-            return {IoStatus::Code::Other, "Is a directory"};
+            return Status(Status::Code::Other, 0, "Is a directory");
         }
-        if (IoStatus described = fileSystem.describe(target.folder, target.name, target.existing);
+        if (Status described = fileSystem.describe(target.folder, target.name, target.existing);
             !described.isOk()) {
             return described;
         }
@@ -97,12 +97,12 @@ IoStatus resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTa
             break;
         }
         if (links == kMaxLinks) {
-            return {IoStatus::Code::Other, "Too many levels of symbolic links"};
+            return Status(Status::Code::Other, 0, "Too many levels of symbolic links");
         }
-        if (IoStatus allowed = mayFollow(fileSystem, target, target.existing); !allowed.isOk()) {
+        if (Status allowed = mayFollow(fileSystem, target, target.existing); !allowed.isOk()) {
             return allowed;
         }
-        if (IoStatus followed = followLink(fileSystem, target); !followed.isOk()) {
+        if (Status followed = followLink(fileSystem, target); !followed.isOk()) {
             return followed;
         }
     }
@@ -110,44 +110,44 @@ IoStatus resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTa
         target.name = target.existing.name;
     }
     FileInfo folder;
-    if (IoStatus described = fileSystem.describeFolder(target.folder, folder); !described.isOk()) {
+    if (Status described = fileSystem.describeFolder(target.folder, folder); !described.isOk()) {
         return described;
     }
     target.folderId = folder.id;
     return mayWrite(target.existing);
 }
 
-IoStatus openOutput(FileSystem& fileSystem, OutputTarget& target) {
+Status openOutput(FileSystem& fileSystem, OutputTarget& target) {
     if (target.stream.isOpen()) {
-        return IoStatus::ok();
+        return Status::ok();
     }
     FileInfo now;
-    if (IoStatus described = fileSystem.describe(target.folder, target.name, now);
+    if (Status described = fileSystem.describe(target.folder, target.name, now);
         !described.isOk()) {
         return described;
     }
     if (!sameAsFound(target.existing, now)) {
         OutputTarget fresh;
-        IoStatus resolved = resolveOutput(fileSystem, target.path, fresh);
+        Status resolved = resolveOutput(fileSystem, target.path, fresh);
         target = std::move(fresh);
         if (!resolved.isOk() || target.stream.isOpen()) {
             return resolved;
         }
     }
     if (target.existing.kind != FileInfo::Kind::Stream) {
-        return IoStatus::ok();
+        return Status::ok();
     }
-    if (IoStatus opened = fileSystem.openDevice(target.folder, target.name, target.stream);
+    if (Status opened = fileSystem.openDevice(target.folder, target.name, target.stream);
         !opened.isOk()) {
         return opened;
     }
     FileInfo opened;
-    if (IoStatus described = fileSystem.describeFile(target.stream, opened); !described.isOk()) {
+    if (Status described = fileSystem.describeFile(target.stream, opened); !described.isOk()) {
         return described;
     }
     return opened.id == target.existing.id
-               ? IoStatus::ok()
-               : IoStatus(IoStatus::Code::Other, "The file was replaced while it was opened");
+               ? Status::ok()
+               : Status(Status::Code::Other, 0, "The file was replaced while it was opened");
 }
 
 CheckedOutput checkOutput(FileSystem& fileSystem, const std::string& path) {

@@ -27,19 +27,19 @@ struct OutputTarget {
 // place; a device or a FIFO is only described, since each close of one may tell its reader that
 // the writing is over (see openOutput). A folder or a socket is refused. On failure the status
 // says why. target must be fresh.
-IoStatus resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target);
+Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target);
 
 // Makes a target that resolveOutput() found earlier ready to be written. When something else
 // stands under its name by now, its path is resolved anew. A device or a FIFO is opened here,
 // once, and must be the one that was described.
-IoStatus openOutput(FileSystem& fileSystem, OutputTarget& target);
+Status openOutput(FileSystem& fileSystem, OutputTarget& target);
 
 // A name as the checks before a run found it, handed on to the run's output stage so that each
 // output is resolved once.
 struct CheckedOutput {
     std::string path;
     OutputTarget target;
-    IoStatus resolved;  // a failure: the name is compared as written
+    Status resolved;  // a failure: the name is compared as written
 };
 
 CheckedOutput checkOutput(FileSystem& fileSystem, const std::string& path);

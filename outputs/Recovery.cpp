@@ -32,9 +32,9 @@ std::optional<FileHandle> lockIfDead(FileSystem& fileSystem, const FolderHandle&
     if (!fileSystem.openToRead(folder, name, file).isOk()) {
         return std::nullopt;
     }
-    if (IoStatus locked = fileSystem.tryLock(file); !locked.isOk()) {
+    if (Status locked = fileSystem.tryLock(file); !locked.isOk()) {
         if (busy) {
-            *busy = locked.code() == IoStatus::Code::Busy;
+            *busy = locked.code() == Status::Code::Busy;
         }
         return std::nullopt;
     }
@@ -46,7 +46,7 @@ std::optional<FileHandle> lockIfDead(FileSystem& fileSystem, const FolderHandle&
 }
 
 // The folder at an absolute path, however long.
-IoStatus openFolderAt(FileSystem& fileSystem, const std::string& path, FolderHandle& folder) {
+Status openFolderAt(FileSystem& fileSystem, const std::string& path, FolderHandle& folder) {
     FolderHandle base;
     std::string_view rest = path;
     while (rest.size() > kPathPart) {
@@ -55,8 +55,8 @@ IoStatus openFolderAt(FileSystem& fileSystem, const std::string& path, FolderHan
             break;
         }
         FolderHandle next;
-        if (IoStatus opened = fileSystem.openFolder(base.isOpen() ? &base : nullptr,
-                                                    std::string(rest.substr(0, cut)), next);
+        if (Status opened = fileSystem.openFolder(base.isOpen() ? &base : nullptr,
+                                                  std::string(rest.substr(0, cut)), next);
             !opened.isOk()) {
             return opened;
         }
@@ -183,8 +183,7 @@ class Settling {
     }
 
     bool look(std::size_t index, const std::string& name, FileInfo& info) {
-        if (IoStatus described = m_fileSystem.describe(*m_of[index], name, info);
-            !described.isOk()) {
+        if (Status described = m_fileSystem.describe(*m_of[index], name, info); !described.isOk()) {
             return refuse(unfinished(
                 concat({"'", pathOf(index, name), "' cannot be read (", described.reason(), ")"})));
         }
@@ -258,7 +257,7 @@ JournalFound readJournal(FileSystem& fileSystem, const FolderHandle& folder, Jou
                          std::string& why) {
     const std::string name(kJournalName);
     FileInfo info;
-    if (IoStatus described = fileSystem.describe(folder, name, info); !described.isOk()) {
+    if (Status described = fileSystem.describe(folder, name, info); !described.isOk()) {
         why = concat({"cannot be read (", described.reason(), ")"});
         return JournalFound::InTheWay;
     }

@@ -76,8 +76,8 @@ bool scanFolder(FileSystem& fileSystem, const std::string& path) {
 
 std::int16_t FileExists(const std::string& path, FileSystem& fileSystem) {
     bool found = false;
-    const IoStatus searched = fileSystem.search(path, found);
-    if (searched.code() == IoStatus::Code::NotSupported) {
+    const Status searched = fileSystem.search(path, found);
+    if (searched.code() == Status::Code::NotSupported) {
         found = scanFolder(fileSystem, path);
     }
     return found ? kTrue : kFalse;

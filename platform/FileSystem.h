@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "IoStatus.h"
+#include "Status.h"
 
 namespace tus2wf {
 
@@ -113,98 +113,97 @@ class FileSystem {
 
     // The folder path names, relative to base (or to the current folder when base is null).
     // Links along the path are followed as the system follows them.
-    virtual IoStatus openFolder(const FolderHandle* base, const std::string& path,
-                                FolderHandle& folder) = 0;
-    virtual IoStatus describeFolder(const FolderHandle& folder, FileInfo& info) = 0;
+    virtual Status openFolder(const FolderHandle* base, const std::string& path,
+                              FolderHandle& folder) = 0;
+    virtual Status describeFolder(const FolderHandle& folder, FileInfo& info) = 0;
     // The folder's absolute path as it is now.
-    virtual IoStatus folderPath(const FolderHandle& folder, std::string& path) = 0;
+    virtual Status folderPath(const FolderHandle& folder, std::string& path) = 0;
     // The names in the folder, "." and ".." left out.
-    virtual IoStatus listFolder(const FolderHandle& folder, std::vector<std::string>& names) = 0;
+    virtual Status listFolder(const FolderHandle& folder, std::vector<std::string>& names) = 0;
     // The system's own search for path, wildcards in its last part included: whether anything
     // matches. NotSupported where the system has none; FileExists() then scans the folder.
-    virtual IoStatus search(const std::string& path, bool& found) = 0;
+    virtual Status search(const std::string& path, bool& found) = 0;
     // Puts the folder's names (new, renamed, removed) on disk.
-    virtual IoStatus syncFolder(const FolderHandle& folder) = 0;
+    virtual Status syncFolder(const FolderHandle& folder) = 0;
 
     // What name stands for; Kind::Missing (and ok) when nothing does.
-    virtual IoStatus describe(const FolderHandle& folder, const std::string& name,
-                              FileInfo& info) = 0;
-    virtual IoStatus readLink(const FolderHandle& folder, const std::string& name,
-                              std::string& target) = 0;
+    virtual Status describe(const FolderHandle& folder, const std::string& name,
+                            FileInfo& info) = 0;
+    virtual Status readLink(const FolderHandle& folder, const std::string& name,
+                            std::string& target) = 0;
     // A second name for a file; never replaces. NotSupported or Denied where the file system or
     // its protection allows no hard link.
-    virtual IoStatus link(const FolderHandle& folder, const std::string& from,
-                          const std::string& to) = 0;
-    virtual IoStatus rename(const FolderHandle& fromFolder, const std::string& from,
-                            const FolderHandle& toFolder, const std::string& to,
-                            Replace replace) = 0;
-    virtual IoStatus remove(const FolderHandle& folder, const std::string& name) = 0;
+    virtual Status link(const FolderHandle& folder, const std::string& from,
+                        const std::string& to) = 0;
+    virtual Status rename(const FolderHandle& fromFolder, const std::string& from,
+                          const FolderHandle& toFolder, const std::string& to, Replace replace) = 0;
+    virtual Status remove(const FolderHandle& folder, const std::string& name) = 0;
 
     // A new file in folder with no name at all, so that nothing is left if the process dies;
     // NotSupported where the file system has no such files. Readable and writable by its owner
     // only.
-    virtual IoStatus createUnnamed(const FolderHandle& folder, FileHandle& file) = 0;
+    virtual Status createUnnamed(const FolderHandle& folder, FileHandle& file) = 0;
     // A new file under name; Exists when the name is taken. Readable and writable by its owner
     // only.
-    virtual IoStatus createNew(const FolderHandle& folder, const std::string& name,
-                               FileHandle& file) = 0;
+    virtual Status createNew(const FolderHandle& folder, const std::string& name,
+                             FileHandle& file) = 0;
     // Gives a file from createUnnamed() a name; Exists when the name is taken.
-    virtual IoStatus giveName(const FileHandle& file, const FolderHandle& folder,
-                              const std::string& name) = 0;
-    virtual IoStatus openToRead(const FolderHandle& folder, const std::string& name,
-                                FileHandle& file) = 0;
+    virtual Status giveName(const FileHandle& file, const FolderHandle& folder,
+                            const std::string& name) = 0;
+    virtual Status openToRead(const FolderHandle& folder, const std::string& name,
+                              FileHandle& file) = 0;
     // Opens the file name stands for with the right to remove it, sharing every right with
     // others, so that while file is open no other program can open it in a way that forbids its
     // removal or replacement; Busy when one already has. Nor can this process replace it while
     // file is open: close file first. NotFound where nothing has the name; ok with file left
     // closed where the system lets every open file be replaced.
-    virtual IoStatus openToReplace(const FolderHandle& folder, const std::string& name,
-                                   FileHandle& file) = 0;
+    virtual Status openToReplace(const FolderHandle& folder, const std::string& name,
+                                 FileHandle& file) = 0;
     // A file written in place, named by a path that stands for a stream of this process rather
     // than a file in a folder (/dev/stdout, /dev/fd/N; NUL or \\.\COM1 on Windows): it is
     // written as it was opened (appending stays appending). NotFound for any other path.
-    virtual IoStatus openNamedStream(const std::string& path, FileHandle& file) = 0;
+    virtual Status openNamedStream(const std::string& path, FileHandle& file) = 0;
     // A device or FIFO in a folder, opened for writing in place; a FIFO that nobody reads
     // fails at once rather than waiting.
-    virtual IoStatus openDevice(const FolderHandle& folder, const std::string& name,
-                                FileHandle& file) = 0;
-    virtual IoStatus describeFile(const FileHandle& file, FileInfo& info) = 0;
+    virtual Status openDevice(const FolderHandle& folder, const std::string& name,
+                              FileHandle& file) = 0;
+    virtual Status describeFile(const FileHandle& file, FileInfo& info) = 0;
 
     // Gives file the owner, permissions, extended attributes and access control list of the
     // file name stands for, as far as the process may; set-ID bits are never carried over.
-    virtual IoStatus copyAttributes(const FolderHandle& folder, const std::string& name,
-                                    const FileHandle& file) = 0;
+    virtual Status copyAttributes(const FolderHandle& folder, const std::string& name,
+                                  const FileHandle& file) = 0;
     // Gives file the permissions any new file of this process would get.
-    virtual IoStatus useNewFileAttributes(const FileHandle& file) = 0;
+    virtual Status useNewFileAttributes(const FileHandle& file) = 0;
 
     // Writes some of data; written says how much. WouldBlock when a stream takes nothing now,
     // Interrupted when a signal came first.
-    virtual IoStatus write(const FileHandle& file, const char* data, std::size_t size,
-                           std::size_t& written) = 0;
+    virtual Status write(const FileHandle& file, const char* data, std::size_t size,
+                         std::size_t& written) = 0;
     // Waits at most milliseconds for a stream to take data; ok also when the time ran out.
-    virtual IoStatus waitWritable(const FileHandle& file, int milliseconds) = 0;
+    virtual Status waitWritable(const FileHandle& file, int milliseconds) = 0;
     // The whole of a small file.
-    virtual IoStatus read(const FileHandle& file, std::string& contents) = 0;
+    virtual Status read(const FileHandle& file, std::string& contents) = 0;
 
     // An input named by its path, links followed all the way, opened to be read while others
     // may write, rename or delete it. Opening a FIFO that nobody writes to does not wait.
-    virtual IoStatus openInput(const std::string& path, FileHandle& file) = 0;
+    virtual Status openInput(const std::string& path, FileHandle& file) = 0;
     // Up to size bytes of a file from offset on; got 0 at its end. Safe from several threads at
     // once on one handle.
-    virtual IoStatus readAt(const FileHandle& file, std::uint64_t offset, char* into,
-                            std::size_t size, std::size_t& got) = 0;
+    virtual Status readAt(const FileHandle& file, std::uint64_t offset, char* into,
+                          std::size_t size, std::size_t& got) = 0;
     // Up to size bytes of a stream as they come; got 0 at its end. WouldBlock while nothing is
     // there yet, where the system can tell.
-    virtual IoStatus readSome(const FileHandle& file, char* into, std::size_t size,
-                              std::size_t& got) = 0;
+    virtual Status readSome(const FileHandle& file, char* into, std::size_t size,
+                            std::size_t& got) = 0;
     // Waits at most milliseconds for a stream to have data or reach its end; ready says whether
     // it has. Where the system cannot tell, a stream is always ready and its reads wait.
-    virtual IoStatus waitReadable(const FileHandle& file, int milliseconds, bool& ready) = 0;
+    virtual Status waitReadable(const FileHandle& file, int milliseconds, bool& ready) = 0;
     // Puts the file's data on disk.
-    virtual IoStatus sync(const FileHandle& file) = 0;
+    virtual Status sync(const FileHandle& file) = 0;
     // Takes the file's lock without waiting; Busy while another open file holds it. Held until
     // the handle is closed; a process that dies drops it.
-    virtual IoStatus tryLock(const FileHandle& file) = 0;
+    virtual Status tryLock(const FileHandle& file) = 0;
 
     // The user this process runs as, in the terms of FileInfo::owner.
     virtual std::uint32_t currentUser() = 0;

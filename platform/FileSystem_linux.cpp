@@ -13,38 +13,43 @@
 #include "FileSystem.h"
 
 namespace tus2wf {
+
+std::string systemReason(int error) {
+    return std::strerror(error);
+}
+
 namespace {
 
-IoStatus::Code codeOf(int error) {
+Status::Code codeOf(int error) {
     switch (error) {
         case EEXIST:
         case ENOTEMPTY:
-            return IoStatus::Code::Exists;
+            return Status::Code::Exists;
         case ENOENT:
-            return IoStatus::Code::NotFound;
+            return Status::Code::NotFound;
         case EOPNOTSUPP:
         case EXDEV:
         case EMLINK:
         case ENOSYS:
-            return IoStatus::Code::NotSupported;
+            return Status::Code::NotSupported;
         case EPERM:
         case EACCES:
-            return IoStatus::Code::Denied;
+            return Status::Code::Denied;
         case EWOULDBLOCK:
-            return IoStatus::Code::WouldBlock;
+            return Status::Code::WouldBlock;
         case EINTR:
-            return IoStatus::Code::Interrupted;
+            return Status::Code::Interrupted;
         default:
-            return IoStatus::Code::Other;
+            return Status::Code::Other;
     }
 }
 
-IoStatus failure(int error = errno) {
-    return {codeOf(error), std::strerror(error)};
+Status failure(int error = errno) {
+    return Status(codeOf(error), error);
 }
 
-IoStatus done(int result) {
-    return result == 0 ? IoStatus::ok() : failure();
+Status done(int result) {
+    return result == 0 ? Status::ok() : failure();
 }
 
 int fd(const FileHandle& file) {
@@ -142,18 +147,18 @@ void copyExtendedAttributes(const std::string& path, int file) {
     }
 }
 
-IoStatus describeOpen(int descriptor, FileInfo& info) {
+Status describeOpen(int descriptor, FileInfo& info) {
     struct stat status {};
     if (fstat(descriptor, &status) != 0) {
         return failure();
     }
     info = infoOf(status, {});
-    return IoStatus::ok();
+    return Status::ok();
 }
 
 // The path of a folder too deep for the kernel to spell: each folder's name found among its
 // parent's entries by its identity, up to the root.
-IoStatus pathByParents(int folder, std::string& path) {
+Status pathByParents(int folder, std::string& path) {
     path.clear();
     int current = dup(folder);
     for (;;) {
@@ -161,7 +166,7 @@ IoStatus pathByParents(int folder, std::string& path) {
         struct stat up {};
         const int parent = openat(current, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (parent < 0 || fstat(current, &here) != 0 || fstat(parent, &up) != 0) {
-            const IoStatus failed = failure();
+            const Status failed = failure();
             close(current);
             if (parent >= 0) {
                 close(parent);
@@ -172,7 +177,7 @@ IoStatus pathByParents(int folder, std::string& path) {
         if (here.st_dev == up.st_dev && here.st_ino == up.st_ino) {
             close(parent);
             path = path.empty() ? "/" : path;
-            return IoStatus::ok();
+            return Status::ok();
         }
         DIR* entries = fdopendir(dup(parent));
         std::string name;
@@ -200,8 +205,8 @@ IoStatus pathByParents(int folder, std::string& path) {
 // renameat2 for a rename that never replaces a name.
 class LinuxFileSystem final : public FileSystem {
   public:
-    IoStatus openFolder(const FolderHandle* base, const std::string& path,
-                        FolderHandle& folder) override {
+    Status openFolder(const FolderHandle* base, const std::string& path,
+                      FolderHandle& folder) override {
         // O_PATH: a folder the user may write but not list is still a folder to write into.
         const int opened =
             openat(base ? fd(*base) : AT_FDCWD, path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -209,14 +214,14 @@ class LinuxFileSystem final : public FileSystem {
             return failure();
         }
         folder = FolderHandle(FileHandle(opened), path);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus describeFolder(const FolderHandle& folder, FileInfo& info) override {
+    Status describeFolder(const FolderHandle& folder, FileInfo& info) override {
         return describeOpen(fd(folder), info);
     }
 
-    IoStatus folderPath(const FolderHandle& folder, std::string& path) override {
+    Status folderPath(const FolderHandle& folder, std::string& path) override {
         const std::string self = "/proc/self/fd/" + std::to_string(fd(folder));
         std::string target(PATH_MAX, '\0');
         const ssize_t length = ::readlink(self.c_str(), target.data(), target.size());
@@ -228,10 +233,10 @@ class LinuxFileSystem final : public FileSystem {
         }
         target.resize(static_cast<std::size_t>(length));
         path = std::move(target);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus listFolder(const FolderHandle& folder, std::vector<std::string>& names) override {
+    Status listFolder(const FolderHandle& folder, std::vector<std::string>& names) override {
         const int listing = openat(fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (listing < 0) {
             return failure();
@@ -249,28 +254,27 @@ class LinuxFileSystem final : public FileSystem {
             }
         }
         closedir(entries);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
     // Linux has no search of its own for wildcards.
-    IoStatus search(const std::string&, bool& found) override {
+    Status search(const std::string&, bool& found) override {
         found = false;
-        return {IoStatus::Code::NotSupported, {}};
+        return Status(Status::Code::NotSupported);
     }
 
-    IoStatus syncFolder(const FolderHandle& folder) override {
+    Status syncFolder(const FolderHandle& folder) override {
         const int opened = openat(fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (opened < 0) {
             // A folder that may be written but not read cannot be synced by itself; its names
             // reach the disk with the file system's next commit.
-            return errno == EACCES ? IoStatus::ok() : failure();
+            return errno == EACCES ? Status::ok() : failure();
         }
         const FileHandle owned(opened);
-        return fsync(opened) == 0 || errno == EINVAL ? IoStatus::ok() : failure();
+        return fsync(opened) == 0 || errno == EINVAL ? Status::ok() : failure();
     }
 
-    IoStatus describe(const FolderHandle& folder, const std::string& name,
-                      FileInfo& info) override {
+    Status describe(const FolderHandle& folder, const std::string& name, FileInfo& info) override {
         struct stat status {};
         if (fstatat(fd(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT) {
@@ -278,14 +282,14 @@ class LinuxFileSystem final : public FileSystem {
             }
             info = FileInfo{};
             info.name = name;
-            return IoStatus::ok();
+            return Status::ok();
         }
         info = infoOf(status, name);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus readLink(const FolderHandle& folder, const std::string& name,
-                      std::string& target) override {
+    Status readLink(const FolderHandle& folder, const std::string& name,
+                    std::string& target) override {
         std::string text(PATH_MAX, '\0');
         const ssize_t length = readlinkat(fd(folder), name.c_str(), text.data(), text.size());
         if (length < 0) {
@@ -293,57 +297,57 @@ class LinuxFileSystem final : public FileSystem {
         }
         text.resize(static_cast<std::size_t>(length));
         target = std::move(text);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus link(const FolderHandle& folder, const std::string& from,
-                  const std::string& to) override {
+    Status link(const FolderHandle& folder, const std::string& from,
+                const std::string& to) override {
         return done(linkat(fd(folder), from.c_str(), fd(folder), to.c_str(), 0));
     }
 
-    IoStatus rename(const FolderHandle& fromFolder, const std::string& from,
-                    const FolderHandle& toFolder, const std::string& to, Replace replace) override {
+    Status rename(const FolderHandle& fromFolder, const std::string& from,
+                  const FolderHandle& toFolder, const std::string& to, Replace replace) override {
         if (replace == Replace::Existing) {
             return done(renameat(fd(fromFolder), from.c_str(), fd(toFolder), to.c_str()));
         }
         if (renameat2(fd(fromFolder), from.c_str(), fd(toFolder), to.c_str(), RENAME_NOREPLACE) ==
             0) {
-            return IoStatus::ok();
+            return Status::ok();
         }
         // FUSE and network file systems may know no such rename.
         return errno == EINVAL || errno == ENOSYS ? failure(EOPNOTSUPP) : failure();
     }
 
-    IoStatus remove(const FolderHandle& folder, const std::string& name) override {
+    Status remove(const FolderHandle& folder, const std::string& name) override {
         return done(unlinkat(fd(folder), name.c_str(), 0));
     }
 
-    IoStatus createUnnamed(const FolderHandle& folder, FileHandle& file) override {
+    Status createUnnamed(const FolderHandle& folder, FileHandle& file) override {
         const int opened = openat(fd(folder), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
         if (opened < 0) {
             return errno == EISDIR || errno == EINVAL ? failure(EOPNOTSUPP) : failure();
         }
         file = FileHandle(opened);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus createNew(const FolderHandle& folder, const std::string& name,
-                       FileHandle& file) override {
+    Status createNew(const FolderHandle& folder, const std::string& name,
+                     FileHandle& file) override {
         const int opened = openat(fd(folder), name.c_str(),
                                   O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (opened < 0) {
             return failure();
         }
         file = FileHandle(opened);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus giveName(const FileHandle& file, const FolderHandle& folder,
-                      const std::string& name) override {
+    Status giveName(const FileHandle& file, const FolderHandle& folder,
+                    const std::string& name) override {
         // Naming an unnamed file through /proc needs no privilege; AT_EMPTY_PATH does.
         const std::string self = "/proc/self/fd/" + std::to_string(fd(file));
         if (linkat(AT_FDCWD, self.c_str(), fd(folder), name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            return IoStatus::ok();
+            return Status::ok();
         }
         if (errno != ENOENT) {
             return failure();
@@ -351,23 +355,23 @@ class LinuxFileSystem final : public FileSystem {
         return done(linkat(fd(file), "", fd(folder), name.c_str(), AT_EMPTY_PATH));
     }
 
-    IoStatus openToRead(const FolderHandle& folder, const std::string& name,
-                        FileHandle& file) override {
+    Status openToRead(const FolderHandle& folder, const std::string& name,
+                      FileHandle& file) override {
         const int opened =
             openat(fd(folder), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (opened < 0) {
             return failure();
         }
         file = FileHandle(opened);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
     // Any file here may be removed or replaced, however others hold it open.
-    IoStatus openToReplace(const FolderHandle&, const std::string&, FileHandle&) override {
-        return IoStatus::ok();
+    Status openToReplace(const FolderHandle&, const std::string&, FileHandle&) override {
+        return Status::ok();
     }
 
-    IoStatus openNamedStream(const std::string& path, FileHandle& file) override {
+    Status openNamedStream(const std::string& path, FileHandle& file) override {
         const int number = namedDescriptor(path);
         if (number < 0) {
             return failure(ENOENT);
@@ -392,26 +396,26 @@ class LinuxFileSystem final : public FileSystem {
             return failure();
         }
         file = FileHandle(opened);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus openDevice(const FolderHandle& folder, const std::string& name,
-                        FileHandle& file) override {
+    Status openDevice(const FolderHandle& folder, const std::string& name,
+                      FileHandle& file) override {
         const int opened = openat(fd(folder), name.c_str(),
                                   O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
         if (opened < 0) {
             return failure();
         }
         file = FileHandle(opened);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus describeFile(const FileHandle& file, FileInfo& info) override {
+    Status describeFile(const FileHandle& file, FileInfo& info) override {
         return describeOpen(fd(file), info);
     }
 
-    IoStatus copyAttributes(const FolderHandle& folder, const std::string& name,
-                            const FileHandle& file) override {
+    Status copyAttributes(const FolderHandle& folder, const std::string& name,
+                          const FileHandle& file) override {
         struct stat old {};
         if (fstatat(fd(folder), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
             return failure();
@@ -423,30 +427,30 @@ class LinuxFileSystem final : public FileSystem {
         }
         copyExtendedAttributes("/proc/self/fd/" + std::to_string(fd(folder)) + "/" + name,
                                fd(file));
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus useNewFileAttributes(const FileHandle& file) override {
+    Status useNewFileAttributes(const FileHandle& file) override {
         return done(fchmod(fd(file), newFileMode()));
     }
 
-    IoStatus write(const FileHandle& file, const char* data, std::size_t size,
-                   std::size_t& written) override {
+    Status write(const FileHandle& file, const char* data, std::size_t size,
+                 std::size_t& written) override {
         written = 0;
         const ssize_t result = ::write(fd(file), data, size);
         if (result < 0) {
             return failure(errno == EAGAIN ? EWOULDBLOCK : errno);
         }
         written = static_cast<std::size_t>(result);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus waitWritable(const FileHandle& file, int milliseconds) override {
+    Status waitWritable(const FileHandle& file, int milliseconds) override {
         pollfd waiting{fd(file), POLLOUT, 0};
-        return poll(&waiting, 1, milliseconds) >= 0 ? IoStatus::ok() : failure();
+        return poll(&waiting, 1, milliseconds) >= 0 ? Status::ok() : failure();
     }
 
-    IoStatus read(const FileHandle& file, std::string& contents) override {
+    Status read(const FileHandle& file, std::string& contents) override {
         contents.clear();
         char buffer[4096];
         for (;;) {
@@ -455,63 +459,62 @@ class LinuxFileSystem final : public FileSystem {
                 return failure();
             }
             if (got == 0) {
-                return IoStatus::ok();
+                return Status::ok();
             }
             contents.append(buffer, static_cast<std::size_t>(got));
         }
     }
 
-    IoStatus openInput(const std::string& path, FileHandle& file) override {
+    Status openInput(const std::string& path, FileHandle& file) override {
         const int opened = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (opened < 0) {
             return failure();
         }
         file = FileHandle(opened);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
-                    std::size_t& got) override {
+    Status readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
+                  std::size_t& got) override {
         got = 0;
         const ssize_t result = pread(fd(file), into, size, static_cast<off_t>(offset));
         if (result < 0) {
             return failure();
         }
         got = static_cast<std::size_t>(result);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus readSome(const FileHandle& file, char* into, std::size_t size,
-                      std::size_t& got) override {
+    Status readSome(const FileHandle& file, char* into, std::size_t size,
+                    std::size_t& got) override {
         got = 0;
         const ssize_t result = ::read(fd(file), into, size);
         if (result < 0) {
             return failure(errno == EAGAIN ? EWOULDBLOCK : errno);
         }
         got = static_cast<std::size_t>(result);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
     // A FIFO that no writer has opened yet is not ready, though a read would find its end.
-    IoStatus waitReadable(const FileHandle& file, int milliseconds, bool& ready) override {
+    Status waitReadable(const FileHandle& file, int milliseconds, bool& ready) override {
         pollfd waiting{fd(file), POLLIN, 0};
         const int polled = poll(&waiting, 1, milliseconds);
         ready = polled > 0;
-        return polled >= 0 || errno == EINTR ? IoStatus::ok() : failure();
+        return polled >= 0 || errno == EINTR ? Status::ok() : failure();
     }
 
-    IoStatus sync(const FileHandle& file) override {
+    Status sync(const FileHandle& file) override {
         // A device, FIFO or terminal has nothing to sync and may refuse.
-        return fdatasync(fd(file)) == 0 || errno == EINVAL || errno == EROFS ? IoStatus::ok()
+        return fdatasync(fd(file)) == 0 || errno == EINVAL || errno == EROFS ? Status::ok()
                                                                              : failure();
     }
 
-    IoStatus tryLock(const FileHandle& file) override {
+    Status tryLock(const FileHandle& file) override {
         if (flock(fd(file), LOCK_EX | LOCK_NB) == 0) {
-            return IoStatus::ok();
+            return Status::ok();
         }
-        return errno == EWOULDBLOCK ? IoStatus(IoStatus::Code::Busy, std::strerror(errno))
-                                    : failure();
+        return errno == EWOULDBLOCK ? Status(Status::Code::Busy, errno) : failure();
     }
 
     std::uint32_t currentUser() override { return geteuid(); }

@@ -10,10 +10,28 @@
 
 #include "FileSystem.h"
 #include "PathText.h"
-#include "SystemError_win32.h"
 #include "Utf16_win32.h"
 
 namespace tus2wf {
+
+// The system's own words, but where they leave a user guessing which program is meant.
+std::string systemReason(int error) {
+    if (error == ERROR_SHARING_VIOLATION) {
+        return "The file is in use by another program";
+    }
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason = length != 0 ? toUtf8(std::wstring_view(text, length))
+                                     : "Error " + std::to_string(static_cast<DWORD>(error));
+    LocalFree(text);
+    while (!reason.empty() &&
+           (reason.back() == '\r' || reason.back() == '\n' || reason.back() == '.')) {
+        reason.pop_back();
+    }
+    return reason;
+}
 
 bool FileHandle::isOpen() const {
     return m_native != none();
@@ -51,52 +69,48 @@ constexpr std::uint64_t kLockOffset = 0x7FFF'FFFF'FFFF'FFF0;
 constexpr std::size_t kMaxChunk = std::size_t{1} << 30;
 constexpr std::size_t kMaxPlainPath = MAX_PATH - 1;
 
-IoStatus::Code codeOf(DWORD error) {
+Status::Code codeOf(DWORD error) {
     switch (error) {
         case ERROR_FILE_EXISTS:
         case ERROR_ALREADY_EXISTS:
-            return IoStatus::Code::Exists;
+            return Status::Code::Exists;
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
-            return IoStatus::Code::NotFound;
+            return Status::Code::NotFound;
         case ERROR_NOT_SUPPORTED:
         case ERROR_INVALID_FUNCTION:
         case ERROR_CALL_NOT_IMPLEMENTED:
-            return IoStatus::Code::NotSupported;
+            return Status::Code::NotSupported;
         case ERROR_ACCESS_DENIED:
         case ERROR_PRIVILEGE_NOT_HELD:
         case ERROR_WRITE_PROTECT:
-            return IoStatus::Code::Denied;
+            return Status::Code::Denied;
         // Another process has the file open in a way that excludes ours, or holds its lock.
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_IO_PENDING:
-            return IoStatus::Code::Busy;
+            return Status::Code::Busy;
         // A blocked call cancelled by the run's stop request.
         case ERROR_OPERATION_ABORTED:
-            return IoStatus::Code::Interrupted;
+            return Status::Code::Interrupted;
         default:
-            return IoStatus::Code::Other;
+            return Status::Code::Other;
     }
 }
 
-// The system's own words, but where they leave a user guessing which program is meant.
-IoStatus failure(DWORD error) {
-    if (error == ERROR_SHARING_VIOLATION) {
-        return {IoStatus::Code::Busy, "The file is in use by another program"};
-    }
-    return {codeOf(error), systemReason(error)};
+Status failure(DWORD error) {
+    return Status(codeOf(error), static_cast<int>(error));
 }
 
-IoStatus lastFailure() {
+Status lastFailure() {
     return failure(GetLastError());
 }
 
-IoStatus okIf(BOOL done) {
-    return done ? IoStatus::ok() : lastFailure();
+Status okIf(BOOL done) {
+    return done ? Status::ok() : lastFailure();
 }
 
 bool isSeparator(wchar_t c) {
@@ -152,7 +166,7 @@ std::wstring inFolder(const FolderHandle& folder, const std::string& name) {
     return systemPath(joined(toUtf16(folder.path()), toUtf16(nameAsOpened(name))));
 }
 
-IoStatus fullPathOf(const std::wstring& path, std::wstring& full) {
+Status fullPathOf(const std::wstring& path, std::wstring& full) {
     const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) {
         return lastFailure();
@@ -163,7 +177,7 @@ IoStatus fullPathOf(const std::wstring& path, std::wstring& full) {
         return lastFailure();
     }
     full.resize(length);
-    return IoStatus::ok();
+    return Status::ok();
 }
 
 FileHandle openExisting(const std::wstring& path, DWORD access, DWORD flags,
@@ -175,7 +189,7 @@ FileHandle openExisting(const std::wstring& path, DWORD access, DWORD flags,
 // Why a file could not be removed or replaced. The system says only "access denied" when
 // another program holds the file open without letting others delete it; asking for the right
 // to delete it tells that apart from a true denial.
-IoStatus replacingFailure(const std::wstring& path) {
+Status replacingFailure(const std::wstring& path) {
     const DWORD error = GetLastError();
     if (error == ERROR_ACCESS_DENIED && !openExisting(path, DELETE, 0).isOpen() &&
         GetLastError() == ERROR_SHARING_VIOLATION) {
@@ -211,10 +225,10 @@ std::int64_t ticksSince1970(FILETIME time) {
 }
 
 // Everything but the name. A console, pipe or device has no identity and is written in place.
-IoStatus describeHandle(HANDLE handle, FileInfo& info) {
+Status describeHandle(HANDLE handle, FileInfo& info) {
     if (GetFileType(handle) != FILE_TYPE_DISK) {
         info.kind = FileInfo::Kind::Stream;
-        return IoStatus::ok();
+        return Status::ok();
     }
     BY_HANDLE_FILE_INFORMATION data{};
     if (!GetFileInformationByHandle(handle, &data)) {
@@ -229,7 +243,7 @@ IoStatus describeHandle(HANDLE handle, FileInfo& info) {
     const std::int64_t ticks = ticksSince1970(data.ftLastWriteTime);
     info.modified = ticks / kTicksPerSecond;
     info.modifiedNs = ticks % kTicksPerSecond * 100;
-    return IoStatus::ok();
+    return Status::ok();
 }
 
 // The name as its folder holds it: the long form in its real letter case, however path spelt
@@ -276,7 +290,7 @@ std::wstring deviceOf(const std::string& path) {
 }
 
 // Old's attributes and security settings, as far as they can be read, onto file.
-IoStatus copyFrom(HANDLE old, bool withSecurity, HANDLE file) {
+Status copyFrom(HANDLE old, bool withSecurity, HANDLE file) {
     BY_HANDLE_FILE_INFORMATION data{};
     if (!GetFileInformationByHandle(old, &data)) {
         return lastFailure();
@@ -295,7 +309,7 @@ IoStatus copyFrom(HANDLE old, bool withSecurity, HANDLE file) {
             old, SE_FILE_OBJECT,
             OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
             &owner, &group, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
-        return IoStatus::ok();
+        return Status::ok();
     }
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
@@ -311,7 +325,7 @@ IoStatus copyFrom(HANDLE old, bool withSecurity, HANDLE file) {
         SetSecurityInfo(file, SE_FILE_OBJECT, access, nullptr, nullptr, dacl, nullptr);
     }
     LocalFree(descriptor);
-    return IoStatus::ok();
+    return Status::ok();
 }
 
 // Windows has no owner IDs of the POSIX kind, no sticky folders, no unnamed files, and links
@@ -319,14 +333,14 @@ IoStatus copyFrom(HANDLE old, bool withSecurity, HANDLE file) {
 // plants one).
 class Win32FileSystem final : public FileSystem {
   public:
-    IoStatus openFolder(const FolderHandle* base, const std::string& path,
-                        FolderHandle& folder) override {
+    Status openFolder(const FolderHandle* base, const std::string& path,
+                      FolderHandle& folder) override {
         std::wstring wide = toUtf16(path);
         if (base != nullptr && isRelative(wide)) {
             wide = joined(toUtf16(base->path()), wide);
         }
         std::wstring full;
-        if (IoStatus status = fullPathOf(wide, full); !status.isOk()) {
+        if (Status status = fullPathOf(wide, full); !status.isOk()) {
             return status;
         }
         // Listing counts for sharing, where merely opening would not: without delete sharing,
@@ -342,24 +356,24 @@ class Win32FileSystem final : public FileSystem {
             return lastFailure();
         }
         FileInfo info;
-        if (IoStatus status = describeHandle(handle.native(), info); !status.isOk()) {
+        if (Status status = describeHandle(handle.native(), info); !status.isOk()) {
             return status;
         }
         if (info.kind != FileInfo::Kind::Folder) {
             return failure(ERROR_DIRECTORY);
         }
         folder = FolderHandle(std::move(handle), toUtf8(full));
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus describeFolder(const FolderHandle& folder, FileInfo& info) override {
+    Status describeFolder(const FolderHandle& folder, FileInfo& info) override {
         info = FileInfo{};
-        IoStatus status = describeHandle(folder.native(), info);
+        Status status = describeHandle(folder.native(), info);
         info.name = realName(systemPath(toUtf16(folder.path())));
         return status;
     }
 
-    IoStatus folderPath(const FolderHandle& folder, std::string& path) override {
+    Status folderPath(const FolderHandle& folder, std::string& path) override {
         std::wstring final(32768, L'\0');
         const DWORD length = GetFinalPathNameByHandleW(folder.native(), final.data(),
                                                        static_cast<DWORD>(final.size()),
@@ -372,10 +386,10 @@ class Win32FileSystem final : public FileSystem {
             final.resize(length);
         }
         path = toUtf8(plainPath(final));
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus listFolder(const FolderHandle& folder, std::vector<std::string>& names) override {
+    Status listFolder(const FolderHandle& folder, std::vector<std::string>& names) override {
         names.clear();
         WIN32_FIND_DATAW found{};
         const HANDLE search =
@@ -383,7 +397,7 @@ class Win32FileSystem final : public FileSystem {
         if (search == INVALID_HANDLE_VALUE) {
             // Only a drive's root, which has no "." entry, can be empty.
             const DWORD error = GetLastError();
-            return error == ERROR_FILE_NOT_FOUND ? IoStatus::ok() : failure(error);
+            return error == ERROR_FILE_NOT_FOUND ? Status::ok() : failure(error);
         }
         do {
             const std::wstring_view name = found.cFileName;
@@ -393,104 +407,103 @@ class Win32FileSystem final : public FileSystem {
         } while (FindNextFileW(search, &found));
         const DWORD error = GetLastError();
         FindClose(search);
-        return error == ERROR_NO_MORE_FILES ? IoStatus::ok() : failure(error);
+        return error == ERROR_NO_MORE_FILES ? Status::ok() : failure(error);
     }
 
     // The path as the user typed it, not made a long path: the search reads it by its own rules
     // (wildcards, trailing dots and spaces, short names). Nothing found and a search that
     // cannot be made are alike.
-    IoStatus search(const std::string& path, bool& found) override {
+    Status search(const std::string& path, bool& found) override {
         WIN32_FIND_DATAW findData{};
         const HANDLE handle = FindFirstFileW(toUtf16(path).c_str(), &findData);
         found = handle != INVALID_HANDLE_VALUE;
         // Closed whatever the search returned; closing the invalid handle fails and is ignored.
         FindClose(handle);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
     // Flushing a folder takes write access to it, which a user who may add files to it does not
     // always get; the names are then left to the file system's own journal.
-    IoStatus syncFolder(const FolderHandle& folder) override {
+    Status syncFolder(const FolderHandle& folder) override {
         const FileHandle writable = openExisting(systemPath(toUtf16(folder.path())), GENERIC_WRITE,
                                                  FILE_FLAG_BACKUP_SEMANTICS);
         if (writable.isOpen()) {
             FlushFileBuffers(writable.native());
         }
-        return IoStatus::ok();
+        return Status::ok();
     }
 
-    IoStatus describe(const FolderHandle& folder, const std::string& name,
-                      FileInfo& info) override {
+    Status describe(const FolderHandle& folder, const std::string& name, FileInfo& info) override {
         info = FileInfo{};
         const std::wstring path = inFolder(folder, name);
         const FileHandle file = openToDescribe(path);
         if (!file.isOpen()) {
             const DWORD error = GetLastError();
-            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? IoStatus::ok()
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Status::ok()
                                                                                   : failure(error);
         }
-        IoStatus status = describeHandle(file.native(), info);
+        Status status = describeHandle(file.native(), info);
         info.name = realName(path);
         return status;
     }
 
-    IoStatus readLink(const FolderHandle&, const std::string&, std::string&) override {
+    Status readLink(const FolderHandle&, const std::string&, std::string&) override {
         return failure(ERROR_NOT_SUPPORTED);
     }
 
-    IoStatus link(const FolderHandle& folder, const std::string& from,
-                  const std::string& to) override {
+    Status link(const FolderHandle& folder, const std::string& from,
+                const std::string& to) override {
         return okIf(
             CreateHardLinkW(inFolder(folder, to).c_str(), inFolder(folder, from).c_str(), nullptr));
     }
 
-    IoStatus rename(const FolderHandle& fromFolder, const std::string& from,
-                    const FolderHandle& toFolder, const std::string& to, Replace replace) override {
+    Status rename(const FolderHandle& fromFolder, const std::string& from,
+                  const FolderHandle& toFolder, const std::string& to, Replace replace) override {
         const DWORD flags =
             MOVEFILE_WRITE_THROUGH | (replace == Replace::Existing ? MOVEFILE_REPLACE_EXISTING : 0);
         const std::wstring target = inFolder(toFolder, to);
         if (MoveFileExW(inFolder(fromFolder, from).c_str(), target.c_str(), flags)) {
-            return IoStatus::ok();
+            return Status::ok();
         }
         return replacingFailure(target);
     }
 
-    IoStatus remove(const FolderHandle& folder, const std::string& name) override {
+    Status remove(const FolderHandle& folder, const std::string& name) override {
         const std::wstring path = inFolder(folder, name);
-        return DeleteFileW(path.c_str()) ? IoStatus::ok() : replacingFailure(path);
+        return DeleteFileW(path.c_str()) ? Status::ok() : replacingFailure(path);
     }
 
-    IoStatus createUnnamed(const FolderHandle&, FileHandle&) override {
+    Status createUnnamed(const FolderHandle&, FileHandle&) override {
         return failure(ERROR_NOT_SUPPORTED);
     }
 
     // Gets the security settings the folder passes on to new files, like any other new file
     // there.
-    IoStatus createNew(const FolderHandle& folder, const std::string& name,
-                       FileHandle& file) override {
+    Status createNew(const FolderHandle& folder, const std::string& name,
+                     FileHandle& file) override {
         file = FileHandle(CreateFileW(inFolder(folder, name).c_str(), kNewFileAccess, kShareAll,
                                       nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return file.isOpen() ? IoStatus::ok() : lastFailure();
+        return file.isOpen() ? Status::ok() : lastFailure();
     }
 
-    IoStatus giveName(const FileHandle&, const FolderHandle&, const std::string&) override {
+    Status giveName(const FileHandle&, const FolderHandle&, const std::string&) override {
         return failure(ERROR_NOT_SUPPORTED);
     }
 
-    IoStatus openToRead(const FolderHandle& folder, const std::string& name,
-                        FileHandle& file) override {
+    Status openToRead(const FolderHandle& folder, const std::string& name,
+                      FileHandle& file) override {
         file = openExisting(inFolder(folder, name), GENERIC_READ, FILE_ATTRIBUTE_NORMAL);
-        return file.isOpen() ? IoStatus::ok() : lastFailure();
+        return file.isOpen() ? Status::ok() : lastFailure();
     }
 
     // The name's own file, not where a link there leads: the rename replaces the link.
-    IoStatus openToReplace(const FolderHandle& folder, const std::string& name,
-                           FileHandle& file) override {
+    Status openToReplace(const FolderHandle& folder, const std::string& name,
+                         FileHandle& file) override {
         file = openExisting(inFolder(folder, name), DELETE, FILE_FLAG_OPEN_REPARSE_POINT);
-        return file.isOpen() ? IoStatus::ok() : lastFailure();
+        return file.isOpen() ? Status::ok() : lastFailure();
     }
 
-    IoStatus openNamedStream(const std::string& path, FileHandle& file) override {
+    Status openNamedStream(const std::string& path, FileHandle& file) override {
         const std::wstring device = deviceOf(path);
         if (device.empty()) {
             return failure(ERROR_FILE_NOT_FOUND);
@@ -498,21 +511,20 @@ class Win32FileSystem final : public FileSystem {
         file = openExisting(device, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL,
                             FILE_SHARE_READ | FILE_SHARE_WRITE);
         if (file.isOpen()) {
-            return IoStatus::ok();
+            return Status::ok();
         }
         // A device that is not there (COM7 on a machine without it) is still no file.
-        const IoStatus status = lastFailure();
-        return status.code() == IoStatus::Code::NotFound
-                   ? IoStatus(IoStatus::Code::Other, status.reason())
-                   : status;
+        const Status status = lastFailure();
+        return status.code() == Status::Code::NotFound ? Status(Status::Code::Other, status.error())
+                                                       : status;
     }
 
     // describe() never reports a stream: devices are reached only by openNamedStream().
-    IoStatus openDevice(const FolderHandle&, const std::string&, FileHandle&) override {
+    Status openDevice(const FolderHandle&, const std::string&, FileHandle&) override {
         return failure(ERROR_NOT_SUPPORTED);
     }
 
-    IoStatus describeFile(const FileHandle& file, FileInfo& info) override {
+    Status describeFile(const FileHandle& file, FileInfo& info) override {
         info = FileInfo{};
         return describeHandle(file.native(), info);
     }
@@ -520,8 +532,8 @@ class Win32FileSystem final : public FileSystem {
     // The old file's hidden, system and not-indexed attributes, its access list, and its owner
     // where the process may give files away. Security settings that cannot be read or set are
     // left as the new file got them.
-    IoStatus copyAttributes(const FolderHandle& folder, const std::string& name,
-                            const FileHandle& file) override {
+    Status copyAttributes(const FolderHandle& folder, const std::string& name,
+                          const FileHandle& file) override {
         const std::wstring path = inFolder(folder, name);
         FileHandle old = openExisting(path, READ_CONTROL, 0);
         const bool withSecurity = old.isOpen();
@@ -534,10 +546,10 @@ class Win32FileSystem final : public FileSystem {
         return copyFrom(old.native(), withSecurity, file.native());
     }
 
-    IoStatus useNewFileAttributes(const FileHandle&) override { return IoStatus::ok(); }
+    Status useNewFileAttributes(const FileHandle&) override { return Status::ok(); }
 
-    IoStatus write(const FileHandle& file, const char* data, std::size_t size,
-                   std::size_t& written) override {
+    Status write(const FileHandle& file, const char* data, std::size_t size,
+                 std::size_t& written) override {
         DWORD done = 0;
         const BOOL wrote = WriteFile(file.native(), data,
                                      static_cast<DWORD>(std::min(size, kMaxChunk)), &done, nullptr);
@@ -545,9 +557,9 @@ class Win32FileSystem final : public FileSystem {
         return okIf(wrote);
     }
 
-    IoStatus waitWritable(const FileHandle&, int) override { return IoStatus::ok(); }
+    Status waitWritable(const FileHandle&, int) override { return Status::ok(); }
 
-    IoStatus read(const FileHandle& file, std::string& contents) override {
+    Status read(const FileHandle& file, std::string& contents) override {
         contents.clear();
         std::string buffer(64 * 1024, '\0');
         DWORD got = 0;
@@ -558,19 +570,19 @@ class Win32FileSystem final : public FileSystem {
             }
             contents.append(buffer, 0, got);
         } while (got != 0);
-        return IoStatus::ok();
+        return Status::ok();
     }
 
     // Shared for writing and deleting too: the file is only read, and closed before the outputs
     // are made, so that even the world script itself can be replaced by the new one.
-    IoStatus openInput(const std::string& path, FileHandle& file) override {
+    Status openInput(const std::string& path, FileHandle& file) override {
         file = FileHandle(CreateFileW(toUtf16(path).c_str(), GENERIC_READ, kShareAll, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        return file.isOpen() ? IoStatus::ok() : lastFailure();
+        return file.isOpen() ? Status::ok() : lastFailure();
     }
 
-    IoStatus readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
-                    std::size_t& got) override {
+    Status readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
+                  std::size_t& got) override {
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(offset);
         at.OffsetHigh = static_cast<DWORD>(offset >> 32);
@@ -578,33 +590,33 @@ class Win32FileSystem final : public FileSystem {
         const BOOL read = ReadFile(file.native(), into,
                                    static_cast<DWORD>(std::min(size, kMaxChunk)), &done, &at);
         got = done;
-        return read || GetLastError() == ERROR_HANDLE_EOF ? IoStatus::ok() : lastFailure();
+        return read || GetLastError() == ERROR_HANDLE_EOF ? Status::ok() : lastFailure();
     }
 
     // A pipe's read waits for data; its writing end closing is its end.
-    IoStatus readSome(const FileHandle& file, char* into, std::size_t size,
-                      std::size_t& got) override {
+    Status readSome(const FileHandle& file, char* into, std::size_t size,
+                    std::size_t& got) override {
         DWORD done = 0;
         const BOOL read = ReadFile(file.native(), into,
                                    static_cast<DWORD>(std::min(size, kMaxChunk)), &done, nullptr);
         got = done;
-        return read || GetLastError() == ERROR_BROKEN_PIPE ? IoStatus::ok() : lastFailure();
+        return read || GetLastError() == ERROR_BROKEN_PIPE ? Status::ok() : lastFailure();
     }
 
-    IoStatus waitReadable(const FileHandle&, int, bool& ready) override {
+    Status waitReadable(const FileHandle&, int, bool& ready) override {
         ready = true;
-        return IoStatus::ok();
+        return Status::ok();
     }
 
     // Only files on disk are flushed: flushing a pipe waits until its reader has read it all.
-    IoStatus sync(const FileHandle& file) override {
-        return GetFileType(file.native()) != FILE_TYPE_DISK ? IoStatus::ok()
+    Status sync(const FileHandle& file) override {
+        return GetFileType(file.native()) != FILE_TYPE_DISK ? Status::ok()
                                                             : okIf(FlushFileBuffers(file.native()));
     }
 
     // One byte far beyond the data. Locks belong to the handle, so a second handle of this
     // same process is refused too.
-    IoStatus tryLock(const FileHandle& file) override {
+    Status tryLock(const FileHandle& file) override {
         OVERLAPPED where{};
         where.Offset = static_cast<DWORD>(kLockOffset);
         where.OffsetHigh = static_cast<DWORD>(kLockOffset >> 32);

@@ -21,7 +21,7 @@ constexpr std::size_t kReadInHalvesFrom = std::size_t{8} << 20;
 
 struct Range {
     std::size_t got = 0;  // bytes read before the end of the file, a failure or a stop
-    IoStatus failure;
+    Status failure;
     bool stopped = false;
 };
 
@@ -36,9 +36,9 @@ Range readRange(FileSystem& fileSystem, const FileHandle& file, char* into, std:
         }
         const std::size_t piece = std::min(to - from - range.got, kPiece - range.got % kPiece);
         std::size_t got = 0;
-        IoStatus read =
+        Status read =
             fileSystem.readAt(file, from + range.got, into + from + range.got, piece, got);
-        if (!read.isOk() && read.code() != IoStatus::Code::Interrupted) {
+        if (!read.isOk() && read.code() != Status::Code::Interrupted) {
             range.failure = std::move(read);
             break;
         }
@@ -81,29 +81,29 @@ Range awaitBackHalf(std::future<Range>& back, std::atomic<bool>& stop,
 
 }  // namespace
 
-IoStatus InputFile::read(const std::string& path, const KeepGoing& keepGoing,
-                         FileSystem& fileSystem) {
+Status InputFile::read(const std::string& path, const KeepGoing& keepGoing,
+                       FileSystem& fileSystem) {
     release();
-    IoStatus status = readWhole(path, keepGoing, fileSystem);
+    Status status = readWhole(path, keepGoing, fileSystem);
     if (!status.isOk()) {
         release();
     }
-    return status;
+    return std::move(status).about(path);
 }
 
-IoStatus InputFile::readWhole(const std::string& path, const KeepGoing& keepGoing,
-                              FileSystem& fileSystem) {
+Status InputFile::readWhole(const std::string& path, const KeepGoing& keepGoing,
+                            FileSystem& fileSystem) {
     FileHandle file;
     FileInfo info;
-    if (IoStatus opened = fileSystem.openInput(path, file); !opened.isOk()) {
+    if (Status opened = fileSystem.openInput(path, file); !opened.isOk()) {
         return opened;
     }
-    if (IoStatus described = fileSystem.describeFile(file, info); !described.isOk()) {
+    if (Status described = fileSystem.describeFile(file, info); !described.isOk()) {
         return described;
     }
     switch (info.kind) {
         case FileInfo::Kind::Folder:
-            return {IoStatus::Code::Other, "Is a directory"};
+            return Status(Status::Code::Other, 0, "Is a directory");
         case FileInfo::Kind::Regular:
             if (info.size > kMaxSize) {
                 return tooLarge();
@@ -114,10 +114,10 @@ IoStatus InputFile::readWhole(const std::string& path, const KeepGoing& keepGoin
     }
 }
 
-IoStatus InputFile::readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
-                             const KeepGoing& keepGoing) {
+Status InputFile::readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
+                           const KeepGoing& keepGoing) {
     // One spare byte shows whether the file grew since its size was taken.
-    if (IoStatus allocated = allocate(size + 1); !allocated.isOk()) {
+    if (Status allocated = allocate(size + 1); !allocated.isOk()) {
         return allocated;
     }
     const std::size_t half = size >= kReadInHalvesFrom ? size / 2 : size + 1;
@@ -132,59 +132,57 @@ IoStatus InputFile::readFile(FileSystem& fileSystem, const FileHandle& file, std
     });
     const Range rest = awaitBackHalf(back, stop, keepGoing);
     if (front.stopped || rest.stopped) {
-        return stopped();
+        return Status::stopped();
     }
     if (!front.failure.isOk() || !rest.failure.isOk()) {
         return !front.failure.isOk() ? front.failure : rest.failure;
     }
     // A file cut short meanwhile ends where its front ended.
     m_size = front.got < half ? front.got : half + rest.got;
-    return m_size <= size ? IoStatus::ok() : readRest(fileSystem, file, keepGoing);
+    return m_size <= size ? Status::ok() : readRest(fileSystem, file, keepGoing);
 }
 
-IoStatus InputFile::readRest(FileSystem& fileSystem, const FileHandle& file,
-                             const KeepGoing& keepGoing) {
+Status InputFile::readRest(FileSystem& fileSystem, const FileHandle& file,
+                           const KeepGoing& keepGoing) {
     for (;;) {
-        if (IoStatus room = makeRoom(); !room.isOk()) {
+        if (Status room = makeRoom(); !room.isOk()) {
             return room;
         }
         const Range more = readRange(fileSystem, file, m_data, m_size, m_capacity, keepGoing);
         m_size += more.got;
         if (more.stopped) {
-            return stopped();
+            return Status::stopped();
         }
         if (!more.failure.isOk()) {
             return more.failure;
         }
         if (m_size < m_capacity) {
-            return m_size <= kMaxSize ? IoStatus::ok() : tooLarge();
+            return m_size <= kMaxSize ? Status::ok() : tooLarge();
         }
     }
 }
 
-IoStatus InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
-                               const KeepGoing& keepGoing) {
-    if (IoStatus allocated = allocate(kFirstStreamCapacity); !allocated.isOk()) {
+Status InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
+                             const KeepGoing& keepGoing) {
+    if (Status allocated = allocate(kFirstStreamCapacity); !allocated.isOk()) {
         return allocated;
     }
     for (;;) {
-        if (IoStatus room = makeRoom(); !room.isOk()) {
+        if (Status room = makeRoom(); !room.isOk()) {
             return room;
         }
         bool ready = false;
-        if (IoStatus waited = fileSystem.waitReadable(file, kPollIntervalMs, ready);
-            !waited.isOk()) {
+        if (Status waited = fileSystem.waitReadable(file, kPollIntervalMs, ready); !waited.isOk()) {
             return waited;
         }
         std::size_t got = 0;
-        const IoStatus read =
+        const Status read =
             ready ? fileSystem.readSome(file, m_data + m_size, m_capacity - m_size, got)
-                  : IoStatus(IoStatus::Code::WouldBlock, {});
-        if (read.code() == IoStatus::Code::WouldBlock ||
-            read.code() == IoStatus::Code::Interrupted) {
+                  : Status(Status::Code::WouldBlock);
+        if (read.code() == Status::Code::WouldBlock || read.code() == Status::Code::Interrupted) {
             // Nothing yet: the stop request is what must not wait.
             if (!keepGoing()) {
-                return stopped();
+                return Status::stopped();
             }
             continue;
         }
@@ -196,10 +194,10 @@ IoStatus InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
         }
         m_size += got;
         if (!keepGoing()) {
-            return stopped();
+            return Status::stopped();
         }
     }
-    return m_size <= kMaxSize ? IoStatus::ok() : tooLarge();
+    return m_size <= kMaxSize ? Status::ok() : tooLarge();
 }
 
 InputFile::~InputFile() {
@@ -220,23 +218,23 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
     return *this;
 }
 
-IoStatus InputFile::makeRoom() {
+Status InputFile::makeRoom() {
     if (m_size < m_capacity) {
-        return IoStatus::ok();
+        return Status::ok();
     }
     if (m_capacity > kMaxSize) {
         return tooLarge();
     }
     char* old = m_data;
     const std::size_t oldCapacity = m_capacity;
-    if (IoStatus allocated = allocate(oldCapacity * 2); !allocated.isOk()) {
+    if (Status allocated = allocate(oldCapacity * 2); !allocated.isOk()) {
         m_data = old;
         m_capacity = oldCapacity;
         return allocated;
     }
     std::memcpy(m_data, old, m_size);
     freeMemory(old, oldCapacity);
-    return IoStatus::ok();
+    return Status::ok();
 }
 
 void InputFile::release() {

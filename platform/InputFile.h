@@ -14,11 +14,11 @@ namespace tus2wf {
 // even during the read: the bytes are then whatever the reads returned).
 //
 // read() fails for anything that cannot be read as a file (a directory, a pattern, a file that
-// vanished or is locked) and for inputs of 4 GiB or more, with the system's reason, and the
+// vanished or is locked) and for inputs of 4 GiB or more, with a failure that names path, and the
 // object then holds no data. A file is read a few megabytes at a time, and a stream (a FIFO, a
 // pipe, a device) to its end without ever blocking for long: keepGoing is asked after every piece
 // read and at least every kPollInterval while the read waits, and when it answers false the read
-// gives up with IoStatus::Code::Stopped. Move-only; frees its memory when destroyed.
+// gives up with Status::Code::Stopped. Move-only; frees its memory when destroyed.
 class InputFile {
   public:
     static constexpr std::size_t kMaxSize = 0xFFFFFFFFu;
@@ -33,7 +33,7 @@ class InputFile {
     InputFile& operator=(const InputFile&) = delete;
 
     // Every byte comes through fileSystem.
-    IoStatus read(
+    Status read(
         const std::string& path, const KeepGoing& keepGoing = [] { return true; },
         FileSystem& fileSystem = FileSystem::local());
 
@@ -41,23 +41,22 @@ class InputFile {
     std::size_t size() const { return m_size; }
 
   private:
-    IoStatus readWhole(const std::string& path, const KeepGoing& keepGoing, FileSystem& fileSystem);
+    Status readWhole(const std::string& path, const KeepGoing& keepGoing, FileSystem& fileSystem);
     // Reads a file whose size is known up front; one spare byte shows whether it grew meanwhile,
     // and then the rest is read too.
-    IoStatus readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
-                      const KeepGoing& keepGoing);
+    Status readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
+                    const KeepGoing& keepGoing);
     // Reads on from m_size to the end of the file.
-    IoStatus readRest(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
-    IoStatus readStream(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
+    Status readRest(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
+    Status readStream(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
     // Per platform, memory for capacity bytes.
-    IoStatus allocate(std::size_t capacity);
+    Status allocate(std::size_t capacity);
     // Makes room for more once the memory is full.
-    IoStatus makeRoom();
+    Status makeRoom();
     void release();
     static void freeMemory(char* data, std::size_t capacity);
     // Per platform, the system's words for an input of 4 GiB or more.
-    static IoStatus tooLarge();
-    static IoStatus stopped() { return {IoStatus::Code::Stopped, {}}; }
+    static Status tooLarge();
 
     char* m_data = nullptr;
     std::size_t m_size = 0;

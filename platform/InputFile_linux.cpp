@@ -12,23 +12,23 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 }  // namespace
 
-IoStatus InputFile::tooLarge() {
-    return {IoStatus::Code::Other, std::strerror(EFBIG)};
+Status InputFile::tooLarge() {
+    return Status(Status::Code::Other, EFBIG);
 }
 
-IoStatus InputFile::allocate(std::size_t capacity) {
+Status InputFile::allocate(std::size_t capacity) {
     // Rounded up to whole huge pages: a script of a hundred megabytes then costs a few dozen
     // page faults instead of tens of thousands.
     capacity = (capacity + kHugePage - 1) / kHugePage * kHugePage;
     void* memory =
         mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) {
-        return {IoStatus::Code::Other, std::strerror(errno)};
+        return Status(Status::Code::Other, errno);
     }
     madvise(memory, capacity, MADV_HUGEPAGE);
     m_data = static_cast<char*>(memory);
     m_capacity = capacity;
-    return IoStatus::ok();
+    return Status::ok();
 }
 
 void InputFile::freeMemory(char* data, std::size_t capacity) {

@@ -1,22 +1,21 @@
 #include <windows.h>
 
 #include "InputFile.h"
-#include "SystemError_win32.h"
 
 namespace tus2wf {
 
-IoStatus InputFile::tooLarge() {
-    return {IoStatus::Code::Other, systemReason(ERROR_FILE_TOO_LARGE)};
+Status InputFile::tooLarge() {
+    return Status(Status::Code::Other, ERROR_FILE_TOO_LARGE);
 }
 
-IoStatus InputFile::allocate(std::size_t capacity) {
+Status InputFile::allocate(std::size_t capacity) {
     void* memory = VirtualAlloc(nullptr, capacity, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (memory == nullptr) {
-        return {IoStatus::Code::Other, systemReason(GetLastError())};
+        return Status(Status::Code::Other, static_cast<int>(GetLastError()));
     }
     m_data = static_cast<char*>(memory);
     m_capacity = capacity;
-    return IoStatus::ok();
+    return Status::ok();
 }
 
 void InputFile::freeMemory(char* data, std::size_t) {

@@ -19,7 +19,7 @@ constexpr const char* kExampleScript =
 TEST_F(ConverterTest, WholeRunExampleWritesBothOutputsByteForByte) {
     const Status status = run(kExampleScript, "EED\r\n[EOF]\r\n");
 
-    ASSERT_TRUE(status.isOk()) << status.prompt();
+    ASSERT_TRUE(status.isOk()) << host.promptOf(status);
     EXPECT_EQ(records(),
               "SECTION WORLDITEM 0\r\n{\r\nID 3821\r\nX 1234\r\nY 567\r\nZ 0\r\nTYPE 255\r\n}\r\n"
               "\r\n[EOF]\r\n");
@@ -298,7 +298,7 @@ INSTANTIATE_TEST_SUITE_P(NoIdOrOtherValue, NonMatchingEntryTest,
 // Lets a test act at the moment an output is put on disk, the last step before the commit.
 class SyncWatcher : public FaultyFileSystem {
   public:
-    IoStatus sync(const FileHandle& file) override {
+    Status sync(const FileHandle& file) override {
         onSync();
         return FaultyFileSystem::sync(file);
     }

@@ -231,7 +231,7 @@ class RunFailureTest : public RunFixture {
                        const std::string& results) {
         const Status status = converter.convert();
         EXPECT_EQ(status.code(), code);
-        EXPECT_EQ(status.prompt(), prompt);
+        EXPECT_EQ(host.promptOf(status), prompt);
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].prompt, prompt);
         EXPECT_EQ(host.messages[0].title, title);
@@ -295,10 +295,10 @@ TEST_F(RunFailureTest, ReadErrorAtAnyCallOfTheReadingNamesTheInput) {
     for (int call = 1; named.size() < 2 || named.back() != "ids.txt"; ++call) {
         ASSERT_LT(call, 100) << "no read of the ID list failed";
         placeFiles(kScript, kList, kOldRecords, kOldNewScript);
-        fileSystem.failCall(call, IoStatus::Code::Other, "Input/output error");
+        fileSystem.failCall(call, Status::Code::Other, "Input/output error");
         const Status status = faulty.convert();
         for (const std::string input : {"world.scp", "ids.txt"}) {
-            if (status.prompt() ==
+            if (host.promptOf(status) ==
                     "Cannot read file '" + files.path(input) + "'!\rInput/output error" &&
                 (named.empty() || named.back() != input)) {
                 named.push_back(input);

@@ -9,6 +9,7 @@
 
 #include "Host.h"
 #include "Progress.h"
+#include "Status.h"
 
 namespace tus2wf::test {
 
@@ -55,6 +56,12 @@ class FakeHost : public Host {
     }
 
     std::string progressText() const { return progress.text(); }
+    // The prompt of the message shown by the run that returned status; empty for a run that
+    // showed none (one that went through, or was stopped).
+    std::string promptOf(const Status& status) const {
+        const bool shown = !status.isOk() && status.code() != Status::Code::Stopped;
+        return shown && !messages.empty() ? messages.back().prompt : std::string();
+    }
 
     Progress progress;
     std::int64_t progressCalls = 0;

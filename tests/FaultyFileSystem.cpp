@@ -7,17 +7,17 @@
 
 namespace tus2wf::test {
 
-void FaultyFileSystem::failCall(int n, IoStatus::Code code, std::string reason, int count) {
+void FaultyFileSystem::failCall(int n, Status::Code code, std::string reason, int count) {
     reset();
     m_failAt = n;
     m_failCount = count;
-    m_failure = IoStatus(code, std::move(reason));
+    m_failure = Status(code, 0, std::move(reason));
 }
 
 void FaultyFileSystem::crashAfter(int n) {
     reset();
     m_crashAfter = n;
-    m_failure = IoStatus(IoStatus::Code::Other, "killed");
+    m_failure = Status(Status::Code::Other, 0, "killed");
 }
 
 void FaultyFileSystem::track(const FileHandle& file, std::string path) {
@@ -104,49 +104,49 @@ void FaultyFileSystem::reset() {
     m_crashAfter = 0;
 }
 
-IoStatus FaultyFileSystem::next() {
+Status FaultyFileSystem::next() {
     const int call = ++m_calls;
     if ((m_failAt > 0 && call >= m_failAt && call < m_failAt + m_failCount) ||
         (m_crashAfter > 0 && call > m_crashAfter)) {
         return m_failure;
     }
-    return IoStatus::ok();
+    return Status::ok();
 }
 
 // Each call passes to the real file system unless it is the one that fails.
-#define TUS2WF_FORWARD(call)                      \
-    if (IoStatus fault = next(); !fault.isOk()) { \
-        return fault;                             \
-    }                                             \
+#define TUS2WF_FORWARD(call)                    \
+    if (Status fault = next(); !fault.isOk()) { \
+        return fault;                           \
+    }                                           \
     return m_real.call
 
-IoStatus FaultyFileSystem::openFolder(const FolderHandle* base, const std::string& path,
-                                      FolderHandle& folder) {
+Status FaultyFileSystem::openFolder(const FolderHandle* base, const std::string& path,
+                                    FolderHandle& folder) {
     TUS2WF_FORWARD(openFolder(base, path, folder));
 }
 
-IoStatus FaultyFileSystem::describeFolder(const FolderHandle& folder, FileInfo& info) {
+Status FaultyFileSystem::describeFolder(const FolderHandle& folder, FileInfo& info) {
     TUS2WF_FORWARD(describeFolder(folder, info));
 }
 
-IoStatus FaultyFileSystem::folderPath(const FolderHandle& folder, std::string& path) {
+Status FaultyFileSystem::folderPath(const FolderHandle& folder, std::string& path) {
     TUS2WF_FORWARD(folderPath(folder, path));
 }
 
-IoStatus FaultyFileSystem::listFolder(const FolderHandle& folder, std::vector<std::string>& names) {
+Status FaultyFileSystem::listFolder(const FolderHandle& folder, std::vector<std::string>& names) {
     TUS2WF_FORWARD(listFolder(folder, names));
 }
 
-IoStatus FaultyFileSystem::search(const std::string& path, bool& found) {
+Status FaultyFileSystem::search(const std::string& path, bool& found) {
     found = false;
     TUS2WF_FORWARD(search(path, found));
 }
 
-IoStatus FaultyFileSystem::syncFolder(const FolderHandle& folder) {
-    if (IoStatus fault = next(); !fault.isOk()) {
+Status FaultyFileSystem::syncFolder(const FolderHandle& folder) {
+    if (Status fault = next(); !fault.isOk()) {
         return fault;
     }
-    IoStatus synced = m_real.syncFolder(folder);
+    Status synced = m_real.syncFolder(folder);
     if (synced.isOk()) {
         const std::lock_guard lock(m_trackedMutex);
         std::erase_if(m_names,
@@ -155,43 +155,43 @@ IoStatus FaultyFileSystem::syncFolder(const FolderHandle& folder) {
     return synced;
 }
 
-IoStatus FaultyFileSystem::describe(const FolderHandle& folder, const std::string& name,
-                                    FileInfo& info) {
+Status FaultyFileSystem::describe(const FolderHandle& folder, const std::string& name,
+                                  FileInfo& info) {
     TUS2WF_FORWARD(describe(folder, name, info));
 }
 
-IoStatus FaultyFileSystem::readLink(const FolderHandle& folder, const std::string& name,
-                                    std::string& target) {
+Status FaultyFileSystem::readLink(const FolderHandle& folder, const std::string& name,
+                                  std::string& target) {
     TUS2WF_FORWARD(readLink(folder, name, target));
 }
 
-IoStatus FaultyFileSystem::link(const FolderHandle& folder, const std::string& from,
-                                const std::string& to) {
+Status FaultyFileSystem::link(const FolderHandle& folder, const std::string& from,
+                              const std::string& to) {
     if (m_refuseLinks) {
-        return {IoStatus::Code::Denied, "Operation not permitted"};
+        return Status(Status::Code::Denied, 0, "Operation not permitted");
     }
-    if (IoStatus fault = next(); !fault.isOk()) {
+    if (Status fault = next(); !fault.isOk()) {
         return fault;
     }
-    IoStatus linked = m_real.link(folder, from, to);
+    Status linked = m_real.link(folder, from, to);
     if (linked.isOk()) {
         changed(folder, {}, to);
     }
     return linked;
 }
 
-IoStatus FaultyFileSystem::rename(const FolderHandle& fromFolder, const std::string& from,
-                                  const FolderHandle& toFolder, const std::string& to,
-                                  Replace replace) {
-    if (IoStatus fault = next(); !fault.isOk()) {
+Status FaultyFileSystem::rename(const FolderHandle& fromFolder, const std::string& from,
+                                const FolderHandle& toFolder, const std::string& to,
+                                Replace replace) {
+    if (Status fault = next(); !fault.isOk()) {
         return fault;
     }
     if (replace == Replace::Never && m_refuseNoReplaceRename) {
-        return {IoStatus::Code::NotSupported, "Invalid argument"};
+        return Status(Status::Code::NotSupported, 0, "Invalid argument");
     }
     // A rename within one folder is all that the steps above the file system make.
     const std::string displaced = keep(toFolder.path(), to);
-    IoStatus renamed = m_real.rename(fromFolder, from, toFolder, to, replace);
+    Status renamed = m_real.rename(fromFolder, from, toFolder, to, replace);
     if (renamed.isOk()) {
         moved(inFolder(fromFolder.path(), from), inFolder(toFolder.path(), to));
         changed(toFolder, from, to, displaced);
@@ -199,38 +199,38 @@ IoStatus FaultyFileSystem::rename(const FolderHandle& fromFolder, const std::str
     return renamed;
 }
 
-IoStatus FaultyFileSystem::remove(const FolderHandle& folder, const std::string& name) {
-    if (IoStatus fault = next(); !fault.isOk()) {
+Status FaultyFileSystem::remove(const FolderHandle& folder, const std::string& name) {
+    if (Status fault = next(); !fault.isOk()) {
         return fault;
     }
     const std::string displaced = keep(folder.path(), name);
-    IoStatus removed = m_real.remove(folder, name);
+    Status removed = m_real.remove(folder, name);
     if (removed.isOk()) {
         changed(folder, name, {}, displaced);
     }
     return removed;
 }
 
-IoStatus FaultyFileSystem::createUnnamed(const FolderHandle& folder, FileHandle& file) {
+Status FaultyFileSystem::createUnnamed(const FolderHandle& folder, FileHandle& file) {
     if (m_refuseUnnamed) {
-        return {IoStatus::Code::NotSupported, "Operation not supported"};
+        return Status(Status::Code::NotSupported, 0, "Operation not supported");
     }
-    if (IoStatus fault = next(); !fault.isOk()) {
+    if (Status fault = next(); !fault.isOk()) {
         return fault;
     }
-    IoStatus created = m_real.createUnnamed(folder, file);
+    Status created = m_real.createUnnamed(folder, file);
     if (created.isOk()) {
         track(file, {});
     }
     return created;
 }
 
-IoStatus FaultyFileSystem::createNew(const FolderHandle& folder, const std::string& name,
-                                     FileHandle& file) {
-    if (IoStatus fault = next(); !fault.isOk()) {
+Status FaultyFileSystem::createNew(const FolderHandle& folder, const std::string& name,
+                                   FileHandle& file) {
+    if (Status fault = next(); !fault.isOk()) {
         return fault;
     }
-    IoStatus created = m_real.createNew(folder, name, file);
+    Status created = m_real.createNew(folder, name, file);
     if (created.isOk()) {
         track(file, inFolder(folder.path(), name));
         changed(folder, {}, name);
@@ -238,12 +238,12 @@ IoStatus FaultyFileSystem::createNew(const FolderHandle& folder, const std::stri
     return created;
 }
 
-IoStatus FaultyFileSystem::giveName(const FileHandle& file, const FolderHandle& folder,
-                                    const std::string& name) {
-    if (IoStatus fault = next(); !fault.isOk()) {
+Status FaultyFileSystem::giveName(const FileHandle& file, const FolderHandle& folder,
+                                  const std::string& name) {
+    if (Status fault = next(); !fault.isOk()) {
         return fault;
     }
-    IoStatus named = m_real.giveName(file, folder, name);
+    Status named = m_real.giveName(file, folder, name);
     if (named.isOk()) {
         track(file, inFolder(folder.path(), name));
         changed(folder, {}, name);
@@ -251,45 +251,45 @@ IoStatus FaultyFileSystem::giveName(const FileHandle& file, const FolderHandle& 
     return named;
 }
 
-IoStatus FaultyFileSystem::openToRead(const FolderHandle& folder, const std::string& name,
-                                      FileHandle& file) {
+Status FaultyFileSystem::openToRead(const FolderHandle& folder, const std::string& name,
+                                    FileHandle& file) {
     TUS2WF_FORWARD(openToRead(folder, name, file));
 }
 
-IoStatus FaultyFileSystem::openToReplace(const FolderHandle& folder, const std::string& name,
-                                         FileHandle& file) {
+Status FaultyFileSystem::openToReplace(const FolderHandle& folder, const std::string& name,
+                                       FileHandle& file) {
     TUS2WF_FORWARD(openToReplace(folder, name, file));
 }
 
-IoStatus FaultyFileSystem::openNamedStream(const std::string& path, FileHandle& file) {
+Status FaultyFileSystem::openNamedStream(const std::string& path, FileHandle& file) {
     TUS2WF_FORWARD(openNamedStream(path, file));
 }
 
-IoStatus FaultyFileSystem::openDevice(const FolderHandle& folder, const std::string& name,
-                                      FileHandle& file) {
+Status FaultyFileSystem::openDevice(const FolderHandle& folder, const std::string& name,
+                                    FileHandle& file) {
     TUS2WF_FORWARD(openDevice(folder, name, file));
 }
 
-IoStatus FaultyFileSystem::describeFile(const FileHandle& file, FileInfo& info) {
+Status FaultyFileSystem::describeFile(const FileHandle& file, FileInfo& info) {
     TUS2WF_FORWARD(describeFile(file, info));
 }
 
-IoStatus FaultyFileSystem::copyAttributes(const FolderHandle& folder, const std::string& name,
-                                          const FileHandle& file) {
+Status FaultyFileSystem::copyAttributes(const FolderHandle& folder, const std::string& name,
+                                        const FileHandle& file) {
     TUS2WF_FORWARD(copyAttributes(folder, name, file));
 }
 
-IoStatus FaultyFileSystem::useNewFileAttributes(const FileHandle& file) {
+Status FaultyFileSystem::useNewFileAttributes(const FileHandle& file) {
     TUS2WF_FORWARD(useNewFileAttributes(file));
 }
 
-IoStatus FaultyFileSystem::write(const FileHandle& file, const char* data, std::size_t size,
-                                 std::size_t& written) {
+Status FaultyFileSystem::write(const FileHandle& file, const char* data, std::size_t size,
+                               std::size_t& written) {
     written = 0;
-    if (IoStatus fault = next(); !fault.isOk()) {
+    if (Status fault = next(); !fault.isOk()) {
         return fault;
     }
-    IoStatus wrote = m_real.write(file, data, size, written);
+    Status wrote = m_real.write(file, data, size, written);
     const std::lock_guard lock(m_trackedMutex);
     if (auto tracked = m_tracked.find(file.native()); tracked != m_tracked.end()) {
         tracked->second.written += written;
@@ -297,40 +297,40 @@ IoStatus FaultyFileSystem::write(const FileHandle& file, const char* data, std::
     return wrote;
 }
 
-IoStatus FaultyFileSystem::waitWritable(const FileHandle& file, int milliseconds) {
+Status FaultyFileSystem::waitWritable(const FileHandle& file, int milliseconds) {
     TUS2WF_FORWARD(waitWritable(file, milliseconds));
 }
 
-IoStatus FaultyFileSystem::read(const FileHandle& file, std::string& contents) {
+Status FaultyFileSystem::read(const FileHandle& file, std::string& contents) {
     TUS2WF_FORWARD(read(file, contents));
 }
 
-IoStatus FaultyFileSystem::openInput(const std::string& path, FileHandle& file) {
+Status FaultyFileSystem::openInput(const std::string& path, FileHandle& file) {
     TUS2WF_FORWARD(openInput(path, file));
 }
 
-IoStatus FaultyFileSystem::readAt(const FileHandle& file, std::uint64_t offset, char* into,
-                                  std::size_t size, std::size_t& got) {
+Status FaultyFileSystem::readAt(const FileHandle& file, std::uint64_t offset, char* into,
+                                std::size_t size, std::size_t& got) {
     got = 0;
     TUS2WF_FORWARD(readAt(file, offset, into, size, got));
 }
 
-IoStatus FaultyFileSystem::readSome(const FileHandle& file, char* into, std::size_t size,
-                                    std::size_t& got) {
+Status FaultyFileSystem::readSome(const FileHandle& file, char* into, std::size_t size,
+                                  std::size_t& got) {
     got = 0;
     TUS2WF_FORWARD(readSome(file, into, size, got));
 }
 
-IoStatus FaultyFileSystem::waitReadable(const FileHandle& file, int milliseconds, bool& ready) {
+Status FaultyFileSystem::waitReadable(const FileHandle& file, int milliseconds, bool& ready) {
     ready = false;
     TUS2WF_FORWARD(waitReadable(file, milliseconds, ready));
 }
 
-IoStatus FaultyFileSystem::sync(const FileHandle& file) {
-    if (IoStatus fault = next(); !fault.isOk()) {
+Status FaultyFileSystem::sync(const FileHandle& file) {
+    if (Status fault = next(); !fault.isOk()) {
         return fault;
     }
-    IoStatus synced = m_real.sync(file);
+    Status synced = m_real.sync(file);
     const std::lock_guard lock(m_trackedMutex);
     if (auto tracked = m_tracked.find(file.native()); synced.isOk() && tracked != m_tracked.end()) {
         tracked->second.synced = tracked->second.written;
@@ -338,7 +338,7 @@ IoStatus FaultyFileSystem::sync(const FileHandle& file) {
     return synced;
 }
 
-IoStatus FaultyFileSystem::tryLock(const FileHandle& file) {
+Status FaultyFileSystem::tryLock(const FileHandle& file) {
     TUS2WF_FORWARD(tryLock(file));
 }
 

@@ -24,7 +24,7 @@ class FaultyFileSystem : public FileSystem {
 
     // The nth call from now fails with code and reason, doing nothing, and so do the count - 1
     // calls after it.
-    void failCall(int n, IoStatus::Code code, std::string reason, int count = 1);
+    void failCall(int n, Status::Code code, std::string reason, int count = 1);
     // Every call after the nth from now does nothing and fails.
     void crashAfter(int n);
     void reset();
@@ -45,49 +45,49 @@ class FaultyFileSystem : public FileSystem {
     // As a file system that knows no rename that never replaces (FUSE, NFS).
     void refuseNoReplaceRename() { m_refuseNoReplaceRename = true; }
 
-    IoStatus openFolder(const FolderHandle* base, const std::string& path,
-                        FolderHandle& folder) override;
-    IoStatus describeFolder(const FolderHandle& folder, FileInfo& info) override;
-    IoStatus folderPath(const FolderHandle& folder, std::string& path) override;
-    IoStatus listFolder(const FolderHandle& folder, std::vector<std::string>& names) override;
-    IoStatus search(const std::string& path, bool& found) override;
-    IoStatus syncFolder(const FolderHandle& folder) override;
-    IoStatus describe(const FolderHandle& folder, const std::string& name, FileInfo& info) override;
-    IoStatus readLink(const FolderHandle& folder, const std::string& name,
-                      std::string& target) override;
-    IoStatus link(const FolderHandle& folder, const std::string& from,
-                  const std::string& to) override;
-    IoStatus rename(const FolderHandle& fromFolder, const std::string& from,
-                    const FolderHandle& toFolder, const std::string& to, Replace replace) override;
-    IoStatus remove(const FolderHandle& folder, const std::string& name) override;
-    IoStatus createUnnamed(const FolderHandle& folder, FileHandle& file) override;
-    IoStatus createNew(const FolderHandle& folder, const std::string& name,
-                       FileHandle& file) override;
-    IoStatus giveName(const FileHandle& file, const FolderHandle& folder,
-                      const std::string& name) override;
-    IoStatus openToRead(const FolderHandle& folder, const std::string& name,
-                        FileHandle& file) override;
-    IoStatus openToReplace(const FolderHandle& folder, const std::string& name,
-                           FileHandle& file) override;
-    IoStatus openNamedStream(const std::string& path, FileHandle& file) override;
-    IoStatus openDevice(const FolderHandle& folder, const std::string& name,
-                        FileHandle& file) override;
-    IoStatus describeFile(const FileHandle& file, FileInfo& info) override;
-    IoStatus copyAttributes(const FolderHandle& folder, const std::string& name,
-                            const FileHandle& file) override;
-    IoStatus useNewFileAttributes(const FileHandle& file) override;
-    IoStatus write(const FileHandle& file, const char* data, std::size_t size,
-                   std::size_t& written) override;
-    IoStatus waitWritable(const FileHandle& file, int milliseconds) override;
-    IoStatus read(const FileHandle& file, std::string& contents) override;
-    IoStatus openInput(const std::string& path, FileHandle& file) override;
-    IoStatus readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
+    Status openFolder(const FolderHandle* base, const std::string& path,
+                      FolderHandle& folder) override;
+    Status describeFolder(const FolderHandle& folder, FileInfo& info) override;
+    Status folderPath(const FolderHandle& folder, std::string& path) override;
+    Status listFolder(const FolderHandle& folder, std::vector<std::string>& names) override;
+    Status search(const std::string& path, bool& found) override;
+    Status syncFolder(const FolderHandle& folder) override;
+    Status describe(const FolderHandle& folder, const std::string& name, FileInfo& info) override;
+    Status readLink(const FolderHandle& folder, const std::string& name,
+                    std::string& target) override;
+    Status link(const FolderHandle& folder, const std::string& from,
+                const std::string& to) override;
+    Status rename(const FolderHandle& fromFolder, const std::string& from,
+                  const FolderHandle& toFolder, const std::string& to, Replace replace) override;
+    Status remove(const FolderHandle& folder, const std::string& name) override;
+    Status createUnnamed(const FolderHandle& folder, FileHandle& file) override;
+    Status createNew(const FolderHandle& folder, const std::string& name,
+                     FileHandle& file) override;
+    Status giveName(const FileHandle& file, const FolderHandle& folder,
+                    const std::string& name) override;
+    Status openToRead(const FolderHandle& folder, const std::string& name,
+                      FileHandle& file) override;
+    Status openToReplace(const FolderHandle& folder, const std::string& name,
+                         FileHandle& file) override;
+    Status openNamedStream(const std::string& path, FileHandle& file) override;
+    Status openDevice(const FolderHandle& folder, const std::string& name,
+                      FileHandle& file) override;
+    Status describeFile(const FileHandle& file, FileInfo& info) override;
+    Status copyAttributes(const FolderHandle& folder, const std::string& name,
+                          const FileHandle& file) override;
+    Status useNewFileAttributes(const FileHandle& file) override;
+    Status write(const FileHandle& file, const char* data, std::size_t size,
+                 std::size_t& written) override;
+    Status waitWritable(const FileHandle& file, int milliseconds) override;
+    Status read(const FileHandle& file, std::string& contents) override;
+    Status openInput(const std::string& path, FileHandle& file) override;
+    Status readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
+                  std::size_t& got) override;
+    Status readSome(const FileHandle& file, char* into, std::size_t size,
                     std::size_t& got) override;
-    IoStatus readSome(const FileHandle& file, char* into, std::size_t size,
-                      std::size_t& got) override;
-    IoStatus waitReadable(const FileHandle& file, int milliseconds, bool& ready) override;
-    IoStatus sync(const FileHandle& file) override;
-    IoStatus tryLock(const FileHandle& file) override;
+    Status waitReadable(const FileHandle& file, int milliseconds, bool& ready) override;
+    Status sync(const FileHandle& file) override;
+    Status tryLock(const FileHandle& file) override;
     std::uint32_t currentUser() override { return m_real.currentUser(); }
     std::int64_t now() override { return m_real.now() + m_age; }
 
@@ -109,7 +109,7 @@ class FaultyFileSystem : public FileSystem {
     };
 
     // Counts the call; a failure when this one must fail.
-    IoStatus next();
+    Status next();
     void track(const FileHandle& file, std::string path);
     void moved(const std::string& from, const std::string& to);
     // Keeps the file under name in folder under a second name, for undoing its loss.
@@ -123,7 +123,7 @@ class FaultyFileSystem : public FileSystem {
     int m_failAt = 0;
     int m_failCount = 0;
     int m_crashAfter = 0;
-    IoStatus m_failure;
+    Status m_failure;
     std::int64_t m_age = 0;
     bool m_refuseUnnamed = false;
     bool m_refuseLinks = false;

@@ -32,7 +32,7 @@ TEST_F(FileExistsTest, FailureOfAnyCallOfTheSearchAnswersFalse) {
         ASSERT_EQ(FileExists(files.path(name), fileSystem), -1);
         const int calls = fileSystem.calls();
         for (int call = 1; call <= calls; ++call) {
-            fileSystem.failCall(call, IoStatus::Code::Other, "Input/output error");
+            fileSystem.failCall(call, Status::Code::Other, "Input/output error");
             EXPECT_EQ(FileExists(files.path(name), fileSystem), 0) << name << ", call " << call;
         }
     }

@@ -27,7 +27,7 @@ class LineTableTest : public ::testing::Test {
         InputFile file;
         // A new file each time: a table may still map the previous one.
         const std::string name = "input" + std::to_string(++m_files) + ".txt";
-        const IoStatus read = file.read(files.writeFile(name, bytes));
+        const Status read = file.read(files.writeFile(name, bytes));
         ASSERT_TRUE(read.isOk()) << read.reason();
         target.attach(std::move(file));
     }
@@ -93,8 +93,8 @@ TEST_F(LineTableTest, LargeFileIsReadAndCountedInPiecesThatAStopEnds) {
     const auto stopAtOnce = [&asked] { return ++asked, false; };
 
     InputFile stopped;
-    const IoStatus read = stopped.read(path, stopAtOnce);
-    EXPECT_EQ(read.code(), IoStatus::Code::Stopped);
+    const Status read = stopped.read(path, stopAtOnce);
+    EXPECT_EQ(read.code(), Status::Code::Stopped);
     EXPECT_EQ(read.reason(), "");
     EXPECT_EQ(stopped.size(), 0u);
 

@@ -125,19 +125,20 @@ class CommitTest : public RunFixture, public ::testing::WithParamInterface<Setti
 
 TEST_P(CommitTest, EveryFailedCallLeavesOnePair) {
     for (int call = 1; call <= m_callsOfARun; ++call) {
-        fileSystem.failCall(call, IoStatus::Code::Other, "Input/output error");
+        fileSystem.failCall(call, Status::Code::Other, "Input/output error");
         const Status status = faulty.convert();
         // A failure to put the names of both new files on disk leaves them and the journals for
         // the next run to finish; any other failed run leaves nothing of its own.
         const bool notOnDisk =
-            status.prompt().find("could not be put on disk") != std::string::npos &&
+            host.promptOf(status).find("could not be put on disk") != std::string::npos &&
             scriptNow() == kNewNewScript;
         if (!status.isOk() && !notOnDisk) {
-            EXPECT_EQ(entries(), m_entries) << "call " << call << ": " << status.prompt();
+            EXPECT_EQ(entries(), m_entries) << "call " << call << ": " << host.promptOf(status);
         }
         recoverAsTheNextRun();
         const bool isNew = expectOnePairAndNothingElse("call " + std::to_string(call));
-        EXPECT_EQ(isNew, status.isOk() || notOnDisk) << "call " << call << ": " << status.prompt();
+        EXPECT_EQ(isNew, status.isOk() || notOnDisk)
+            << "call " << call << ": " << host.promptOf(status);
         placeOutputs();
     }
 }
@@ -145,9 +146,9 @@ TEST_P(CommitTest, EveryFailedCallLeavesOnePair) {
 TEST_P(CommitTest, FailedRollBackKeepsTheOldRecordFileForTheNextRun) {
     int kept = 0;
     for (int call = 1; call <= m_callsOfARun; ++call) {
-        fileSystem.failCall(call, IoStatus::Code::Other, "Input/output error", 2);
+        fileSystem.failCall(call, Status::Code::Other, "Input/output error", 2);
         const Status status = faulty.convert();
-        const std::string& prompt = status.prompt();
+        const std::string& prompt = host.promptOf(status);
         if (prompt.find("The previous record file is kept as '" + files.dir().string()) !=
             std::string::npos) {
             ++kept;
@@ -261,10 +262,10 @@ TEST_F(CommitLockTest, FileUnderTheJournalsNameThatNoRunHoldsIsReported) {
 
     std::string folder;
     ASSERT_TRUE(fileSystem.folderPath(m_folder, folder).isOk());
-    EXPECT_EQ(status.prompt(), "Cannot write file '" + files.path("out.wf") + "'!\r'" +
-                                   inFolder(folder, ".tus2wf-commit") +
-                                   "' is in the way; this program did not leave it there, or "
-                                   "cannot finish what it was for");
+    EXPECT_EQ(host.promptOf(status), "Cannot write file '" + files.path("out.wf") + "'!\r'" +
+                                         inFolder(folder, ".tus2wf-commit") +
+                                         "' is in the way; this program did not leave it there, or "
+                                         "cannot finish what it was for");
     EXPECT_EQ(files.readFile(".tus2wf-commit"), "a live run's journal");
     EXPECT_EQ(records(), kOldRecords);
 }

@@ -46,7 +46,8 @@ class OutputSafetyTest : public RunFixture {
     void expectWriteError(const std::string& path, int error) {
         const Status status = converter.convert();
         EXPECT_EQ(status.code(), Status::Code::WriteError);
-        EXPECT_EQ(status.prompt(), "Cannot write file '" + path + "'!\r" + std::strerror(error));
+        EXPECT_EQ(host.promptOf(status),
+                  "Cannot write file '" + path + "'!\r" + std::strerror(error));
     }
 };
 
@@ -192,7 +193,7 @@ TEST_F(OutputSafetyTest, FifoRecordFileWithAReaderGetsTheWholeRecordFile) {
         reader.join();
         close(fifo);
 
-        EXPECT_TRUE(status.isOk()) << "run " << run << ": " << status.prompt();
+        EXPECT_TRUE(status.isOk()) << "run " << run << ": " << host.promptOf(status);
         EXPECT_EQ(got, kNewRecords) << "run " << run;
     }
 }

@@ -97,8 +97,8 @@ TEST_F(RecoveryTest, AnythingButAJournalUnderItsNameIsInTheWayAtOnce) {
     for (const auto& plant : plants) {
         plant();
         const Status status = converter.convert();
-        EXPECT_EQ(status.prompt(), "Cannot write file '" + files.path("a/out.wf") + "'!\r'" +
-                                       journal("a") + inTheWay);
+        EXPECT_EQ(host.promptOf(status), "Cannot write file '" + files.path("a/out.wf") + "'!\r'" +
+                                             journal("a") + inTheWay);
         EXPECT_EQ(files.readFile("a/out.wf"), kOldRecords);
         fs::remove(name);
     }
@@ -113,7 +113,7 @@ TEST_F(RecoveryTest, RecordFileSavedSinceTheCrashIsNotReplaced) {
 
     const std::string first = firstFolder();
     const std::string target = first == "a" ? "a/out.wf" : "b/new.scp";
-    EXPECT_EQ(status.prompt(),
+    EXPECT_EQ(host.promptOf(status),
               "Cannot write file '" + files.path(target) + "'!\r'" + journal(first) +
                   "' holds an unfinished commit of this program, left as it is: '" +
                   fs::canonical(files.dir() / "a").string() + "/out.wf' has changed since");
@@ -130,11 +130,11 @@ TEST_F(RecoveryTest, FolderMovedAwaySinceTheCrashIsNotTouched) {
 
     const Status status = converter.convert();
 
-    EXPECT_EQ(status.prompt(), "Cannot write file '" + files.path("b/new.scp") + "'!\r'" +
-                                   journal("b") +
-                                   "' holds an unfinished commit of this program, left as it is: "
-                                   "its other half was in the folder '" +
-                                   folder + "', which is no longer there");
+    EXPECT_EQ(host.promptOf(status),
+              "Cannot write file '" + files.path("b/new.scp") + "'!\r'" + journal("b") +
+                  "' holds an unfinished commit of this program, left as it is: "
+                  "its other half was in the folder '" +
+                  folder + "', which is no longer there");
     EXPECT_EQ(files.entries("a"), Names{});
     EXPECT_EQ(files.readFile("b/new.scp"), kOldNewScript);
 }
@@ -153,7 +153,7 @@ TEST_F(RecoveryTest, FailureAtAnyCallOfTheSettlingLeavesTheRestForTheNextRun) {
     for (int call = 1; call < 40; ++call) {
         dieBetweenTheRenames();
         FaultyFileSystem failing;
-        failing.failCall(call, IoStatus::Code::Other, "Input/output error");
+        failing.failCall(call, Status::Code::Other, "Input/output error");
         settle(failing, "b");
         for (const std::string folder : {"a", "b"}) {
             FolderHandle handle;

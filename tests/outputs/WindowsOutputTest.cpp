@@ -34,8 +34,9 @@ TEST_F(WindowsOutputTest, NewScriptHeldOpenLeavesBothAndNothingElse) {
     CloseHandle(held);
 
     EXPECT_EQ(status.code(), Status::Code::WriteError);
-    EXPECT_TRUE(status.prompt().starts_with("Cannot write file '" + files.path("new.scp") + "'!"))
-        << status.prompt();
+    EXPECT_TRUE(
+        host.promptOf(status).starts_with("Cannot write file '" + files.path("new.scp") + "'!"))
+        << host.promptOf(status);
     EXPECT_EQ(records(), kOldRecords);
     EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
 }
@@ -64,7 +65,7 @@ TEST_F(WindowsOutputTest, NamesTheSystemOpensAsOneNewFileAreRefusedBeforeTheRun)
         host.setPath(PathBox::Worldforge, files.path("fresh.wf"));
         host.setPath(PathBox::NewTusworldScp, files.path(second));
 
-        EXPECT_EQ(converter.convert().prompt(),
+        EXPECT_EQ(host.promptOf(converter.convert()),
                   "The Worldforge file and the new TUS file are the same file!\r"
                   "Enter a different name for one of them.")
             << second;
@@ -83,7 +84,7 @@ TEST_F(WindowsOutputTest, RecordFileInAMissingFolderSaysSo) {
     const std::string path = files.path("nosuch") + "\\out.wf";
     host.setPath(PathBox::Worldforge, path);
 
-    EXPECT_EQ(converter.convert().prompt(),
+    EXPECT_EQ(host.promptOf(converter.convert()),
               "Cannot write file '" + path + "'!\rThe folder does not exist");
 }
 
@@ -92,7 +93,7 @@ TEST_F(WindowsOutputTest, OverlongNewRecordFileNameIsTooLongAndLeavesNothing) {
     const std::string path = files.path(std::string(256, 'r'));
     host.setPath(PathBox::Worldforge, path);
 
-    EXPECT_EQ(converter.convert().prompt(),
+    EXPECT_EQ(host.promptOf(converter.convert()),
               "Cannot write file '" + path + "'!\rFile name too long");
     EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "world.scp"}));
 }
@@ -111,8 +112,8 @@ Status convertWhileHeld(Converter& converter, const std::string& path) {
 TEST_F(WindowsOutputTest, RecordFileInUseSaysSoAndKeepsBoth) {
     const Status status = convertWhileHeld(converter, files.path("out.wf"));
 
-    EXPECT_EQ(status.prompt(), "Cannot write file '" + files.path("out.wf") +
-                                   "'!\rThe file is in use by another program");
+    EXPECT_EQ(host.promptOf(status), "Cannot write file '" + files.path("out.wf") +
+                                         "'!\rThe file is in use by another program");
     EXPECT_EQ(records(), kOldRecords);
     EXPECT_EQ(newScript(), kOldNewScript);
 }
@@ -129,8 +130,8 @@ TEST_F(WindowsOutputTest, RecordFileInUseAloneSaysSoAndLeavesNothing) {
 
     const Status status = convertWhileHeld(converter, files.path("out.wf"));
 
-    EXPECT_EQ(status.prompt(), "Cannot write file '" + files.path("out.wf") +
-                                   "'!\rThe file is in use by another program");
+    EXPECT_EQ(host.promptOf(status), "Cannot write file '" + files.path("out.wf") +
+                                         "'!\rThe file is in use by another program");
     EXPECT_EQ(records(), kOldRecords);
     EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
 }
@@ -142,7 +143,7 @@ TEST_F(WindowsOutputTest, ReadOnlyRecordFileIsKeptAndRefusedWithNothingLeft) {
     const Status status = converter.convert();
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-    EXPECT_EQ(status.prompt(),
+    EXPECT_EQ(host.promptOf(status),
               "Cannot write file '" + files.path("out.wf") + "'!\rThe file is read-only");
     EXPECT_EQ(records(), kOldRecords);
     EXPECT_EQ(newScript(), kOldNewScript);
