@@ -52,6 +52,26 @@ Status done(int result) {
     return result == 0 ? Status::ok() : failure();
 }
 
+// A descriptor a call returned, as file; the call's failure when it returned none.
+Status adopt(int descriptor, FileHandle& file) {
+    if (descriptor < 0) {
+        return failure();
+    }
+    file = FileHandle(descriptor);
+    return Status::ok();
+}
+
+// The byte count a read or write returned, as count; its failure when it returned none, a
+// stream's "try again" as WouldBlock.
+Status counted(ssize_t result, std::size_t& count) {
+    count = 0;
+    if (result < 0) {
+        return failure(errno == EAGAIN ? EWOULDBLOCK : errno);
+    }
+    count = static_cast<std::size_t>(result);
+    return Status::ok();
+}
+
 int fd(const FileHandle& file) {
     return file.native();
 }
@@ -323,23 +343,16 @@ class LinuxFileSystem final : public FileSystem {
     }
 
     Status createUnnamed(const FolderHandle& folder, FileHandle& file) override {
-        const int opened = openat(fd(folder), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (opened < 0) {
-            return errno == EISDIR || errno == EINVAL ? failure(EOPNOTSUPP) : failure();
-        }
-        file = FileHandle(opened);
-        return Status::ok();
+        const Status made =
+            adopt(openat(fd(folder), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600), file);
+        return made.error() == EISDIR || made.error() == EINVAL ? failure(EOPNOTSUPP) : made;
     }
 
     Status createNew(const FolderHandle& folder, const std::string& name,
                      FileHandle& file) override {
-        const int opened = openat(fd(folder), name.c_str(),
-                                  O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (opened < 0) {
-            return failure();
-        }
-        file = FileHandle(opened);
-        return Status::ok();
+        return adopt(openat(fd(folder), name.c_str(),
+                            O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600),
+                     file);
     }
 
     Status giveName(const FileHandle& file, const FolderHandle& folder,
@@ -357,13 +370,8 @@ class LinuxFileSystem final : public FileSystem {
 
     Status openToRead(const FolderHandle& folder, const std::string& name,
                       FileHandle& file) override {
-        const int opened =
-            openat(fd(folder), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (opened < 0) {
-            return failure();
-        }
-        file = FileHandle(opened);
-        return Status::ok();
+        return adopt(
+            openat(fd(folder), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC), file);
     }
 
     // Any file here may be removed or replaced, however others hold it open.
@@ -392,22 +400,14 @@ class LinuxFileSystem final : public FileSystem {
             // The caller's own description: its offset and its appending are kept.
             opened = fcntl(number, F_DUPFD_CLOEXEC, 3);
         }
-        if (opened < 0) {
-            return failure();
-        }
-        file = FileHandle(opened);
-        return Status::ok();
+        return adopt(opened, file);
     }
 
     Status openDevice(const FolderHandle& folder, const std::string& name,
                       FileHandle& file) override {
-        const int opened = openat(fd(folder), name.c_str(),
-                                  O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-        if (opened < 0) {
-            return failure();
-        }
-        file = FileHandle(opened);
-        return Status::ok();
+        return adopt(openat(fd(folder), name.c_str(),
+                            O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC),
+                     file);
     }
 
     Status describeFile(const FileHandle& file, FileInfo& info) override {
@@ -436,13 +436,7 @@ class LinuxFileSystem final : public FileSystem {
 
     Status write(const FileHandle& file, const char* data, std::size_t size,
                  std::size_t& written) override {
-        written = 0;
-        const ssize_t result = ::write(fd(file), data, size);
-        if (result < 0) {
-            return failure(errno == EAGAIN ? EWOULDBLOCK : errno);
-        }
-        written = static_cast<std::size_t>(result);
-        return Status::ok();
+        return counted(::write(fd(file), data, size), written);
     }
 
     Status waitWritable(const FileHandle& file, int milliseconds) override {
@@ -466,34 +460,17 @@ class LinuxFileSystem final : public FileSystem {
     }
 
     Status openInput(const std::string& path, FileHandle& file) override {
-        const int opened = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (opened < 0) {
-            return failure();
-        }
-        file = FileHandle(opened);
-        return Status::ok();
+        return adopt(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC), file);
     }
 
     Status readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
                   std::size_t& got) override {
-        got = 0;
-        const ssize_t result = pread(fd(file), into, size, static_cast<off_t>(offset));
-        if (result < 0) {
-            return failure();
-        }
-        got = static_cast<std::size_t>(result);
-        return Status::ok();
+        return counted(pread(fd(file), into, size, static_cast<off_t>(offset)), got);
     }
 
     Status readSome(const FileHandle& file, char* into, std::size_t size,
                     std::size_t& got) override {
-        got = 0;
-        const ssize_t result = ::read(fd(file), into, size);
-        if (result < 0) {
-            return failure(errno == EAGAIN ? EWOULDBLOCK : errno);
-        }
-        got = static_cast<std::size_t>(result);
-        return Status::ok();
+        return counted(::read(fd(file), into, size), got);
     }
 
     // A FIFO that no writer has opened yet is not ready, though a read would find its end.
