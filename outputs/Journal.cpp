@@ -121,4 +121,20 @@ std::optional<Journal> Journal::parse(std::string_view text) {
     return reader.atEnd() ? std::optional(journal) : std::nullopt;
 }
 
+std::optional<Journal> Journal::readFrom(FileSystem& fileSystem, const FileHandle& file) {
+    // One byte more than a journal may hold tells a larger file.
+    std::string text(kMaxSize + 1, '\0');
+    std::size_t size = 0;
+    for (std::size_t got = 1; got != 0 && size < text.size(); size += got) {
+        if (!fileSystem.readSome(file, text.data() + size, text.size() - size, got).isOk()) {
+            return std::nullopt;
+        }
+    }
+    if (size > kMaxSize) {
+        return std::nullopt;
+    }
+    text.resize(size);
+    return parse(text);
+}
+
 }  // namespace tus2wf

@@ -54,6 +54,9 @@ struct Journal {
     // nullopt for a text that no commit wrote (it is then left alone), also for one whose
     // names are not single names of a folder's entries as a commit makes them.
     static std::optional<Journal> parse(std::string_view text);
+    // parse() of the file open as file; nullopt also when it cannot be read or is larger than
+    // any journal, which is then not read further.
+    static std::optional<Journal> readFrom(FileSystem& fileSystem, const FileHandle& file);
 };
 
 }  // namespace tus2wf

@@ -130,9 +130,8 @@ class Settling {
                 continue;
             }
             std::optional<FileHandle> other = lockIfDead(m_fileSystem, *m_of[i], name);
-            std::string text;
-            if (other && m_fileSystem.read(*other, text).isOk()) {
-                const std::optional<Journal> parsed = Journal::parse(text);
+            if (other) {
+                const std::optional<Journal> parsed = Journal::readFrom(m_fileSystem, *other);
                 if (parsed && parsed->commitId == m_journal.commitId) {
                     m_fileSystem.remove(*m_of[i], name);
                     m_fileSystem.syncFolder(*m_of[i]);
@@ -286,10 +285,8 @@ JournalFound readJournal(FileSystem& fileSystem, const FolderHandle& folder, Jou
         why = "is another user's unfinished commit, which only they can settle";
         return JournalFound::InTheWay;
     }
-    std::string text;
-    std::optional<Journal> parsed;
-    if (!fileSystem.read(*file, text).isOk() || text.size() > Journal::kMaxSize ||
-        !(parsed = Journal::parse(text)) || parsed->entries.empty()) {
+    std::optional<Journal> parsed = Journal::readFrom(fileSystem, *file);
+    if (!parsed || parsed->entries.empty()) {
         return JournalFound::InTheWay;
     }
     journal = std::move(*parsed);

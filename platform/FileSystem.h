@@ -182,8 +182,6 @@ class FileSystem {
                          std::size_t& written) = 0;
     // Waits at most milliseconds for a stream to take data; ok also when the time ran out.
     virtual Status waitWritable(const FileHandle& file, int milliseconds) = 0;
-    // The whole of a small file.
-    virtual Status read(const FileHandle& file, std::string& contents) = 0;
 
     // An input named by its path, links followed all the way, opened to be read while others
     // may write, rename or delete it. Opening a FIFO that nobody writes to does not wait.

@@ -444,21 +444,6 @@ class LinuxFileSystem final : public FileSystem {
         return poll(&waiting, 1, milliseconds) >= 0 ? Status::ok() : failure();
     }
 
-    Status read(const FileHandle& file, std::string& contents) override {
-        contents.clear();
-        char buffer[4096];
-        for (;;) {
-            const ssize_t got = ::read(fd(file), buffer, sizeof buffer);
-            if (got < 0) {
-                return failure();
-            }
-            if (got == 0) {
-                return Status::ok();
-            }
-            contents.append(buffer, static_cast<std::size_t>(got));
-        }
-    }
-
     Status openInput(const std::string& path, FileHandle& file) override {
         return adopt(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC), file);
     }

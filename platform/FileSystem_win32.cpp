@@ -559,20 +559,6 @@ class Win32FileSystem final : public FileSystem {
 
     Status waitWritable(const FileHandle&, int) override { return Status::ok(); }
 
-    Status read(const FileHandle& file, std::string& contents) override {
-        contents.clear();
-        std::string buffer(64 * 1024, '\0');
-        DWORD got = 0;
-        do {
-            if (!ReadFile(file.native(), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
-                          nullptr)) {
-                return lastFailure();
-            }
-            contents.append(buffer, 0, got);
-        } while (got != 0);
-        return Status::ok();
-    }
-
     // Shared for writing and deleting too: the file is only read, and closed before the outputs
     // are made, so that even the world script itself can be replaced by the new one.
     Status openInput(const std::string& path, FileHandle& file) override {

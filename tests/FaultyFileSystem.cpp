@@ -301,10 +301,6 @@ Status FaultyFileSystem::waitWritable(const FileHandle& file, int milliseconds) 
     TUS2WF_FORWARD(waitWritable(file, milliseconds));
 }
 
-Status FaultyFileSystem::read(const FileHandle& file, std::string& contents) {
-    TUS2WF_FORWARD(read(file, contents));
-}
-
 Status FaultyFileSystem::openInput(const std::string& path, FileHandle& file) {
     TUS2WF_FORWARD(openInput(path, file));
 }

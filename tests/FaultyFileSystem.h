@@ -79,7 +79,6 @@ class FaultyFileSystem : public FileSystem {
     Status write(const FileHandle& file, const char* data, std::size_t size,
                  std::size_t& written) override;
     Status waitWritable(const FileHandle& file, int milliseconds) override;
-    Status read(const FileHandle& file, std::string& contents) override;
     Status openInput(const std::string& path, FileHandle& file) override;
     Status readAt(const FileHandle& file, std::uint64_t offset, char* into, std::size_t size,
                   std::size_t& got) override;
