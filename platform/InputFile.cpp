@@ -21,8 +21,7 @@ constexpr std::size_t kReadInHalvesFrom = std::size_t{8} << 20;
 
 struct Range {
     std::size_t got = 0;  // bytes read before the end of the file, a failure or a stop
-    Status failure;
-    bool stopped = false;
+    Status status;
 };
 
 // Reads bytes [from, to) of the file into the same places of into, asking more after each piece.
@@ -31,7 +30,7 @@ Range readRange(FileSystem& fileSystem, const FileHandle& file, char* into, std:
     Range range;
     while (from + range.got < to) {
         if (range.got > 0 && range.got % kPiece == 0 && !more()) {
-            range.stopped = true;
+            range.status = Status::stopped();
             break;
         }
         const std::size_t piece = std::min(to - from - range.got, kPiece - range.got % kPiece);
@@ -39,7 +38,7 @@ Range readRange(FileSystem& fileSystem, const FileHandle& file, char* into, std:
         Status read =
             fileSystem.readAt(file, from + range.got, into + from + range.got, piece, got);
         if (!read.isOk() && read.code() != Status::Code::Interrupted) {
-            range.failure = std::move(read);
+            range.status = std::move(read);
             break;
         }
         if (read.isOk() && got == 0) {
@@ -131,11 +130,12 @@ Status InputFile::readFile(FileSystem& fileSystem, const FileHandle& file, std::
         return !stop;
     });
     const Range rest = awaitBackHalf(back, stop, keepGoing);
-    if (front.stopped || rest.stopped) {
-        return Status::stopped();
+    // A stop on either side is told before a failure on the other.
+    if (rest.status.code() == Status::Code::Stopped || !front.status.isOk()) {
+        return rest.status.code() == Status::Code::Stopped ? rest.status : front.status;
     }
-    if (!front.failure.isOk() || !rest.failure.isOk()) {
-        return !front.failure.isOk() ? front.failure : rest.failure;
+    if (!rest.status.isOk()) {
+        return rest.status;
     }
     // A file cut short meanwhile ends where its front ended.
     m_size = front.got < half ? front.got : half + rest.got;
@@ -150,11 +150,8 @@ Status InputFile::readRest(FileSystem& fileSystem, const FileHandle& file,
         }
         const Range more = readRange(fileSystem, file, m_data, m_size, m_capacity, keepGoing);
         m_size += more.got;
-        if (more.stopped) {
-            return Status::stopped();
-        }
-        if (!more.failure.isOk()) {
-            return more.failure;
+        if (!more.status.isOk()) {
+            return more.status;
         }
         if (m_size < m_capacity) {
             return m_size <= kMaxSize ? Status::ok() : tooLarge();
