@@ -17,7 +17,8 @@ Status refused(std::string reason) {
 // Whether the kernel's own protection would follow the link described by link in folder.
 Status mayFollow(FileSystem& fileSystem, const OutputTarget& target, const FileInfo& link) {
     FileInfo folder;
-    if (Status described = fileSystem.describeFolder(target.folder, folder); !described.isOk()) {
+    if (Status described = fileSystem.describeFile(target.folder.handle(), folder);
+        !described.isOk()) {
         return described;
     }
     const std::uint32_t user = fileSystem.currentUser();
@@ -110,7 +111,8 @@ Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarg
         target.name = target.existing.name;
     }
     FileInfo folder;
-    if (Status described = fileSystem.describeFolder(target.folder, folder); !described.isOk()) {
+    if (Status described = fileSystem.describeFile(target.folder.handle(), folder);
+        !described.isOk()) {
         return described;
     }
     target.folderId = folder.id;

@@ -84,7 +84,8 @@ class Settling {
             }
             m_of.push_back(own ? &m_here : &m_opened[i]);
             FileInfo info;
-            if (!m_fileSystem.describeFolder(*m_of[i], info).isOk() || info.id != entry.folderId) {
+            if (!m_fileSystem.describeFile(m_of[i]->handle(), info).isOk() ||
+                info.id != entry.folderId) {
                 return own ? refuse(kInTheWay) : elsewhere(entry);
             }
         }

@@ -54,6 +54,8 @@ class FolderHandle {
         : m_handle(std::move(handle)), m_path(std::move(path)) {}
 
     bool isOpen() const { return m_handle.isOpen(); }
+    // What describeFile() tells of the folder itself.
+    const FileHandle& handle() const { return m_handle; }
     NativeHandle native() const { return m_handle.native(); }
     const std::string& path() const { return m_path; }
 
@@ -115,7 +117,6 @@ class FileSystem {
     // Links along the path are followed as the system follows them.
     virtual Status openFolder(const FolderHandle* base, const std::string& path,
                               FolderHandle& folder) = 0;
-    virtual Status describeFolder(const FolderHandle& folder, FileInfo& info) = 0;
     // The folder's absolute path as it is now.
     virtual Status folderPath(const FolderHandle& folder, std::string& path) = 0;
     // The names in the folder, "." and ".." left out.

@@ -167,15 +167,6 @@ void copyExtendedAttributes(const std::string& path, int file) {
     }
 }
 
-Status describeOpen(int descriptor, FileInfo& info) {
-    struct stat status {};
-    if (fstat(descriptor, &status) != 0) {
-        return failure();
-    }
-    info = infoOf(status, {});
-    return Status::ok();
-}
-
 // The path of a folder too deep for the kernel to spell: each folder's name found among its
 // parent's entries by its identity, up to the root.
 Status pathByParents(int folder, std::string& path) {
@@ -235,10 +226,6 @@ class LinuxFileSystem final : public FileSystem {
         }
         folder = FolderHandle(FileHandle(opened), path);
         return Status::ok();
-    }
-
-    Status describeFolder(const FolderHandle& folder, FileInfo& info) override {
-        return describeOpen(fd(folder), info);
     }
 
     Status folderPath(const FolderHandle& folder, std::string& path) override {
@@ -411,7 +398,12 @@ class LinuxFileSystem final : public FileSystem {
     }
 
     Status describeFile(const FileHandle& file, FileInfo& info) override {
-        return describeOpen(fd(file), info);
+        struct stat status {};
+        if (fstat(fd(file), &status) != 0) {
+            return failure();
+        }
+        info = infoOf(status, {});
+        return Status::ok();
     }
 
     Status copyAttributes(const FolderHandle& folder, const std::string& name,

@@ -366,13 +366,6 @@ class Win32FileSystem final : public FileSystem {
         return Status::ok();
     }
 
-    Status describeFolder(const FolderHandle& folder, FileInfo& info) override {
-        info = FileInfo{};
-        Status status = describeHandle(folder.native(), info);
-        info.name = realName(systemPath(toUtf16(folder.path())));
-        return status;
-    }
-
     Status folderPath(const FolderHandle& folder, std::string& path) override {
         std::wstring final(32768, L'\0');
         const DWORD length = GetFinalPathNameByHandleW(folder.native(), final.data(),

@@ -125,10 +125,6 @@ Status FaultyFileSystem::openFolder(const FolderHandle* base, const std::string&
     TUS2WF_FORWARD(openFolder(base, path, folder));
 }
 
-Status FaultyFileSystem::describeFolder(const FolderHandle& folder, FileInfo& info) {
-    TUS2WF_FORWARD(describeFolder(folder, info));
-}
-
 Status FaultyFileSystem::folderPath(const FolderHandle& folder, std::string& path) {
     TUS2WF_FORWARD(folderPath(folder, path));
 }

@@ -47,7 +47,6 @@ class FaultyFileSystem : public FileSystem {
 
     Status openFolder(const FolderHandle* base, const std::string& path,
                       FolderHandle& folder) override;
-    Status describeFolder(const FolderHandle& folder, FileInfo& info) override;
     Status folderPath(const FolderHandle& folder, std::string& path) override;
     Status listFolder(const FolderHandle& folder, std::vector<std::string>& names) override;
     Status search(const std::string& path, bool& found) override;

@@ -68,9 +68,9 @@ class RecoveryTest : public RunFixture {
         FileSystem& fileSystem = FileSystem::local();
         FolderHandle folder;
         EXPECT_TRUE(fileSystem.openFolder(nullptr, files.path("a"), folder).isOk());
-        EXPECT_TRUE(fileSystem.describeFolder(folder, a).isOk());
+        EXPECT_TRUE(fileSystem.describeFile(folder.handle(), a).isOk());
         EXPECT_TRUE(fileSystem.openFolder(nullptr, files.path("b"), folder).isOk());
-        EXPECT_TRUE(fileSystem.describeFolder(folder, b).isOk());
+        EXPECT_TRUE(fileSystem.describeFile(folder.handle(), b).isOk());
         return a.id < b.id ? "a" : "b";
     }
 
