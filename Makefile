@@ -31,7 +31,7 @@ run: build
 	$(BUILD_DIR)/app/tus2wf
 
 test: test-deps build
-	bash scripts/ctest-preset.sh release $(BUILD_DIR) $(JOBS)
+	bash scripts/report-skipped.sh release $(BUILD_DIR) $(JOBS)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/.
 sanitize: deps test-deps

@@ -22,7 +22,7 @@ export ASAN_OPTIONS="log_path=$reports/asan:exitcode=86:detect_leaks=1:strict_st
 export UBSAN_OPTIONS="exitcode=86:print_stacktrace=1:halt_on_error=1"
 
 status=0
-bash scripts/ctest-preset.sh asan "$build" "$jobs" || status=$?
+bash scripts/report-skipped.sh asan "$build" "$jobs" || status=$?
 if compgen -G "$reports/*" >/dev/null; then
     echo "Sanitizer reports:" >&2
     cat "$reports"/* >&2

@@ -3,11 +3,11 @@
 # that did not run (ctest's skipped list), each with the reason it gave, and the one command that
 # runs just those. Exits with ctest's status: a skipped test fails nothing.
 #
-# usage: ctest-preset.sh PRESET BUILD_DIR [JOBS]
+# usage: report-skipped.sh PRESET BUILD_DIR [JOBS]
 set -uo pipefail
 cd "$(dirname "$0")/.."
-preset=${1:?usage: ctest-preset.sh PRESET BUILD_DIR [JOBS]}
-build=${2:?usage: ctest-preset.sh PRESET BUILD_DIR [JOBS]}
+preset=${1:?usage: report-skipped.sh PRESET BUILD_DIR [JOBS]}
+build=${2:?usage: report-skipped.sh PRESET BUILD_DIR [JOBS]}
 jobs=${3:-2}
 
 summary=$(mktemp)
