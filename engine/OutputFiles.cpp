@@ -16,10 +16,7 @@ std::string_view decimal(std::uint64_t value, char (&digits)[24]) {
 
 // A failure of the output's own file, as a write error, unless it was a stop.
 Status cannotWrite(const OutputBuffer& output) {
-    Status failure = output.error();
-    return failure.code() == Status::Code::Stopped
-               ? failure
-               : std::move(failure).as(Status::Code::WriteError);
+    return Status(output.error()).as(Status::Code::WriteError);
 }
 
 }  // namespace
@@ -93,9 +90,7 @@ Status OutputFiles::commit() {
     Commit commit(m_fileSystem, m_keepGoing, m_waiting);
     Status committed = commit.replace(m_records.file(), m_newScript.file());
     m_keptBackup = commit.keptBackup();
-    return committed.isOk() || committed.code() == Status::Code::Stopped
-               ? committed
-               : std::move(committed).as(Status::Code::WriteError);
+    return std::move(committed).as(Status::Code::WriteError);
 }
 
 }  // namespace tus2wf

@@ -60,9 +60,11 @@ class Status {
     }
     // The same failure, with more that the program found said after what it says already.
     Status saying(std::string_view more) &&;
-    // The same cause, as a failure of a run's kind.
+    // The same cause, as a failure of a run's kind; success and a stop stay what they are.
     Status as(Code code) && {
-        m_code = code;
+        if (!isOk() && m_code != Code::Stopped) {
+            m_code = code;
+        }
         return std::move(*this);
     }
 

@@ -38,6 +38,7 @@ TEST(StatusTest, FailureNamesTheFileOfTheDeepestStepThatNamedOne) {
     failure = std::move(failure).as(Status::Code::WriteError);
     EXPECT_EQ(failure.code(), Status::Code::WriteError);
     EXPECT_EQ(failure.file(), "journal");
+    EXPECT_EQ(Status::stopped().as(Status::Code::WriteError).code(), Status::Code::Stopped);
 }
 
 TEST(StatusTest, InputThatIsNotThereFailsWithTheSystemsNumberAndItsPath) {
