@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QListView>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 
 #include "FolderLister.h"
@@ -18,6 +20,8 @@ class PathBoxTest : public QObject {
 
   private slots:
     void droppedFileFillsTheBoxWithItsPath();
+    void chosenFileFillsTheBoxAndTheFocusComesBack_data();
+    void chosenFileFillsTheBoxAndTheFocusComesBack();
     void namesAreCompletedFromTheFileSystem();
     void keysKeepTheirMeaningWhileNamesAreOffered_data();
     void keysKeepTheirMeaningWhileNamesAreOffered();
@@ -82,6 +86,59 @@ void PathBoxTest::droppedFileFillsTheBoxWithItsPath() {
 
     QCOMPARE(box->text(), world);
     QVERIFY(driver.textBox("txtItemList")->text().isEmpty());
+}
+
+void PathBoxTest::chosenFileFillsTheBoxAndTheFocusComesBack_data() {
+    QTest::addColumn<QByteArray>("box");
+    // How the chooser is asked for: a key in the box, or its button.
+    QTest::addColumn<QKeySequence>("key");
+    // What is typed into the chooser's name box; nothing cancels it.
+    QTest::addColumn<QString>("typed");
+    QTest::addRow("f4, open") << QByteArray("txtItemList") << QKeySequence(Qt::Key_F4)
+                              << QStringLiteral("ids.txt");
+    QTest::addRow("ctrl+o, save") << QByteArray("txtWorldforge") << QKeySequence(QKeySequence::Open)
+                                  << QStringLiteral("new.wf");
+    QTest::addRow("button, open") << QByteArray("txtItemList") << QKeySequence()
+                                  << QStringLiteral("ids.txt");
+    QTest::addRow("escape") << QByteArray("txtWorldforge") << QKeySequence(Qt::Key_F4) << QString();
+}
+
+void PathBoxTest::chosenFileFillsTheBoxAndTheFocusComesBack() {
+    QFETCH(QByteArray, box);
+    QFETCH(QKeySequence, key);
+    QFETCH(QString, typed);
+    TestFolder folder;
+    folder.write(QStringLiteral("ids.txt"), "EED\r\n");
+    WindowDriver driver;
+    // The chooser opens where the nearest box above holds a path.
+    driver.setPaths(folder.path(QStringLiteral("world.scp")), QString(), QString(), QString());
+    QVERIFY(driver.showActive());
+    QLineEdit* edit = driver.textBox(box.constData());
+    edit->setFocus();
+
+    if (key.isEmpty()) {
+        const QList<QToolButton*> buttons = edit->findChildren<QToolButton*>();
+        QCOMPARE(buttons.size(), 1);
+        QCOMPARE(buttons[0]->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(buttons[0]->accessibleName(), QStringLiteral("Choose the ID list"));
+        QTest::mouseClick(buttons[0], Qt::LeftButton);
+    } else {
+        QTest::keySequence(driver.window().windowHandle(), key);
+    }
+    QFileDialog* chooser = nullptr;
+    QTRY_VERIFY((chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())));
+    QCOMPARE(chooser->directory().absolutePath(), folder.location());
+    if (typed.isEmpty()) {
+        QTest::keyClick(chooser, Qt::Key_Escape);
+    } else {
+        QTest::keyClicks(chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), typed);
+        QTest::keyClick(chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")),
+                        Qt::Key_Return);
+    }
+
+    QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    QCOMPARE(edit->text(), typed.isEmpty() ? QString() : folder.path(typed));
+    QTRY_COMPARE(QApplication::focusWidget(), edit);
 }
 
 void PathBoxTest::namesAreCompletedFromTheFileSystem() {

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include <QAbstractListModel>
+#include <QAction>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -138,7 +139,25 @@ void PathLineEdit::closeList() {
     m_list->hide();
 }
 
+void PathLineEdit::addChooserButton(const QIcon& icon, const QString& name,
+                                    const QString& toolTip) {
+    QAction* action = addAction(icon, QLineEdit::TrailingPosition);
+    action->setText(name);
+    action->setToolTip(toolTip);
+    for (QObject* shown : action->associatedObjects()) {
+        if (auto* button = qobject_cast<QWidget*>(shown); button != nullptr && button != this) {
+            button->setAccessibleName(name);
+        }
+    }
+    connect(action, &QAction::triggered, this, &PathLineEdit::chooserRequested);
+}
+
 void PathLineEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F4 || event->matches(QKeySequence::Open)) {
+        closeList();
+        emit chooserRequested();
+        return;
+    }
     if (m_list->isVisible()) {
         const int rows = m_offered->rowCount();
         const int current = m_list->currentIndex().isValid() ? m_list->currentIndex().row() : -1;

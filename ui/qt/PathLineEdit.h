@@ -13,8 +13,9 @@ namespace tus2wf {
 class NameRange;
 
 // A path box: takes a file dropped onto it as its path, offers the names of the folder being
-// typed, and shows its whole text as a tooltip while the text is wider than the box. Otherwise a
-// plain line edit without a length limit.
+// typed, asks for a file chooser from a button at its right end and from F4 or Ctrl+O, and shows
+// its whole text as a tooltip while the text is wider than the box. Otherwise a plain line edit
+// without a length limit.
 //
 // The offered names never hold a key: the list cannot take the focus, so Tab, Enter and the
 // access keys keep their meaning for the window. Up and Down move through the list and put the
@@ -30,6 +31,15 @@ class PathLineEdit : public QLineEdit {
 
     // The list of offered names; hidden while nothing is offered.
     QListView* completionList() const { return m_list; }
+
+    // Puts a button inside the box at its right end that asks for a file chooser, as F4 and
+    // Ctrl+O in the box do. The button never takes the focus; name is what a screen reader
+    // calls it.
+    void addChooserButton(const QIcon& icon, const QString& name, const QString& toolTip);
+
+  signals:
+    // The user asked for a file chooser for this box.
+    void chooserRequested();
 
   protected:
     bool event(QEvent* event) override;

@@ -6,14 +6,20 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTimer>
 
 #include "CaptionFont.h"
+#include "FileChooser.h"
 #include "MessageText.h"
 #include "PathLineEdit.h"
 
@@ -99,6 +105,18 @@ QWidget* makeControl(const layout::Control& definition, QWidget* parent) {
     return label;
 }
 
+constexpr PathBox kPathBoxes[] = {PathBox::TusworldScp, PathBox::ItemList, PathBox::Worldforge,
+                                  PathBox::NewTusworldScp};
+
+// The filters of a chooser as QFileDialog takes them: names that hold their patterns.
+QString filterList(const FileChooser& chooser) {
+    QStringList names;
+    for (const FileFilter& filter : chooser.filters) {
+        names << fromLayout(filter.name);
+    }
+    return names.join(QStringLiteral(";;"));
+}
+
 void runMessageBox(QWidget* parent, const QString& prompt, const QString& title,
                    QMessageBox::Icon icon) {
     const QString shown = fromEngineText(messageBoxText(toEngineText(prompt), "\n"));
@@ -122,6 +140,7 @@ frmConvert::frmConvert(MessageBoxPresenter presenter, QWidget* parent)
     setWindowTitle(fromLayout(kTitle));
     setFixedSize(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
     addControls();
+    addChoosers();
     label(Label5)->setText(QString::fromStdString(m_controller.makersNotice()));
 
     const QLabel* const captions[] = {label(Label1), label(Label2), label(Label3), label(Label4),
@@ -205,6 +224,49 @@ void frmConvert::addControls() {
     for (const Id box : {txtTusworldScp, txtWorldforge, txtNewTusworldScp, txtItemList}) {
         control(box)->setAccessibleName(fromLayout(kControls[captionOf(box)].caption));
     }
+}
+
+void frmConvert::addChoosers() {
+    for (const PathBox box : kPathBoxes) {
+        auto* edit = static_cast<PathLineEdit*>(textBox(layout::textBoxOf(box)));
+        const FileChooser chooser = fileChooserOf(box);
+        const QIcon icon =
+            chooser.save ? QIcon::fromTheme(QStringLiteral("document-save"),
+                                            style()->standardIcon(QStyle::SP_DialogSaveButton))
+                         : QIcon::fromTheme(QStringLiteral("document-open"),
+                                            style()->standardIcon(QStyle::SP_DialogOpenButton));
+        edit->addChooserButton(icon, fromLayout(chooser.name),
+                               QString::fromStdString(chooserToolTip(box)));
+        connect(edit, &PathLineEdit::chooserRequested, this, [this, box] { chooseFile(box); });
+    }
+}
+
+void frmConvert::chooseFile(PathBox box) {
+    const FileChooser chooser = fileChooserOf(box);
+    const ChooserStart start = chooserStart(
+        box, [this](PathBox other) { return pathText(other); },
+        [](const std::string& path) { return QFileInfo(fromEngineText(path)).isDir(); });
+    QString location =
+        start.folder.empty() ? QDir::homePath() : QDir(fromEngineText(start.folder)).absolutePath();
+    if (!start.name.empty()) {
+        location = QDir(location).filePath(fromEngineText(start.name));
+    }
+    // Window-modal and answered by a signal, so that a run under way goes on while it is open.
+    auto* dialog = new QFileDialog(this, fromLayout(chooser.name), location, filterList(chooser));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(chooser.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(chooser.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    QLineEdit* edit = textBox(layout::textBoxOf(box));
+    connect(dialog, &QFileDialog::fileSelected, edit,
+            [edit](const QString& file) { edit->setText(QDir::toNativeSeparators(file)); });
+    // The dialog's window may leave none active as it goes: the window takes the keyboard back.
+    connect(dialog, &QDialog::finished, edit, [this, edit] {
+        QTimer::singleShot(0, edit, [this, edit] {
+            activateWindow();
+            edit->setFocus(Qt::OtherFocusReason);
+        });
+    });
+    dialog->open();
 }
 
 QLabel* frmConvert::label(layout::Id id) const {

@@ -61,6 +61,10 @@ class frmConvert : public QWidget, private WindowToolkit {
 
     // Makes every control of the layout, in tab order.
     void addControls();
+    // Gives each path box its button for the platform's file chooser.
+    void addChoosers();
+    // Opens the file chooser of a box; a chosen file becomes the box's whole text.
+    void chooseFile(PathBox box);
     QWidget* control(layout::Id id) const { return m_controls[id]; }
     QLabel* label(layout::Id id) const;
     QLineEdit* textBox(layout::Id id) const;
