@@ -1,8 +1,8 @@
 #pragma once
 
 // Plain, slow versions of what the engine does fast, for the fuzz targets to compare against.
-// Each walks its input one byte at a time, the way the file formats are described in the
-// README, and shares no code with the engine.
+// Each walks its input one byte at a time, the way the file formats are described in
+// docs/file-safety.md, and shares no code with the engine.
 
 #include <cstdint>
 #include <optional>

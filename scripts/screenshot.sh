@@ -3,13 +3,13 @@
 #
 # Usage: scripts/screenshot.sh [PROGRAM] [PNG]
 #   PROGRAM  the built window program (default build/app/tus2wf); this script builds nothing
-#   PNG      where the picture goes (default build/screenshot.png)
+#   PNG      where the picture goes (default docs/window.png, the picture the README shows)
 # Needs Xvfb, ImageMagick's import and xwininfo.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 program="${1:-$root/build/app/tus2wf}"
-output="${2:-$root/build/screenshot.png}"
+output="${2:-$root/docs/window.png}"
 title="TUS TO WORLDFORGE COMPATIBLE FORMAT"
 
 if [[ ! -x "$program" ]]; then
