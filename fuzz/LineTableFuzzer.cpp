@@ -30,6 +30,7 @@ class TableCheck {
         m_fileLines = std::min<std::int64_t>(static_cast<std::int64_t>(m_lines.size()),
                                              std::int64_t{capacity} + 1);
         expect(m_table.count() == 0, "count after attach");
+        expect(m_table.lineFeedsEndLines() == linesEndAtLf(bytes), "lineFeedsEndLines");
     }
 
     void append(std::int32_t n) {

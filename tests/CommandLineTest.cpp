@@ -231,23 +231,6 @@ TEST_F(RunCommandLineTest, HelpFitsEightyColumnsWithALineForEveryOption) {
     EXPECT_NE(out.str().find("\n      --unmatched "), std::string::npos);
 }
 
-TEST_F(RunCommandLineTest, InputsWithoutCarriageReturnsAreOneLineAndWarnedAbout) {
-    files.writeFile("world.scp", "[WORLDITEM 0eed]\nP=1,2,3\n\nQ\n");
-    files.writeFile("ids.txt", "EED\n[EOF]\n");
-
-    EXPECT_EQ(run(convertArgs()), 0);
-
-    EXPECT_EQ(files.readFile("new.scp"), "[WORLDITEM 0eed]\nP=1,2,3\n\nQ\n\r\n");
-    EXPECT_EQ(files.readFile("out.wf"), "[EOF]\r\n");
-    EXPECT_EQ(err.str(), "tus2wf-cli: warning: '" + files.path("world.scp") +
-                             "' holds line feeds but no carriage return, so it was read as one "
-                             "line\n"
-                             "tus2wf-cli: warning: '" +
-                             files.path("ids.txt") +
-                             "' holds line feeds but no carriage return, so it was read as one "
-                             "line\n");
-}
-
 TEST_F(RunCommandLineTest, UnmatchedListsTheEntriesThatNamedNoItemAfterTheSummary) {
     files.writeFile("ids.txt", "BAD\r\n 0f00 \r\n4000\r\n\r\n \t\r\need\r\n77\r\n[EOF]\r\n99\r\n");
     Args args = convertArgs();

@@ -55,21 +55,43 @@ TEST_F(LineTableTest, LinesEndAtCrOrCrLfAndTheTerminatorIsDropped) {
     EXPECT_TRUE(table.atEnd());
 }
 
-TEST_F(LineTableTest, LoneLineFeedIsAnOrdinaryCharacter) {
-    load("one\ntwo\nthree\n");
-    EXPECT_EQ(storedLines(), (Lines{"one\ntwo\nthree\n"}));
+TEST_F(LineTableTest, LineFeedsEndLinesOnlyInAFileWithoutCarriageReturns) {
+    load("one\ntwo\n\nthree");
+    EXPECT_EQ(storedLines(), (Lines{"one", "two", "", "three"}));
+    EXPECT_TRUE(table.lineFeedsEndLines());
+    EXPECT_FALSE(table.endsWithCrLf(1));
 
+    // One CR anywhere, first or last, leaves every LF an ordinary character.
     load("a\n\rb\r\n\nc");
     EXPECT_EQ(storedLines(), (Lines{"a\n", "b", "\nc"}));
+    load("\rone\ntwo\n");
+    EXPECT_EQ(storedLines(), (Lines{"", "one\ntwo\n"}));
+    load("one\ntwo\n\r");
+    EXPECT_EQ(storedLines(), (Lines{"one\ntwo\n"}));
+    EXPECT_FALSE(table.lineFeedsEndLines());
+    load("no line end");
+    EXPECT_FALSE(table.lineFeedsEndLines());
 }
 
-TEST_F(LineTableTest, LastLineCountsWithOrWithoutTerminator) {
-    load("a\r\n\r\nb");
+// The same cases for each way a file may end its lines.
+class LineEndTest : public LineTableTest, public ::testing::WithParamInterface<std::string> {
+  protected:
+    const std::string& end() const { return GetParam(); }
+};
+
+INSTANTIATE_TEST_SUITE_P(EachLineEnd, LineEndTest, ::testing::Values("\r\n", "\r", "\n"),
+                         [](const auto& info) {
+                             return info.param == "\r\n" ? "CrLf"
+                                    : info.param == "\r" ? "Cr"
+                                                         : "Lf";
+                         });
+
+TEST_P(LineEndTest, LastLineCountsWithOrWithoutTerminator) {
+    load("a" + end() + end() + "b");
     EXPECT_EQ(storedLines(), (Lines{"a", "", "b"}));
-    load("a\r\n\r\nb\r\n");
+    load("a" + end() + end() + "b" + end());
     EXPECT_EQ(storedLines(), (Lines{"a", "", "b"}));
-    load("a\r\n\r\nb\r");
-    EXPECT_EQ(storedLines(), (Lines{"a", "", "b"}));
+    EXPECT_EQ(table.lineFeedsEndLines(), end() == "\n");
 }
 
 TEST_F(LineTableTest, EmptyLinesAreStoredAndCounted) {
@@ -83,10 +105,10 @@ TEST_F(LineTableTest, EmptyLinesAreStoredAndCounted) {
     EXPECT_EQ(storedLines(), (Lines{"  "}));
 }
 
-TEST_F(LineTableTest, LargeFileIsReadAndCountedInPiecesThatAStopEnds) {
+TEST_P(LineEndTest, LargeFileIsReadAndCountedInPiecesThatAStopEnds) {
     std::string bytes;
     for (int i = 0; i < 9'000'000; ++i) {
-        bytes += "x\r";
+        bytes += "x" + end();
     }
     const std::string path = files.writeFile("large.txt", bytes);
     int asked = 0;
@@ -174,20 +196,37 @@ TEST_F(LineTableTest, AnyLineCanBeReadInAnyOrderAcrossCheckpoints) {
     }
 }
 
-TEST_F(LineTableTest, CountsAreRightAroundTheCheckpointSpacing) {
+TEST_P(LineEndTest, LinesAreThoseOfTheFileOnEitherSideOfTheReadersPiecesAndHalves) {
+    // A file of 17 MiB is read in pieces of 8 MiB, its back half on a second thread: a line
+    // ends just where each read ends and the next begins.
+    constexpr std::size_t kMiB = 1 << 20;
+    std::string bytes;
+    Lines expected;
+    for (std::size_t edge : {8 * kMiB, 17 * kMiB / 2, 17 * kMiB / 2 + 8 * kMiB, 17 * kMiB}) {
+        expected.emplace_back(edge - bytes.size() - 1, static_cast<char>('a' + expected.size()));
+        bytes += expected.back() + end();
+    }
+    load(bytes);
+    EXPECT_TRUE(storedLines() == expected);
+    // Whether a file holds a CR is known for all of it, the back half's last piece too.
+    load(bytes + "\r");
+    EXPECT_EQ(table.count(), end() == "\n" ? 1 : 5);
+}
+
+TEST_P(LineEndTest, CountsAreRightAroundTheCheckpointSpacing) {
     constexpr int k = LineTable::kCheckpointSpacing;
     for (int lines : {k - 1, k, k + 1, 2 * k, 2 * k + 1}) {
         for (bool terminated : {true, false}) {
             std::string bytes;
             for (int i = 0; i < lines; ++i) {
-                bytes += std::to_string(i) + (i + 1 < lines || terminated ? "\r\n" : "");
+                bytes += std::to_string(i) + (i + 1 < lines || terminated ? end() : "");
             }
             load(bytes);
             ASSERT_EQ(table.count(), lines) << lines << (terminated ? " terminated" : "");
             EXPECT_EQ(table.line(lines - 1), std::to_string(lines - 1));
             EXPECT_EQ(table.line(k), lines > k ? std::to_string(k) : "");
             EXPECT_EQ(table.line(lines - 2), std::to_string(lines - 2));
-            EXPECT_EQ(table.endsWithCrLf(lines - 1), terminated);
+            EXPECT_EQ(table.endsWithCrLf(lines - 1), terminated && end() == "\r\n");
         }
     }
 }
