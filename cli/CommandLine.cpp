@@ -159,6 +159,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         out << withLineBreaks(host.resultsText(), "\n") << '\n'
             << counted(converter.recordsWritten(), "record") << " written, "
             << counted(converter.linesCopied(), "line") << " copied.\n";
+        if (converter.readLineFeedsAsLineEnds(PathBox::TusworldScp)) {
+            out << "The new world script has CR LF line ends where the world script had LF.\n";
+        }
     }
     if (options->unmatched) {
         printUnmatched(converter, out);

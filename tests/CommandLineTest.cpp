@@ -231,6 +231,28 @@ TEST_F(RunCommandLineTest, HelpFitsEightyColumnsWithALineForEveryOption) {
     EXPECT_NE(out.str().find("\n      --unmatched "), std::string::npos);
 }
 
+TEST_F(RunCommandLineTest, WorldScriptWithLineFeedsOnlyGetsANoteOnTheNewScriptsLineEnds) {
+    files.writeFile("world.scp", "[WORLDITEM 0eed]\nP=1,2,3\n\nQ\n");
+    files.writeFile("ids.txt", "EED\n[EOF]\n");
+
+    EXPECT_EQ(run(convertArgs()), 0);
+
+    EXPECT_EQ(files.readFile("new.scp"), "Q\r\n");
+    EXPECT_EQ(files.readFile("out.wf"), record(0, "3821", "1", "2", "3") + "[EOF]\r\n");
+    EXPECT_TRUE(
+        out.str().ends_with("Conversion Complete\n1 record written, 1 line copied.\n"
+                            "The new world script has CR LF line ends where the world "
+                            "script had LF.\n"))
+        << out.str();
+    EXPECT_EQ(err.str(), "");
+
+    // An ID list with line feeds changes nothing in the outputs, and gets no note.
+    files.writeFile("world.scp", "Q\r\n");
+    out.str("");
+    EXPECT_EQ(run(convertArgs()), 0);
+    EXPECT_TRUE(out.str().ends_with("Complete\n0 records written, 1 line copied.\n")) << out.str();
+}
+
 TEST_F(RunCommandLineTest, UnmatchedListsTheEntriesThatNamedNoItemAfterTheSummary) {
     files.writeFile("ids.txt", "BAD\r\n 0f00 \r\n4000\r\n\r\n \t\r\need\r\n77\r\n[EOF]\r\n99\r\n");
     Args args = convertArgs();
