@@ -112,6 +112,14 @@ TEST_F(RunCommandLineTest, SuccessPrintsTheResultsAndASummary) {
     EXPECT_EQ(files.readFile("new.scp"), "[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n");
 }
 
+TEST_F(RunCommandLineTest, SummaryCountsZeroInThePlural) {
+    files.writeFile("world.scp", "");
+
+    EXPECT_EQ(run(convertArgs()), 0);
+
+    EXPECT_TRUE(out.str().ends_with("Complete\n0 records written, 0 lines copied.\n")) << out.str();
+}
+
 TEST_F(RunCommandLineTest, QuietPrintsNothingOnSuccess) {
     Args args = convertArgs();
     args.push_back("--quiet");
