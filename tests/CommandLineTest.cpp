@@ -160,7 +160,7 @@ TEST_F(RunCommandLineTest, CheckFailurePrintsThePromptAsLines) {
     EXPECT_FALSE(files.exists("out.wf"));
 }
 
-TEST_F(RunCommandLineTest, LeftOutOutputCountsAsAnEmptyBox) {
+TEST_F(RunCommandLineTest, LeftOutOutputGetsTheMessageOfAnEmptyName) {
     EXPECT_EQ(run({"--tus", files.path("world.scp"), "--id-list", files.path("ids.txt"),
                    "--worldforge", files.path("out.wf")}),
               1);
