@@ -225,7 +225,8 @@ Status Converter::ConvertItems() {
         if (const LineTable::Run run = lines.runFrom(index, untilYield, '[', isListedHeader);
             run.end > index) {
             passed = run.end - index;
-            if (!outputs.copyLines(run.bytes, passed)) {
+            if (!(lines.lineFeedsEndLines() ? outputs.copyLinesEndingInLf(run.bytes, passed)
+                                            : outputs.copyLines(run.bytes, passed))) {
                 return failOrStop(outputs.writeFailure());
             }
             index = run.end;

@@ -182,21 +182,29 @@ void LineTable::readLineEndingIn(std::int32_t index, std::size_t start) const {
 
 LineTable::Run LineTable::runFrom(std::int32_t index, std::int32_t maxLines, char first,
                                   const LineTest& stopsRun) const {
-    const char* bytes = m_bytes.data();
-    const std::size_t size = m_bytes.size();
-    // No line of bytes without CRs ends with CR LF.
-    if (!atEnd() || m_terminator != '\r') {
+    if (!atEnd()) {
         return {index, {}};
     }
+    return m_terminator == '\r' ? runEndingIn<'\r'>(index, maxLines, first, stopsRun)
+                                : runEndingIn<'\n'>(index, maxLines, first, stopsRun);
+}
+
+template <char Terminator>
+LineTable::Run LineTable::runEndingIn(std::int32_t index, std::int32_t maxLines, char first,
+                                      const LineTest& stopsRun) const {
+    const char* bytes = m_bytes.data();
+    const std::size_t size = m_bytes.size();
     const std::size_t from = lineStart(index);
     // The scan below finds lines by the terminator before them, which the first line of the
     // file lacks.
     if (byteIs(bytes, size, from, first) && stopsRun(seek(index).text)) {
         return {index, {}};
     }
-    // The run ends where the first line that stops it begins, or at the first CR without an LF
-    // after it, or after maxLines lines, or at the end of the file. Every CR before that point
-    // ends one of its lines with CR LF.
+    // The run ends where the first line that stops it begins, or after maxLines lines, or at the
+    // end of the file, or, in a file with CRs, at the first CR without an LF after it. Every
+    // Terminator before that point ends one of its lines whole: with CR LF, or with an LF in a
+    // file whose lines end at LF.
+    constexpr std::size_t kWholeTerminator = Terminator == '\r' ? 2 : 1;
     std::size_t block = from / kBlock * kBlock;
     std::uint64_t previousCr = std::uint64_t{byteIs(bytes, size, block - 1, '\r')} << 63 |
                                std::uint64_t{byteIs(bytes, size, block - 2, '\r')} << 62;
@@ -205,47 +213,68 @@ LineTable::Run LineTable::runFrom(std::int32_t index, std::int32_t maxLines, cha
     std::int64_t lines = 0;
     std::size_t runEnd = from;
     for (; block < size; block += kBlock) {
-        const auto [cr, lf, mark] = matchBits<3>(bytes, block, size, {'\r', '\n', first});
-        const std::uint64_t nextLf = byteIs(bytes, size, block + kBlock, '\n');
-        const std::uint64_t crLf = cr & (lf >> 1 | nextLf << 63);
-        const std::uint64_t afterCr = cr << 1 | previousCr >> 63;
-        const std::uint64_t afterCrLf = (lf << 1 | previousLf >> 63) & (cr << 2 | previousCr >> 62);
-        const std::uint64_t marked = mark & (afterCr | afterCrLf) & inRun;
-        const std::uint64_t stops = (cr & ~crLf & inRun) | firstStop(block, marked, stopsRun);
+        std::uint64_t terminators = 0;
+        std::uint64_t whole = 0;
+        std::uint64_t lineStarts = 0;
+        std::uint64_t mark = 0;
+        if constexpr (Terminator == '\r') {
+            const auto [cr, lf, marks] = matchBits<3>(bytes, block, size, {'\r', '\n', first});
+            const std::uint64_t nextLf = byteIs(bytes, size, block + kBlock, '\n');
+            const std::uint64_t afterCr = cr << 1 | previousCr >> 63;
+            const std::uint64_t afterCrLf =
+                (lf << 1 | previousLf >> 63) & (cr << 2 | previousCr >> 62);
+            terminators = cr;
+            whole = cr & (lf >> 1 | nextLf << 63);
+            lineStarts = afterCr | afterCrLf;
+            mark = marks;
+            previousCr = cr;
+            previousLf = lf;
+        } else {
+            const auto [lf, marks] = matchBits<2>(bytes, block, size, {'\n', first});
+            terminators = lf;
+            whole = lf;
+            lineStarts = lf << 1 | previousLf >> 63;
+            mark = marks;
+            previousLf = lf;
+        }
+        const std::uint64_t marked = mark & lineStarts & inRun;
+        const std::uint64_t stops =
+            (terminators & ~whole & inRun) | firstStop<Terminator>(block, marked, stopsRun);
         if (stops != 0) {
             inRun &= bitsBelow(lowestBit(stops));
         }
-        const auto ends = cr & inRun;
+        const auto ends = terminators & inRun;
         const bool full = lines + std::popcount(ends) >= maxLines;
         if (full) {
             inRun &= bitsBelow(nthBit(ends, static_cast<unsigned>(maxLines - lines - 1)) + 1);
         }
         if (const std::uint64_t kept = ends & inRun; kept != 0) {
             lines += std::popcount(kept);
-            runEnd = block + static_cast<std::size_t>(63 - std::countl_zero(kept)) + 2;
+            runEnd =
+                block + static_cast<std::size_t>(63 - std::countl_zero(kept)) + kWholeTerminator;
         }
         if (stops != 0 || full) {
             // The line after the run is read next, and most often ends in this block.
             m_blockStart = block;
-            m_blockBits = cr;
+            m_blockBits = terminators;
             break;
         }
-        previousCr = cr;
-        previousLf = lf;
         inRun = ~std::uint64_t{0};
     }
     const auto end = static_cast<std::int32_t>(index + lines);
     if (end < m_count) {
-        readLineEndingIn<'\r'>(end, runEnd);
+        readLineEndingIn<Terminator>(end, runEnd);
     }
     return {end, {bytes + from, runEnd - from}};
 }
 
+template <char Terminator>
 std::uint64_t LineTable::firstStop(std::size_t block, std::uint64_t candidates,
                                    const LineTest& stopsRun) const {
     for (; candidates != 0; candidates &= candidates - 1) {
         const std::size_t start = block + lowestBit(candidates);
-        if (stopsRun(std::string_view(m_bytes.data() + start, findByte<'\r'>(start) - start))) {
+        if (stopsRun(
+                std::string_view(m_bytes.data() + start, findByte<Terminator>(start) - start))) {
             return candidates & (~candidates + 1);  // its lowest bit
         }
     }

@@ -71,21 +71,21 @@ class LineTable {
         return index >= 0 && index < m_count && seek(index).crLf;
     }
 
-    // A run of stored lines that can be written out just as they stand in the file.
+    // A run of stored lines that can be written out as they stand in the file: each with its
+    // CR LF, or, in a file whose lines end at LF, with its LF, which becomes CR LF on the way.
     struct Run {
         std::int32_t end;        // index of the line after the run
-        std::string_view bytes;  // the run's lines, each with its CR LF
+        std::string_view bytes;  // the run's lines, each with its terminator
     };
 
     // Decides whether a line ends a run; see runFrom().
     using LineTest = std::function<bool(std::string_view line)>;
 
     // The longest run of at most maxLines (at least 1) lines from index on (index below count())
-    // in which every line ends with CR LF and no line starting with first is one stopsRun
-    // accepts. It is empty (end == index) when the line at index is such a line or ends
-    // otherwise, always while the file has lines not stored, and always in a file whose lines
-    // end at LF. first must be neither CR nor LF. Reading the line at end afterwards costs
-    // nothing extra.
+    // in which every line ends with CR LF (with LF in a file whose lines end at LF) and no line
+    // starting with first is one stopsRun accepts. It is empty (end == index) when the line at
+    // index is such a line or ends otherwise, and always while the file has lines not stored.
+    // first must be neither CR nor LF. Reading the line at end afterwards costs nothing extra.
     Run runFrom(std::int32_t index, std::int32_t maxLines, char first,
                 const LineTest& stopsRun) const;
 
@@ -112,8 +112,13 @@ class LineTable {
     // Counts the lines of newly attached bytes; false when keepGoing said stop.
     bool countLines(const InputFile::KeepGoing& keepGoing);
     void moveCursor(std::int32_t index) const;
+    // runFrom() in a file whose lines end at Terminator.
+    template <char Terminator>
+    Run runEndingIn(std::int32_t index, std::int32_t maxLines, char first,
+                    const LineTest& stopsRun) const;
     // The bit of the first of candidates (line starts in the 64-byte block at block) whose line
     // stopsRun accepts; 0 when there is none.
+    template <char Terminator>
     std::uint64_t firstStop(std::size_t block, std::uint64_t candidates,
                             const LineTest& stopsRun) const;
     // Where the stored line at index starts in the file.

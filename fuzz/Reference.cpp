@@ -31,7 +31,7 @@ std::vector<ReferenceLine> splitLines(std::string_view bytes) {
             continue;
         }
         const bool crLf = terminator == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
-        lines.push_back({bytes.substr(start, i - start), crLf});
+        lines.push_back({bytes.substr(start, i - start), crLf, terminator == '\n'});
         if (crLf) {
             ++i;
         }

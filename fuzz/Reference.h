@@ -18,6 +18,7 @@ void expect(bool ok, const char* what);
 struct ReferenceLine {
     std::string_view text;  // a view into the bytes that were split
     bool crLf = false;      // ended by CR LF (not by a lone CR or the end of the bytes)
+    bool lf = false;        // ended by an LF, in bytes whose lines end at LF
 };
 
 // The lines of bytes: each ends at CR or CR LF and a lone LF is an ordinary character, unless

@@ -128,30 +128,33 @@ TEST_F(ConverterTest, PositionBytesGoIntoTheRecordUnchanged) {
 }
 
 TEST_F(ConverterTest, LongOutputsAreWrittenWhole) {
-    // Several megabytes, with lines longer than any write block and lines ended by CR alone.
-    std::string script;
-    std::string expected;
-    for (int i = 0; i < 200'000; ++i) {
-        const std::string line = "line " + std::to_string(i);
-        script += line + (i % 2 == 0 ? "\r\n" : "\r");
-        expected += line + "\r\n";
-        if (i % 50'000 == 0) {
-            const std::string huge(3'000'000 + static_cast<std::size_t>(i), 'a' + i % 26);
-            script += huge + "\r\n";
-            expected += huge + "\r\n";
+    // Several megabytes, with lines longer than any write block and lines ended by CR alone, or
+    // by LF alone in a script without CRs.
+    for (const bool lf : {false, true}) {
+        std::string script;
+        std::string expected;
+        const std::string crLf = lf ? "\n" : "\r\n";
+        for (int i = 0; i < 200'000; ++i) {
+            const std::string line = "line " + std::to_string(i);
+            script += line + (lf ? "\n" : i % 2 == 0 ? "\r\n" : "\r");
+            expected += line + "\r\n";
+            if (i % 50'000 == 0) {
+                const std::string huge(3'000'000 + static_cast<std::size_t>(i), 'a' + i % 26);
+                script += huge + crLf;
+                expected += huge + "\r\n";
+            }
         }
-    }
-    std::string list;
-    std::string expectedRecords;
-    for (int i = 0; i < 20'000; ++i) {
-        script += "[WORLDITEM 0eed]\r\nP=" + std::to_string(i) + ",0,0\r\n\r\n";
-        expectedRecords += record(i, "3821", std::to_string(i), "0", "0");
-    }
+        std::string expectedRecords;
+        for (int i = 0; i < 20'000; ++i) {
+            script += "[WORLDITEM 0eed]" + crLf + "P=" + std::to_string(i) + ",0,0" + crLf + crLf;
+            expectedRecords += record(i, "3821", std::to_string(i), "0", "0");
+        }
 
-    ASSERT_TRUE(run(script, "eed").isOk());
+        ASSERT_TRUE(run(script, "eed").isOk());
 
-    EXPECT_TRUE(newScript() == expected) << "new world script differs";
-    EXPECT_TRUE(records() == expectedRecords + "[EOF]\r\n") << "record file differs";
+        EXPECT_TRUE(newScript() == expected) << "new world script differs";
+        EXPECT_TRUE(records() == expectedRecords + "[EOF]\r\n") << "record file differs";
+    }
 }
 
 TEST_F(ConverterTest, SecondRunOverAShorterScriptReadsOnlyItsOwnLines) {
