@@ -72,5 +72,6 @@ windist:
 	bash scripts/wincheck.sh build-win --build-only
 	bash scripts/windist.sh build-win
 
+# Every folder a preset builds in: release (BUILD_DIR), asan, fuzz, mingw and package.
 clean:
-	rm -rf $(BUILD_DIR) $(PACKAGE_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-fuzz build-win $(PACKAGE_DIR)

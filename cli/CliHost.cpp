@@ -99,9 +99,4 @@ void CliHost::showMessage(std::string_view prompt, std::string_view) {
     m_err << kMessagePrefix << withLineBreaks(prompt, "\n") << '\n';
 }
 
-void CliHost::showWarning(std::string_view prompt, std::string_view) {
-    endRun();
-    m_err << kMessagePrefix << "warning: " << withLineBreaks(prompt, "\n") << '\n';
-}
-
 }  // namespace tus2wf

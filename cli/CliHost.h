@@ -24,7 +24,6 @@ class CliHost : public Host {
     void setResultsText(std::string text) override { m_results = std::move(text); }
     bool yield() override;
     void showMessage(std::string_view prompt, std::string_view title) override;
-    void showWarning(std::string_view prompt, std::string_view title) override;
 
     // The signal that stopped the run; 0 when none has arrived.
     int stopSignal() const;

@@ -33,8 +33,8 @@ constexpr const char* kHelp =
     "  -V, --version               show the version and exit\n"
     "\n"
     "A value may also follow an equals sign (--tus=world.scp). An option left out\n"
-    "counts as an empty box. Lines end at CR or CR LF: a file with line feeds but\n"
-    "no carriage return is read as one line, with a warning.\n"
+    "gets the same message as an empty name (--tus=). Lines end at CR or CR LF, or\n"
+    "at LF in a file without any CR; every line written ends with CR LF.\n"
     "\n"
     "Exit status: 0 done; 1 a check or the run failed: both outputs are as they\n"
     "were, except that an old record file that could not be put back is kept under\n"
@@ -159,6 +159,9 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         out << withLineBreaks(host.resultsText(), "\n") << '\n'
             << counted(converter.recordsWritten(), "record") << " written, "
             << counted(converter.linesCopied(), "line") << " copied.\n";
+        if (converter.readLineFeedsAsLineEnds(PathBox::TusworldScp)) {
+            out << "The new world script has CR LF line ends where the world script had LF.\n";
+        }
     }
     if (options->unmatched) {
         printUnmatched(converter, out);

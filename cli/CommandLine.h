@@ -11,7 +11,7 @@ namespace tus2wf {
 // Starts every message the CLI prints on stderr.
 inline constexpr std::string_view kMessagePrefix = "tus2wf-cli: ";
 
-// What the command line asks for. A path option left out counts as an empty box.
+// What the command line asks for. A path option left out is an empty path.
 struct CommandLineOptions {
     enum class Action { Convert, Help, Version };
 

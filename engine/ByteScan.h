@@ -49,8 +49,11 @@ inline std::array<std::uint64_t, N> matchBits(const char* bytes, std::size_t blo
     return bits;
 }
 
-inline std::uint64_t crBits(const char* bytes, std::size_t block, std::size_t size) {
-    return matchBits<1>(bytes, block, size, {'\r'})[0];
+// The bits of matchBits() for the one byte C, known when compiled, so that no loop spends
+// time on making the pattern it compares with.
+template <char C>
+inline std::uint64_t byteBits(const char* bytes, std::size_t block, std::size_t size) {
+    return matchBits<1>(bytes, block, size, {C})[0];
 }
 
 inline std::size_t lowestBit(std::uint64_t bits) {
@@ -75,19 +78,20 @@ inline unsigned nthBit(std::uint64_t bits, unsigned n) {
     return static_cast<unsigned>(std::countr_zero(bits));
 }
 
-// How many CRs the kChunk bytes at p hold.
-inline std::int64_t chunkCrs(const char* p) {
+// How many bytes C the kChunk bytes at p hold.
+template <char C>
+inline std::int64_t chunkCount(const char* p) {
 #ifdef TUS2WF_HAVE_SSE2
-    // Each byte lane counts down once per CR (a match is -1); kChunk / kBlock steps cannot
+    // Each byte lane counts down once per match (a match is -1); kChunk / kBlock steps cannot
     // overflow it, and the sums of absolute differences from zero add the lanes up.
     static_assert(kChunk / kBlock < 256);
-    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i target = _mm_set1_epi8(C);
     __m128i lanes[4] = {};
     for (std::size_t block = 0; block < kChunk; block += kBlock) {
         for (int part = 0; part < 4; ++part) {
             const __m128i chunk =
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + block + 16 * part));
-            lanes[part] = _mm_sub_epi8(lanes[part], _mm_cmpeq_epi8(chunk, cr));
+            lanes[part] = _mm_sub_epi8(lanes[part], _mm_cmpeq_epi8(chunk, target));
         }
     }
     __m128i total = _mm_setzero_si128();
@@ -96,7 +100,7 @@ inline std::int64_t chunkCrs(const char* p) {
     }
     return _mm_cvtsi128_si64(total) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(total, total));
 #else
-    return std::count(p, p + kChunk, '\r');
+    return std::count(p, p + kChunk, C);
 #endif
 }
 

@@ -1,6 +1,5 @@
 #include "Converter.h"
 
-#include <algorithm>
 #include <new>
 
 #include "FileExsists.h"
@@ -22,6 +21,17 @@ std::optional<std::uint32_t> listedItemId(std::string_view line, const IdLookup&
 }  // namespace
 
 Converter::Converter(Host& host, FileSystem& fileSystem) : m_host(host), m_fileSystem(fileSystem) {}
+
+bool Converter::readLineFeedsAsLineEnds(PathBox input) const {
+    switch (input) {
+        case PathBox::TusworldScp:
+            return m_scriptLinesEndedAtLf;
+        case PathBox::ItemList:
+            return m_listLinesEndedAtLf;
+        default:
+            return false;
+    }
+}
 
 void Converter::appendResults(std::string_view text) {
     std::string results = m_host.resultsText();
@@ -62,17 +72,6 @@ Status Converter::reportNotFound(const std::string& path) {
 }
 
 Status Converter::convert() {
-    m_readAsOneLine.clear();
-    Status status = run();
-    if (status.code() != Status::Code::Stopped) {
-        for (const std::string& path : m_readAsOneLine) {
-            m_host.showWarning(messages::readAsOneLine(path), messages::kReadAsOneLineTitle);
-        }
-    }
-    return status;
-}
-
-Status Converter::run() {
     m_progress = Progress::empty();
     m_linesSinceYield = 0;
     showProgress();
@@ -159,10 +158,6 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
     if (!table.attach(std::move(file), [this] { return yieldNow(); })) {
         return Status::stopped();
     }
-    if (table.hasLineFeedsOnly() &&
-        std::ranges::find(m_readAsOneLine, path) == m_readAsOneLine.end()) {
-        m_readAsOneLine.push_back(path);
-    }
     if (!yieldNow()) {
         return Status::stopped();
     }
@@ -230,7 +225,8 @@ Status Converter::ConvertItems() {
         if (const LineTable::Run run = lines.runFrom(index, untilYield, '[', isListedHeader);
             run.end > index) {
             passed = run.end - index;
-            if (!outputs.copyLines(run.bytes, passed)) {
+            if (!(lines.lineFeedsEndLines() ? outputs.copyLinesEndingInLf(run.bytes, passed)
+                                            : outputs.copyLines(run.bytes, passed))) {
                 return failOrStop(outputs.writeFailure());
             }
             index = run.end;
@@ -258,6 +254,8 @@ Status Converter::ConvertItems() {
     showProgress();  // in place of what a wait for another run showed
     m_recordsWritten = m_recordNumber;
     m_linesCopied = outputs.linesCopied();
+    m_scriptLinesEndedAtLf = m_state.ScriptLines.lineFeedsEndLines();
+    m_listLinesEndedAtLf = m_state.ItemIds.lineFeedsEndLines();
     appendResults("done\r\rConversion Complete");
     return Status::ok();
 }

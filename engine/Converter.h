@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "ConversionState.h"
 #include "FileSystem.h"
@@ -38,11 +37,13 @@ class Converter {
     std::int64_t linesCopied() const { return m_linesCopied; }
     // The listed IDs that the headers of converted world items carried.
     const ItemIdSet& convertedIds() const { return m_convertedIds; }
+    // True when the lines of that input (the world script or the ID list) ended at line feeds:
+    // it held line feeds and not one carriage return. The outputs end every line with CR LF all
+    // the same, so a host may tell the user that the new world script's line ends differ from
+    // the input's; nothing went wrong. False for an output's box.
+    bool readLineFeedsAsLineEnds(PathBox input) const;
 
   private:
-    // convert() but for the warnings that follow a run that was not stopped.
-    Status run();
-
     Status checkPaths();
     // The checks of the four names against each other, after each has been found to be there.
     Status checkNames(const std::string& script, const std::string& list,
@@ -102,8 +103,8 @@ class Converter {
     // What the checks before this run found the outputs' names to stand for.
     CheckedOutput m_checkedRecords;
     CheckedOutput m_checkedNewScript;
-    // The inputs of this run that were read as one line, each once.
-    std::vector<std::string> m_readAsOneLine;
+    bool m_scriptLinesEndedAtLf = false;
+    bool m_listLinesEndedAtLf = false;
 };
 
 }  // namespace tus2wf

@@ -40,10 +40,6 @@ class Host {
 
     // A modal error report: critical icon, one OK button. Returns when the user has closed it.
     virtual void showMessage(std::string_view prompt, std::string_view title) = 0;
-
-    // A modal warning about a run that went as it should but may not have done what the user
-    // meant: warning icon, one OK button. Comes after the run's own report, and changes nothing.
-    virtual void showWarning(std::string_view prompt, std::string_view title) = 0;
 };
 
 }  // namespace tus2wf

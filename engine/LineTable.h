@@ -16,9 +16,10 @@ namespace tus2wf {
 // The file stays one buffer and lines are found in it as they are asked for: reading the lines
 // in order costs a short scan each, and any other index costs at most a walk from the nearest
 // of the checkpoints kept every kCheckpointSpacing lines. So ten million lines need neither an
-// allocation nor a stored offset each. A line ends at CR or CR LF; the terminator is not part of
-// the line, and a lone LF is an ordinary character. The last line counts whether or not a
-// terminator follows it.
+// allocation nor a stored offset each. A line ends at CR or CR LF, and a lone LF is an ordinary
+// character; but in a file that holds LFs and not one CR, as the ordinary text files of Linux
+// are, a line ends at LF. The terminator is not part of the line. The last line counts whether
+// or not a terminator follows it.
 //
 // Not for use from several threads at once: reading a line moves a cursor.
 class LineTable {
@@ -44,12 +45,8 @@ class LineTable {
     // Forgets the stored lines (count 0); the bytes stay until the next attach().
     void reset() { m_count = 0; }
 
-    // True when the attached file holds line feeds but not one carriage return, which makes all
-    // of it one line.
-    bool hasLineFeedsOnly() const {
-        // The CR first: in an ordinary file it comes at the end of the first line.
-        return m_bytes.find('\r') == m_bytes.npos && m_bytes.find('\n') != m_bytes.npos;
-    }
+    // True when the lines of the attached file end at LF: it holds LFs and not one CR.
+    bool lineFeedsEndLines() const { return m_terminator == '\n'; }
 
     // True when every line of the attached file has been stored.
     bool atEnd() const { return m_count == m_fileLines; }
@@ -74,20 +71,21 @@ class LineTable {
         return index >= 0 && index < m_count && seek(index).crLf;
     }
 
-    // A run of stored lines that can be written out just as they stand in the file.
+    // A run of stored lines that can be written out as they stand in the file: each with its
+    // CR LF, or, in a file whose lines end at LF, with its LF, which becomes CR LF on the way.
     struct Run {
         std::int32_t end;        // index of the line after the run
-        std::string_view bytes;  // the run's lines, each with its CR LF
+        std::string_view bytes;  // the run's lines, each with its terminator
     };
 
     // Decides whether a line ends a run; see runFrom().
     using LineTest = std::function<bool(std::string_view line)>;
 
     // The longest run of at most maxLines (at least 1) lines from index on (index below count())
-    // in which every line ends with CR LF and no line starting with first is one stopsRun
-    // accepts. It is empty (end == index) when the line at index is such a line or ends
-    // otherwise, and always while the file has lines not stored. first must be neither CR nor
-    // LF. Reading the line at end afterwards costs nothing extra.
+    // in which every line ends with CR LF (with LF in a file whose lines end at LF) and no line
+    // starting with first is one stopsRun accepts. It is empty (end == index) when the line at
+    // index is such a line or ends otherwise, and always while the file has lines not stored.
+    // first must be neither CR nor LF. Reading the line at end afterwards costs nothing extra.
     Run runFrom(std::int32_t index, std::int32_t maxLines, char first,
                 const LineTest& stopsRun) const;
 
@@ -114,15 +112,23 @@ class LineTable {
     // Counts the lines of newly attached bytes; false when keepGoing said stop.
     bool countLines(const InputFile::KeepGoing& keepGoing);
     void moveCursor(std::int32_t index) const;
+    // runFrom() in a file whose lines end at Terminator.
+    template <char Terminator>
+    Run runEndingIn(std::int32_t index, std::int32_t maxLines, char first,
+                    const LineTest& stopsRun) const;
     // The bit of the first of candidates (line starts in the 64-byte block at block) whose line
     // stopsRun accepts; 0 when there is none.
+    template <char Terminator>
     std::uint64_t firstStop(std::size_t block, std::uint64_t candidates,
                             const LineTest& stopsRun) const;
     // Where the stored line at index starts in the file.
     std::size_t lineStart(std::int32_t index) const;
     void readLineAt(std::int32_t index, std::size_t start) const;
-    // The first CR at or after from, or the file's size when there is none.
-    std::size_t findCr(std::size_t from) const;
+    template <char Terminator>
+    void readLineEndingIn(std::int32_t index, std::size_t start) const;
+    // The first Terminator at or after from, or the file's size when there is none.
+    template <char Terminator>
+    std::size_t findByte(std::size_t from) const;
 
     std::int32_t m_capacity;
     std::int32_t m_count = 0;
@@ -130,8 +136,9 @@ class LineTable {
     InputFile m_file;
     std::string_view m_bytes;                  // the attached bytes, m_file's own or the caller's
     std::vector<std::uint32_t> m_checkpoints;  // start of line k * kCheckpointSpacing
+    char m_terminator = '\r';                  // the byte that ends a line: CR, or LF
     mutable Cursor m_cursor;
-    // The CRs of the 64-byte block the cursor last looked at.
+    // The terminators of the 64-byte block the cursor last looked at.
     mutable std::size_t m_blockStart = SIZE_MAX;
     mutable std::uint64_t m_blockBits = 0;
 };

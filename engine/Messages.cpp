@@ -83,11 +83,6 @@ Message failure(const Status& failure, std::string_view keptBackup) {
     return {std::move(prompt), reading ? "Read Error" : "Write Error"};
 }
 
-std::string readAsOneLine(std::string_view path) {
-    return concat(
-        {"'", path, "' holds line feeds but no carriage return, so it was read as one line"});
-}
-
 Message outOfMemory() {
     return {std::string(kOutOfMemoryPrompt), "Out of Memory"};
 }

@@ -31,10 +31,6 @@ Message outOfMemory();
 // the old record file was left when it could not be put back (empty when it was).
 Message failure(const Status& failure, std::string_view keptBackup = {});
 
-// The warning for an input that holds line feeds but not one carriage return: all of it is one
-// line, so none of its lines was a section or a list entry of its own.
-std::string readAsOneLine(std::string_view path);
-inline constexpr std::string_view kReadAsOneLineTitle = "No Carriage Return";
 // The prompt of outOfMemory(), for a caller that cannot afford to build one.
 inline constexpr std::string_view kOutOfMemoryPrompt = "Cannot allocate memory";
 

@@ -39,6 +39,9 @@ class OutputBuffer {
         return appendSlow(text);
     }
 
+    // text with CR LF in place of each of its LFs.
+    bool appendWithCrLf(std::string_view text);
+
     // Writes what is left and waits until all of it is on disk.
     bool finishWriting() { return flush() && check(m_file.sync()); }
 

@@ -42,6 +42,12 @@ class OutputFiles {
         m_linesCopied += lineCount;
         return m_newScript.append(bytes);
     }
+    // Several lines of the new world script, each followed by an LF in bytes, which the new
+    // world script ends with CR LF as every other line.
+    bool copyLinesEndingInLf(std::string_view bytes, std::int64_t lineCount) {
+        m_linesCopied += lineCount;
+        return m_newScript.appendWithCrLf(bytes);
+    }
 
     // After a false from writeRecord(), copyLine() or copyLines(): a WriteError that names the
     // file that failed, or Status::stopped() when keepGoing said so.

@@ -159,6 +159,9 @@ void checkRun(std::string_view script, std::string_view list) {
     expect(folder.read("new.scp") == expected.newScript, "new world script");
     expect(converter.recordsWritten() == expected.recordCount, "records written");
     expect(converter.linesCopied() == expected.linesCopied, "lines copied");
+    expect(converter.readLineFeedsAsLineEnds(PathBox::TusworldScp) == linesEndAtLf(script) &&
+               converter.readLineFeedsAsLineEnds(PathBox::ItemList) == linesEndAtLf(list),
+           "inputs whose lines ended at line feeds");
     expect(host.results == kCompleteResults && host.progressText() == "100% done.",
            "results and progress");
     expect(folder.names() == std::set<std::string>{"ids.txt", "new.scp", "out.wf", "world.scp"},

@@ -30,6 +30,7 @@ class TableCheck {
         m_fileLines = std::min<std::int64_t>(static_cast<std::int64_t>(m_lines.size()),
                                              std::int64_t{capacity} + 1);
         expect(m_table.count() == 0, "count after attach");
+        expect(m_table.lineFeedsEndLines() == linesEndAtLf(bytes), "lineFeedsEndLines");
     }
 
     void append(std::int32_t n) {
@@ -61,13 +62,14 @@ class TableCheck {
         const LineTable::Run run = m_table.runFrom(index, maxLines, first, stops);
         std::int32_t end = index;
         if (m_table.atEnd()) {
-            while (end < m_table.count() && end - index < maxLines && line(end).crLf &&
+            while (end < m_table.count() && end - index < maxLines &&
+                   (line(end).crLf || line(end).lf) &&
                    !(line(end).text.starts_with(first) && stopsRun(line(end).text, rule))) {
                 ++end;
             }
         }
         expect(run.end == end, "run end");
-        // From the start of its first line to the CR LF of its last.
+        // From the start of its first line to the line end of its last.
         const char* start = line(index).text.data();
         const std::size_t size =
             end == index ? 0 : static_cast<std::size_t>(endOf(end - 1) - start);

@@ -12,15 +12,26 @@ void expect(bool ok, const char* what) {
     }
 }
 
+bool linesEndAtLf(std::string_view bytes) {
+    bool anyCr = false;
+    bool anyLf = false;
+    for (char c : bytes) {
+        anyCr = anyCr || c == '\r';
+        anyLf = anyLf || c == '\n';
+    }
+    return anyLf && !anyCr;
+}
+
 std::vector<ReferenceLine> splitLines(std::string_view bytes) {
+    const char terminator = linesEndAtLf(bytes) ? '\n' : '\r';
     std::vector<ReferenceLine> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r') {
+        if (bytes[i] != terminator) {
             continue;
         }
-        const bool crLf = i + 1 < bytes.size() && bytes[i + 1] == '\n';
-        lines.push_back({bytes.substr(start, i - start), crLf});
+        const bool crLf = terminator == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+        lines.push_back({bytes.substr(start, i - start), crLf, terminator == '\n'});
         if (crLf) {
             ++i;
         }

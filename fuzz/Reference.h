@@ -18,11 +18,15 @@ void expect(bool ok, const char* what);
 struct ReferenceLine {
     std::string_view text;  // a view into the bytes that were split
     bool crLf = false;      // ended by CR LF (not by a lone CR or the end of the bytes)
+    bool lf = false;        // ended by an LF, in bytes whose lines end at LF
 };
 
-// The lines of bytes: each ends at CR or CR LF, a lone LF is an ordinary character, and the
-// last one counts whether or not a terminator follows it.
+// The lines of bytes: each ends at CR or CR LF and a lone LF is an ordinary character, unless
+// the bytes hold an LF and not one CR: then each ends at LF. The last one counts whether or not
+// a terminator follows it.
 std::vector<ReferenceLine> splitLines(std::string_view bytes);
+// True when the lines of bytes end at LF.
+bool linesEndAtLf(std::string_view bytes);
 
 // Blanks and tabs around 1 to 8 hexadecimal digits in either case.
 std::optional<std::uint32_t> hexIdValue(std::string_view text);

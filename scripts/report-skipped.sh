@@ -34,7 +34,9 @@ while IFS= read -r name; do
     echo "  $name${why:+ ($why)}"
 done <<<"$skipped"
 pattern=$(paste -sd '|' <<<"$skipped")
-echo "To run just them (as root for the cases that need root, as another user for those that need"
-echo "a user without root; those that lack a program: make test-deps first):"
+echo "To run just them, from the top of the tree: as root for the cases that need root; those that"
+echo "need a user without root as such a user, in a clone and build of its own (no other user may"
+echo "write into this build, nor enter a tree under /root); those that lack a program after make"
+echo "test-deps:"
 echo "  ctest --preset $preset --test-dir $build -R '^($pattern)\$'"
 exit "$status"

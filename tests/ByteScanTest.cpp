@@ -30,14 +30,17 @@ TEST(ByteScanTest, MatchBitsMarksEveryTargetAndNothingPastTheEnd) {
     }
 }
 
-TEST(ByteScanTest, ChunkCrsCountsEveryCrOfTheChunk) {
+TEST(ByteScanTest, ChunkCountCountsEveryMatchOfTheChunk) {
     std::string bytes(kChunk, 'x');
-    EXPECT_EQ(chunkCrs(bytes.data()), 0);
+    EXPECT_EQ(chunkCount<'\r'>(bytes.data()), 0);
     bytes.front() = '\r';
     bytes.back() = '\r';
-    EXPECT_EQ(chunkCrs(bytes.data()), 2);
-    // Every byte a CR fills each counting lane as far as it can go.
-    EXPECT_EQ(chunkCrs(std::string(kChunk, '\r').data()), static_cast<std::int64_t>(kChunk));
+    bytes[1] = '\n';
+    EXPECT_EQ(chunkCount<'\r'>(bytes.data()), 2);
+    EXPECT_EQ(chunkCount<'\n'>(bytes.data()), 1);
+    // Every byte a match fills each counting lane as far as it can go.
+    EXPECT_EQ(chunkCount<'\n'>(std::string(kChunk, '\n').data()),
+              static_cast<std::int64_t>(kChunk));
 }
 
 TEST(ByteScanTest, BitHelpersCoverTheWholeWord) {

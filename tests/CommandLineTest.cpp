@@ -112,6 +112,14 @@ TEST_F(RunCommandLineTest, SuccessPrintsTheResultsAndASummary) {
     EXPECT_EQ(files.readFile("new.scp"), "[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n");
 }
 
+TEST_F(RunCommandLineTest, SummaryCountsZeroInThePlural) {
+    files.writeFile("world.scp", "");
+
+    EXPECT_EQ(run(convertArgs()), 0);
+
+    EXPECT_TRUE(out.str().ends_with("Complete\n0 records written, 0 lines copied.\n")) << out.str();
+}
+
 TEST_F(RunCommandLineTest, QuietPrintsNothingOnSuccess) {
     Args args = convertArgs();
     args.push_back("--quiet");
@@ -152,7 +160,7 @@ TEST_F(RunCommandLineTest, CheckFailurePrintsThePromptAsLines) {
     EXPECT_FALSE(files.exists("out.wf"));
 }
 
-TEST_F(RunCommandLineTest, LeftOutOutputCountsAsAnEmptyBox) {
+TEST_F(RunCommandLineTest, LeftOutOutputGetsTheMessageOfAnEmptyName) {
     EXPECT_EQ(run({"--tus", files.path("world.scp"), "--id-list", files.path("ids.txt"),
                    "--worldforge", files.path("out.wf")}),
               1);
@@ -231,21 +239,26 @@ TEST_F(RunCommandLineTest, HelpFitsEightyColumnsWithALineForEveryOption) {
     EXPECT_NE(out.str().find("\n      --unmatched "), std::string::npos);
 }
 
-TEST_F(RunCommandLineTest, InputsWithoutCarriageReturnsAreOneLineAndWarnedAbout) {
+TEST_F(RunCommandLineTest, WorldScriptWithLineFeedsOnlyGetsANoteOnTheNewScriptsLineEnds) {
     files.writeFile("world.scp", "[WORLDITEM 0eed]\nP=1,2,3\n\nQ\n");
     files.writeFile("ids.txt", "EED\n[EOF]\n");
 
     EXPECT_EQ(run(convertArgs()), 0);
 
-    EXPECT_EQ(files.readFile("new.scp"), "[WORLDITEM 0eed]\nP=1,2,3\n\nQ\n\r\n");
-    EXPECT_EQ(files.readFile("out.wf"), "[EOF]\r\n");
-    EXPECT_EQ(err.str(), "tus2wf-cli: warning: '" + files.path("world.scp") +
-                             "' holds line feeds but no carriage return, so it was read as one "
-                             "line\n"
-                             "tus2wf-cli: warning: '" +
-                             files.path("ids.txt") +
-                             "' holds line feeds but no carriage return, so it was read as one "
-                             "line\n");
+    EXPECT_EQ(files.readFile("new.scp"), "Q\r\n");
+    EXPECT_EQ(files.readFile("out.wf"), record(0, "3821", "1", "2", "3") + "[EOF]\r\n");
+    EXPECT_TRUE(
+        out.str().ends_with("Conversion Complete\n1 record written, 1 line copied.\n"
+                            "The new world script has CR LF line ends where the world "
+                            "script had LF.\n"))
+        << out.str();
+    EXPECT_EQ(err.str(), "");
+
+    // An ID list with line feeds changes nothing in the outputs, and gets no note.
+    files.writeFile("world.scp", "Q\r\n");
+    out.str("");
+    EXPECT_EQ(run(convertArgs()), 0);
+    EXPECT_TRUE(out.str().ends_with("Complete\n0 records written, 1 line copied.\n")) << out.str();
 }
 
 TEST_F(RunCommandLineTest, UnmatchedListsTheEntriesThatNamedNoItemAfterTheSummary) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,12 +36,15 @@ TEST_F(ConverterTest, WholeRunExampleWritesBothOutputsByteForByte) {
               (std::vector<std::string>{"ids.txt", "new.scp", "out.wf", "world.scp"}));
 }
 
-TEST_F(ConverterTest, WholeRunGivesTheSameOutputsForCrEndedLinesWithoutFinalTerminator) {
-    ASSERT_TRUE(
-        run("[WORLDITEM 0eed]\rP=1234,567,0\r\r[WORLDITEM 0f00]\rP=10,20,5\r\rQ", "EED").isOk());
+TEST_F(ConverterTest, WholeRunGivesTheSameOutputsForCrOrLfEndedLinesWithoutFinalTerminator) {
+    for (const char end : {'\r', '\n'}) {
+        std::string script = "[WORLDITEM 0eed]\rP=1234,567,0\r\r[WORLDITEM 0f00]\rP=10,20,5\r\rQ";
+        std::ranges::replace(script, '\r', end);
+        ASSERT_TRUE(run(script, std::string("BAD") + end + "EED").isOk());
 
-    EXPECT_EQ(records(), record(0, "3821", "1234", "567", "0") + "[EOF]\r\n");
-    EXPECT_EQ(newScript(), "[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n");
+        EXPECT_EQ(records(), record(0, "3821", "1234", "567", "0") + "[EOF]\r\n");
+        EXPECT_EQ(newScript(), "[WORLDITEM 0f00]\r\nP=10,20,5\r\n\r\nQ\r\n");
+    }
 }
 
 TEST_F(ConverterTest, SecondRunStartsTheResultsAfreshAndWritesOnlyItsOwnRecords) {
@@ -69,35 +73,19 @@ TEST_F(ConverterTest, LoadingStoresLinesVerbatimAndShowsTheNextLineNumber) {
     EXPECT_EQ(progressWhenResultsEnded("Reading item list...done\r"), "Reading line 3...");
 }
 
-TEST_F(ConverterTest, InputsWithLineFeedsButNoCarriageReturnAreWarnedAboutAfterTheRun) {
-    const std::string script = "[WORLDITEM 0eed]\nP=1,2,3\n\nkeep\n";
+TEST_F(ConverterTest, TellsWhichInputsHadTheirLinesEndedByLineFeeds) {
+    ASSERT_TRUE(run("[WORLDITEM 0eed]\nP=1,2,3\n\nkeep\n", "EED\n").isOk());
 
-    ASSERT_TRUE(run(script, "EED\nF00\n").isOk());
-
-    EXPECT_EQ(records(), "[EOF]\r\n");
-    EXPECT_EQ(newScript(), script + "\r\n");
-    EXPECT_EQ(host.results, kCompleteResults);
+    EXPECT_EQ(newScript(), "keep\r\n");
     EXPECT_TRUE(host.messages.empty());
-    const std::string warning =
-        "' holds line feeds but no carriage return, so it was read as one line";
-    ASSERT_EQ(host.warnings.size(), 2u);
-    EXPECT_EQ(host.warnings[0].prompt, concat({"'", files.path("world.scp"), warning}));
-    EXPECT_EQ(host.warnings[1].prompt, concat({"'", files.path("ids.txt"), warning}));
-    EXPECT_EQ(host.warnings[0].title, "No Carriage Return");
-    EXPECT_EQ(host.warnings[1].title, "No Carriage Return");
+    EXPECT_TRUE(converter.readLineFeedsAsLineEnds(PathBox::TusworldScp));
+    EXPECT_TRUE(converter.readLineFeedsAsLineEnds(PathBox::ItemList));
 
-    // Each run warns of its own inputs only, and a lone carriage return is a line end.
-    host.warnings.clear();
-    ASSERT_TRUE(run("a\nb\r", "EED\r").isOk());
-    EXPECT_TRUE(host.warnings.empty());
-}
-
-TEST_F(ConverterTest, StoppedRunWarnsOfNothing) {
-    host.stopAfterYields(3);
-
-    EXPECT_EQ(run("a\nb\n", "EED\n").code(), Status::Code::Stopped);
-
-    EXPECT_TRUE(host.warnings.empty());
+    // Each run tells of its own inputs; one carriage return leaves the line feeds ordinary.
+    ASSERT_TRUE(run("a\nb\r", "EED\n").isOk());
+    EXPECT_EQ(newScript(), "a\nb\r\n");
+    EXPECT_FALSE(converter.readLineFeedsAsLineEnds(PathBox::TusworldScp));
+    EXPECT_TRUE(converter.readLineFeedsAsLineEnds(PathBox::ItemList));
 }
 
 TEST_F(ConverterTest, EmptyIdListKeepsTheScriptProgressUntilConversion) {
@@ -140,30 +128,33 @@ TEST_F(ConverterTest, PositionBytesGoIntoTheRecordUnchanged) {
 }
 
 TEST_F(ConverterTest, LongOutputsAreWrittenWhole) {
-    // Several megabytes, with lines longer than any write block and lines ended by CR alone.
-    std::string script;
-    std::string expected;
-    for (int i = 0; i < 200'000; ++i) {
-        const std::string line = "line " + std::to_string(i);
-        script += line + (i % 2 == 0 ? "\r\n" : "\r");
-        expected += line + "\r\n";
-        if (i % 50'000 == 0) {
-            const std::string huge(3'000'000 + static_cast<std::size_t>(i), 'a' + i % 26);
-            script += huge + "\r\n";
-            expected += huge + "\r\n";
+    // Several megabytes, with lines longer than any write block and lines ended by CR alone, or
+    // by LF alone in a script without CRs.
+    for (const bool lf : {false, true}) {
+        std::string script;
+        std::string expected;
+        const std::string crLf = lf ? "\n" : "\r\n";
+        for (int i = 0; i < 200'000; ++i) {
+            const std::string line = "line " + std::to_string(i);
+            script += line + (lf ? "\n" : i % 2 == 0 ? "\r\n" : "\r");
+            expected += line + "\r\n";
+            if (i % 50'000 == 0) {
+                const std::string huge(3'000'000 + static_cast<std::size_t>(i), 'a' + i % 26);
+                script += huge + crLf;
+                expected += huge + "\r\n";
+            }
         }
-    }
-    std::string list;
-    std::string expectedRecords;
-    for (int i = 0; i < 20'000; ++i) {
-        script += "[WORLDITEM 0eed]\r\nP=" + std::to_string(i) + ",0,0\r\n\r\n";
-        expectedRecords += record(i, "3821", std::to_string(i), "0", "0");
-    }
+        std::string expectedRecords;
+        for (int i = 0; i < 20'000; ++i) {
+            script += "[WORLDITEM 0eed]" + crLf + "P=" + std::to_string(i) + ",0,0" + crLf + crLf;
+            expectedRecords += record(i, "3821", std::to_string(i), "0", "0");
+        }
 
-    ASSERT_TRUE(run(script, "eed").isOk());
+        ASSERT_TRUE(run(script, "eed").isOk());
 
-    EXPECT_TRUE(newScript() == expected) << "new world script differs";
-    EXPECT_TRUE(records() == expectedRecords + "[EOF]\r\n") << "record file differs";
+        EXPECT_TRUE(newScript() == expected) << "new world script differs";
+        EXPECT_TRUE(records() == expectedRecords + "[EOF]\r\n") << "record file differs";
+    }
 }
 
 TEST_F(ConverterTest, SecondRunOverAShorterScriptReadsOnlyItsOwnLines) {

@@ -51,9 +51,6 @@ class FakeHost : public Host {
     void showMessage(std::string_view prompt, std::string_view title) override {
         messages.push_back({std::string(prompt), std::string(title)});
     }
-    void showWarning(std::string_view prompt, std::string_view title) override {
-        warnings.push_back({std::string(prompt), std::string(title)});
-    }
 
     std::string progressText() const { return progress.text(); }
     // The prompt of the message shown by the run that returned status; empty for a run that
@@ -68,7 +65,6 @@ class FakeHost : public Host {
     std::string results;
     std::vector<ResultsStep> resultsSteps;
     std::vector<Message> messages;
-    std::vector<Message> warnings;
     std::int64_t yields = 0;
 
   private:

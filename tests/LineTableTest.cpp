@@ -55,21 +55,48 @@ TEST_F(LineTableTest, LinesEndAtCrOrCrLfAndTheTerminatorIsDropped) {
     EXPECT_TRUE(table.atEnd());
 }
 
-TEST_F(LineTableTest, LoneLineFeedIsAnOrdinaryCharacter) {
-    load("one\ntwo\nthree\n");
-    EXPECT_EQ(storedLines(), (Lines{"one\ntwo\nthree\n"}));
+TEST_F(LineTableTest, LineFeedsEndLinesOnlyInAFileWithoutCarriageReturns) {
+    load("one\ntwo\n\nthree");
+    EXPECT_EQ(storedLines(), (Lines{"one", "two", "", "three"}));
+    EXPECT_TRUE(table.lineFeedsEndLines());
+    EXPECT_FALSE(table.endsWithCrLf(1));
 
+    // One CR anywhere, first or last, leaves every LF an ordinary character.
     load("a\n\rb\r\n\nc");
     EXPECT_EQ(storedLines(), (Lines{"a\n", "b", "\nc"}));
+    load("\rone\ntwo\n");
+    EXPECT_EQ(storedLines(), (Lines{"", "one\ntwo\n"}));
+    load("one\ntwo\n\r");
+    EXPECT_EQ(storedLines(), (Lines{"one\ntwo\n"}));
+    EXPECT_FALSE(table.lineFeedsEndLines());
+    load("no line end");
+    EXPECT_FALSE(table.lineFeedsEndLines());
 }
 
-TEST_F(LineTableTest, LastLineCountsWithOrWithoutTerminator) {
-    load("a\r\n\r\nb");
+// The same cases for each way a file may end its lines.
+class LineEndTest : public LineTableTest, public ::testing::WithParamInterface<std::string> {
+  protected:
+    const std::string& end() const { return GetParam(); }
+};
+
+std::string lineEndName(const ::testing::TestParamInfo<std::string>& info) {
+    return info.param == "\r\n" ? "CrLf" : info.param == "\r" ? "Cr" : "Lf";
+}
+
+INSTANTIATE_TEST_SUITE_P(EachLineEnd, LineEndTest, ::testing::Values("\r\n", "\r", "\n"),
+                         lineEndName);
+
+// The cases of runs, for each line end that a run takes.
+class RunTest : public LineEndTest {};
+
+INSTANTIATE_TEST_SUITE_P(WholeLineEnds, RunTest, ::testing::Values("\r\n", "\n"), lineEndName);
+
+TEST_P(LineEndTest, LastLineCountsWithOrWithoutTerminator) {
+    load("a" + end() + end() + "b");
     EXPECT_EQ(storedLines(), (Lines{"a", "", "b"}));
-    load("a\r\n\r\nb\r\n");
+    load("a" + end() + end() + "b" + end());
     EXPECT_EQ(storedLines(), (Lines{"a", "", "b"}));
-    load("a\r\n\r\nb\r");
-    EXPECT_EQ(storedLines(), (Lines{"a", "", "b"}));
+    EXPECT_EQ(table.lineFeedsEndLines(), end() == "\n");
 }
 
 TEST_F(LineTableTest, EmptyLinesAreStoredAndCounted) {
@@ -83,10 +110,10 @@ TEST_F(LineTableTest, EmptyLinesAreStoredAndCounted) {
     EXPECT_EQ(storedLines(), (Lines{"  "}));
 }
 
-TEST_F(LineTableTest, LargeFileIsReadAndCountedInPiecesThatAStopEnds) {
+TEST_P(LineEndTest, LargeFileIsReadAndCountedInPiecesThatAStopEnds) {
     std::string bytes;
     for (int i = 0; i < 9'000'000; ++i) {
-        bytes += "x\r";
+        bytes += "x" + end();
     }
     const std::string path = files.writeFile("large.txt", bytes);
     int asked = 0;
@@ -174,20 +201,37 @@ TEST_F(LineTableTest, AnyLineCanBeReadInAnyOrderAcrossCheckpoints) {
     }
 }
 
-TEST_F(LineTableTest, CountsAreRightAroundTheCheckpointSpacing) {
+TEST_P(LineEndTest, LinesAreThoseOfTheFileOnEitherSideOfTheReadersPiecesAndHalves) {
+    // A file of 17 MiB is read in pieces of 8 MiB, its back half on a second thread: a line
+    // ends just where each read ends and the next begins.
+    constexpr std::size_t kMiB = 1 << 20;
+    std::string bytes;
+    Lines expected;
+    for (std::size_t edge : {8 * kMiB, 17 * kMiB / 2, 17 * kMiB / 2 + 8 * kMiB, 17 * kMiB}) {
+        expected.emplace_back(edge - bytes.size() - 1, static_cast<char>('a' + expected.size()));
+        bytes += expected.back() + end();
+    }
+    load(bytes);
+    EXPECT_TRUE(storedLines() == expected);
+    // Whether a file holds a CR is known for all of it, the back half's last piece too.
+    load(bytes + "\r");
+    EXPECT_EQ(table.count(), end() == "\n" ? 1 : 5);
+}
+
+TEST_P(LineEndTest, CountsAreRightAroundTheCheckpointSpacing) {
     constexpr int k = LineTable::kCheckpointSpacing;
     for (int lines : {k - 1, k, k + 1, 2 * k, 2 * k + 1}) {
         for (bool terminated : {true, false}) {
             std::string bytes;
             for (int i = 0; i < lines; ++i) {
-                bytes += std::to_string(i) + (i + 1 < lines || terminated ? "\r\n" : "");
+                bytes += std::to_string(i) + (i + 1 < lines || terminated ? end() : "");
             }
             load(bytes);
             ASSERT_EQ(table.count(), lines) << lines << (terminated ? " terminated" : "");
             EXPECT_EQ(table.line(lines - 1), std::to_string(lines - 1));
             EXPECT_EQ(table.line(k), lines > k ? std::to_string(k) : "");
             EXPECT_EQ(table.line(lines - 2), std::to_string(lines - 2));
-            EXPECT_EQ(table.endsWithCrLf(lines - 1), terminated);
+            EXPECT_EQ(table.endsWithCrLf(lines - 1), terminated && end() == "\r\n");
         }
     }
 }
@@ -210,11 +254,16 @@ TEST_F(LineTableTest, CapacityOnACheckpointBoundary) {
 
 const LineTable::LineTest anyLine = [](std::string_view) { return true; };
 
-// What a run from index must be, worked out a line at a time.
-LineTable::Run expectedRun(const LineTable& table, std::int32_t index, std::int32_t maxLines,
-                           char first, const LineTable::LineTest& stopsRun) {
+// What a run from index over the lines of bytes must be, worked out a line at a time.
+LineTable::Run expectedRun(const LineTable& table, const std::string& bytes, std::int32_t index,
+                           std::int32_t maxLines, char first, const LineTable::LineTest& stopsRun) {
+    // Whether a line ends with its file's whole line end: CR LF, or an LF where LFs end lines.
+    const bool lf = table.lineFeedsEndLines();
+    const auto endsWhole = [&](std::int32_t i) {
+        return lf ? i + 1 < table.count() || bytes.ends_with('\n') : table.endsWithCrLf(i);
+    };
     std::int32_t end = index;
-    while (end < table.count() && end - index < maxLines && table.endsWithCrLf(end) &&
+    while (end < table.count() && end - index < maxLines && endsWhole(end) &&
            !(table.line(end).starts_with(first) && stopsRun(table.line(end)))) {
         ++end;
     }
@@ -223,17 +272,19 @@ LineTable::Run expectedRun(const LineTable& table, std::int32_t index, std::int3
     }
     const char* start = table.line(index).data();
     const std::string_view last = table.line(end - 1);
-    return {end, {start, static_cast<std::size_t>(last.data() + last.size() + 2 - start)}};
+    return {end,
+            {start, static_cast<std::size_t>(last.data() + last.size() + (lf ? 1 : 2) - start)}};
 }
 
-TEST_F(LineTableTest, RunStopsBeforeALineStartingWithTheMark) {
-    load("a\r\nb\r\n[c\r\nd\r\n");
+TEST_P(RunTest, RunStopsBeforeALineStartingWithTheMark) {
+    const std::string& e = end();
+    load("a" + e + "b" + e + "[c" + e + "d" + e);
 
     const LineTable::Run run = table.runFrom(0, 100, '[', anyLine);
     EXPECT_EQ(run.end, 2);
-    EXPECT_EQ(run.bytes, "a\r\nb\r\n");
+    EXPECT_EQ(run.bytes, "a" + e + "b" + e);
     EXPECT_EQ(table.runFrom(2, 100, '[', anyLine).end, 2);
-    EXPECT_EQ(table.runFrom(3, 100, '[', anyLine).bytes, "d\r\n");
+    EXPECT_EQ(table.runFrom(3, 100, '[', anyLine).bytes, "d" + e);
     EXPECT_EQ(table.line(2), "[c");
 }
 
@@ -263,10 +314,12 @@ TEST_F(LineTableTest, MarkInsideALineOrAfterALineFeedDoesNotStopARun) {
     EXPECT_EQ(table.runFrom(0, 100, '[', anyLine).end, 2);
 }
 
-TEST_F(LineTableTest, RunHoldsAtMostMaxLines) {
-    load("a\r\nb\r\nc\r\n");
-    EXPECT_EQ(table.runFrom(0, 2, '[', anyLine).bytes, "a\r\nb\r\n");
-    EXPECT_EQ(table.runFrom(2, 1, '[', anyLine).bytes, "c\r\n");
+TEST_P(RunTest, RunHoldsAtMostMaxLinesAndNoLineWithoutALineEnd) {
+    const std::string& e = end();
+    load("a" + e + "b" + e + "c" + e + "d");
+    EXPECT_EQ(table.runFrom(0, 2, '[', anyLine).bytes, "a" + e + "b" + e);
+    EXPECT_EQ(table.runFrom(2, 1, '[', anyLine).bytes, "c" + e);
+    EXPECT_EQ(table.runFrom(2, 100, '[', anyLine).end, 3);
 }
 
 TEST_F(LineTableTest, RunIsEmptyWhileLinesAreLeftToStore) {
@@ -283,19 +336,23 @@ TEST_F(LineTableTest, RunsAgreeWithTheLinesAcrossBlockBoundaries) {
     const LineTable::LineTest evenLength = [](std::string_view line) {
         return line.size() % 2 == 0;
     };
-    const std::string pieces[] = {"a", "[", "\n", "xyz", "\r", "\r\n", "\r\n", "\r\n[", "\r\n\r\n"};
-    for (int file = 0; file < 40; ++file) {
+    const std::vector<std::string> withCrs = {"a",    "[",    "\n",    "xyz",     "\r",
+                                              "\r\n", "\r\n", "\r\n[", "\r\n\r\n"};
+    const std::vector<std::string> lfOnly = {"a", "[", "xyz", "\n", "\n", "\n[", "\n\n"};
+    for (int file = 0; file < 80; ++file) {
+        const std::vector<std::string>& pieces = file % 2 == 0 ? withCrs : lfOnly;
         std::string bytes;
         const int length = 1 + static_cast<int>(random() % 400);
         while (static_cast<int>(bytes.size()) < length) {
-            bytes += pieces[random() % std::size(pieces)];
+            bytes += pieces[random() % pieces.size()];
         }
         load(bytes);
         const Lines all = storedLines();
         for (std::int32_t index = 0; index < table.count(); ++index) {
             for (const auto& [maxLines, stopsRun] :
                  {std::pair{1, anyLine}, {3, evenLength}, {1000, anyLine}, {1000, evenLength}}) {
-                const LineTable::Run expected = expectedRun(table, index, maxLines, '[', stopsRun);
+                const LineTable::Run expected =
+                    expectedRun(table, bytes, index, maxLines, '[', stopsRun);
                 const LineTable::Run run = table.runFrom(index, maxLines, '[', stopsRun);
                 ASSERT_EQ(run.end, expected.end) << "file " << file << " line " << index;
                 ASSERT_EQ(run.bytes.size(), expected.bytes.size());

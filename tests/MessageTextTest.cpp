@@ -20,7 +20,16 @@ TEST(MessageTextTest, PathOfTheLongestShownLengthStaysWhole) {
               "File '" + path + "' not found!");
 }
 
-TEST(MessageTextTest, LongerPathIsShownWholeOverLinesAndTheWordsAroundItStay) {
+TEST(MessageTextTest, LongerPathBreaksAfterTheLastFolderSeparatorThatFits) {
+    const std::string a(40, 'a');
+    const std::string b(30, 'b');
+    const std::string c(75, 'c');
+    // The first line would run to 149 characters after c, the second to 85 after world.scp.
+    EXPECT_EQ(messageBoxText("File '/" + a + "/" + b + "/" + c + "\\world.scp' not found!", "\n"),
+              "File '/" + a + "/" + b + "/\n" + c + "\\\nworld.scp' not found!");
+}
+
+TEST(MessageTextTest, NameLongerThanALineIsCutWhereTheLineIsFull) {
     const std::string path = "/head" + std::string(150, 'm') + "tail.scp";
     const std::string shown = messageBoxText("File '" + path + "' not found!\rMake sure.", "\n");
     EXPECT_EQ(shown, "File '" + path.substr(0, 80) + "\n" + path.substr(80, 80) + "\n" +

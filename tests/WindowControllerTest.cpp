@@ -111,19 +111,6 @@ TEST_F(WindowControllerTest, MessageBoxShowsOverTheResultsSoFar) {
     EXPECT_EQ(toolkit.resultsLabel, "Results:File not found!<br>");
 }
 
-TEST_F(WindowControllerTest, WarningBoxComesWithItsIconOverTheFinishedResults) {
-    files.writeFile("world.scp", "[WORLDITEM 0eed]\nP=1,2,3\n");
-
-    controller.convertClicked();
-
-    ASSERT_EQ(toolkit.messages.size(), 1u);
-    EXPECT_EQ(toolkit.messages[0],
-              "(warning) No Carriage Return: '" + files.path("world.scp") +
-                  "' holds line feeds but no carriage return, so it was read as one line. over "
-                  "Results:<br>Reading scp...done<br><br>Reading item list...done<br><br>"
-                  "Beginning conversion for item list...done<br><br>Conversion Complete");
-}
-
 TEST_F(WindowControllerTest, ConvertDuringARunIsIgnored) {
     controller.setRefreshInterval(0ms);
     int clicksDuringRun = 0;

@@ -83,17 +83,17 @@ cmp -s <(plain err.txt) expected.err || fail "usage error message: $(cat err.txt
 # Version.
 [ "$("$cli" -V | plain /dev/stdin)" = "tus2wf-cli 1.01" ] || fail "version text"
 
-# A list with line feeds but no carriage return is one entry that matches nothing: --unmatched
-# shows it as it stands, and a warning says why.
-printf 'EED\n[EOF]\n' >lf-ids.txt
-"$cli" -q --unmatched --tus=world.scp --id-list=lf-ids.txt --worldforge=lf.wf --new-tus=lf.scp \
-    >out.txt 2>err.txt
-expect_exit 0 $? "list without CRs"
-printf 'EED\n[EOF]\n\n' | cmp -s <(plain out.txt) - || fail "unmatched entries: $(cat out.txt)"
-printf "tus2wf-cli: warning: 'lf-ids.txt' holds line feeds but no carriage return, so it was read as one line\n" \
-    >expected.err
-cmp -s <(plain err.txt) expected.err || fail "no warning about a list without CRs: $(cat err.txt)"
-printf '[EOF]\r\n' | cmp -s lf.wf - || fail "record file from a list without CRs"
+# Inputs written the ordinary Linux way end their lines at line feeds: the outputs are those of
+# the CR LF inputs, and the summary notes the new world script's CR LF line ends.
+tr -d '\r' <world.scp >lf.scp
+tr -d '\r' <ids.txt >lf-ids.txt
+"$cli" --tus=lf.scp --id-list=lf-ids.txt --worldforge=lf.wf --new-tus=lf-new.scp >out.txt 2>err.txt
+expect_exit 0 $? "inputs without CRs"
+cmp -s lf.wf expected.wf || fail "record file from inputs without CRs"
+cmp -s lf-new.scp expected.scp || fail "new world script from inputs without CRs"
+{ cat expected.out; echo "The new world script has CR LF line ends where the world script had LF."; } |
+    cmp -s <(plain out.txt) - || fail "summary of inputs without CRs: $(cat out.txt)"
+[ ! -s err.txt ] || fail "stderr not empty for inputs without CRs: $(cat err.txt)"
 
 # The world script named as the new world script is replaced by the converted version.
 cp world.scp inplace.scp

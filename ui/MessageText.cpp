@@ -23,10 +23,37 @@ std::size_t characterStart(std::string_view text, std::size_t index) {
     return text.size();
 }
 
+// How many characters text holds.
+std::size_t characterCount(std::string_view text) {
+    std::size_t count = 0;
+    for (const char byte : text) {
+        count += startsCharacter(byte) ? 1 : 0;
+    }
+    return count;
+}
+
+// Where the first line of path ends: all of it when it fits, else just after the last folder
+// separator that fits. Only a name that would not fit on a line of its own is cut, and then
+// where the line is full.
+std::size_t lineEnd(std::string_view path) {
+    const std::size_t full = characterStart(path, kLongestShownPath);
+    if (full == path.size()) {
+        return full;
+    }
+    const std::size_t separator = path.substr(0, full).find_last_of("/\\");
+    if (separator == path.npos) {
+        return full;
+    }
+    const std::string_view name = path.substr(separator + 1);
+    return characterCount(name.substr(0, name.find_first_of("/\\"))) > kLongestShownPath
+               ? full
+               : separator + 1;
+}
+
 std::string wrapped(std::string_view path) {
     std::vector<std::string_view> lines;
     do {
-        const std::size_t cut = characterStart(path, kLongestShownPath);
+        const std::size_t cut = lineEnd(path);
         lines.push_back(path.substr(0, cut));
         path.remove_prefix(cut);
     } while (!path.empty());

@@ -69,12 +69,6 @@ void WindowController::showMessage(std::string_view prompt, std::string_view tit
     m_toolkit.showMessageBox(prompt, title, MessageIcon::Stop);
 }
 
-void WindowController::showWarning(std::string_view prompt, std::string_view title) {
-    refreshLabels();
-    // A box says it in sentences.
-    m_toolkit.showMessageBox(std::string(prompt) + '.', title, MessageIcon::Warning);
-}
-
 void WindowController::refreshLabels() {
     if (m_progressChanged) {
         m_toolkit.showProgressText(m_progress.text());

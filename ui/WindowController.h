@@ -53,7 +53,6 @@ class WindowController : private Host {
     bool yield() override;
     bool yieldBeforeCommit() override;
     void showMessage(std::string_view prompt, std::string_view title) override;
-    void showWarning(std::string_view prompt, std::string_view title) override;
 
     void refreshLabels();
 

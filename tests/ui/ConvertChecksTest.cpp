@@ -59,7 +59,6 @@ class ConvertChecksTest : public QObject {
     void aNewConvertClearsTheLastRunsTexts();
     void inputThatCannotBeReadStopsTheRunWithAMessage();
     void realMessageBoxHasTheStopIconAndOneOkButton();
-    void scriptWithoutCarriageReturnsBringsAWarningBoxAfterTheRun();
 };
 
 void ConvertChecksTest::allBoxesEmptyReportsTheEmptyWorldScriptPath() {
@@ -227,30 +226,6 @@ void ConvertChecksTest::realMessageBoxHasTheStopIconAndOneOkButton() {
     QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(seen.modal);
     QCOMPARE(window.resultsText(), kNotFoundResults);
-}
-
-void ConvertChecksTest::scriptWithoutCarriageReturnsBringsAWarningBoxAfterTheRun() {
-    TestFolder folder;
-    const auto files = sampleWorld::place(folder, "[WORLDITEM 0eed]\nP=1,2,3\n", "EED\r\n");
-    tus2wf::frmConvert window;
-    const std::pair<const char*, QString> paths[] = {{"txtTusworldScp", files.tusworldScp},
-                                                     {"txtWorldforge", files.worldforge},
-                                                     {"txtNewTusworldScp", files.newTusworldScp},
-                                                     {"txtItemList", files.itemList}};
-    for (const auto& [box, path] : paths) {
-        window.findChild<QLineEdit*>(QLatin1String(box))->setText(path);
-    }
-
-    const SeenBox seen = clickConvertAndReadTheBox(window);
-
-    QCOMPARE(seen.icon, QMessageBox::Warning);
-    QCOMPARE(seen.title, QStringLiteral("No Carriage Return"));
-    QCOMPARE(seen.text, QStringLiteral("'") + files.tusworldScp +
-                            QStringLiteral("' holds line feeds but no carriage return, so it was "
-                                           "read as one line."));
-    QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(window.resultsText(), sampleWorld::completeResults());
-    QCOMPARE(folder.read(QStringLiteral("records.wf")), QByteArray("[EOF]\r\n"));
 }
 
 QTEST_MAIN(ConvertChecksTest)
