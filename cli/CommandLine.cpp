@@ -6,8 +6,8 @@
 
 #include "CliHost.h"
 #include "Converter.h"
-#include "IdLookup.h"
 #include "PathText.h"
+#include "RunSummary.h"
 
 namespace tus2wf {
 namespace {
@@ -46,6 +46,8 @@ constexpr const char* kHelp =
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitBySignal = 128;
+// As wide as a terminal line, where the summary names the entries that matched nothing.
+constexpr std::size_t kWidestSummaryLine = 80;
 
 std::string* pathOption(CommandLineOptions& options, const std::string& name) {
     const std::array<std::pair<const char*, std::string*>, 4> paths{{
@@ -77,23 +79,6 @@ bool applySwitch(CommandLineOptions& options, const std::string& name) {
         return false;
     }
     return true;
-}
-
-// "1 record", "2 records".
-std::string counted(std::int64_t count, std::string_view thing) {
-    return concat({std::to_string(count), " ", thing, count == 1 ? "" : "s"});
-}
-
-// Each entry of the ID list, as it stands, that named no converted world item; blank entries
-// name nothing.
-void printUnmatched(const Converter& converter, std::ostream& out) {
-    IdLookup::forEachEntry(converter.state().ItemIds,
-                           [&](std::string_view entry, std::optional<std::uint32_t> id) {
-                               const bool blank = entry.find_first_not_of(" \t") == entry.npos;
-                               if (!blank && !(id && converter.convertedIds().test(*id))) {
-                                   out << entry << '\n';
-                               }
-                           });
 }
 
 }  // namespace
@@ -156,15 +141,15 @@ int runCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         return kExitFailed;
     }
     if (!options->quiet) {
-        out << withLineBreaks(host.resultsText(), "\n") << '\n'
-            << counted(converter.recordsWritten(), "record") << " written, "
-            << counted(converter.linesCopied(), "line") << " copied.\n";
-        if (converter.readLineFeedsAsLineEnds(PathBox::TusworldScp)) {
-            out << "The new world script has CR LF line ends where the world script had LF.\n";
+        out << withLineBreaks(host.resultsText(), "\n") << '\n';
+        for (const std::string& line : runSummary(converter, kWidestSummaryLine)) {
+            out << line << '\n';
         }
     }
     if (options->unmatched) {
-        printUnmatched(converter, out);
+        for (const std::string& entry : unmatchedEntries(converter)) {
+            out << entry << '\n';
+        }
     }
     return 0;
 }

@@ -117,7 +117,11 @@ TEST_F(RunCommandLineTest, SummaryCountsZeroInThePlural) {
 
     EXPECT_EQ(run(convertArgs()), 0);
 
-    EXPECT_TRUE(out.str().ends_with("Complete\n0 records written, 0 lines copied.\n")) << out.str();
+    EXPECT_TRUE(
+        out.str().ends_with("Complete\n0 records written, 0 lines copied.\n"
+                            "No item on the ID list was found; the record file holds no "
+                            "record.\n"))
+        << out.str();
 }
 
 TEST_F(RunCommandLineTest, QuietPrintsNothingOnSuccess) {
@@ -239,9 +243,8 @@ TEST_F(RunCommandLineTest, HelpFitsEightyColumnsWithALineForEveryOption) {
     EXPECT_NE(out.str().find("\n      --unmatched "), std::string::npos);
 }
 
-TEST_F(RunCommandLineTest, WorldScriptWithLineFeedsOnlyGetsANoteOnTheNewScriptsLineEnds) {
+TEST_F(RunCommandLineTest, InputsWhoseLinesEndInLineFeedsAreNamedInTheSummary) {
     files.writeFile("world.scp", "[WORLDITEM 0eed]\nP=1,2,3\n\nQ\n");
-    files.writeFile("ids.txt", "EED\n[EOF]\n");
 
     EXPECT_EQ(run(convertArgs()), 0);
 
@@ -254,11 +257,31 @@ TEST_F(RunCommandLineTest, WorldScriptWithLineFeedsOnlyGetsANoteOnTheNewScriptsL
         << out.str();
     EXPECT_EQ(err.str(), "");
 
-    // An ID list with line feeds changes nothing in the outputs, and gets no note.
     files.writeFile("world.scp", "Q\r\n");
+    files.writeFile("ids.txt", "EED\n[EOF]\n");
     out.str("");
     EXPECT_EQ(run(convertArgs()), 0);
-    EXPECT_TRUE(out.str().ends_with("Complete\n0 records written, 1 line copied.\n")) << out.str();
+    EXPECT_TRUE(
+        out.str().ends_with("Complete\n0 records written, 1 line copied.\n"
+                            "No item on the ID list was found; the record file holds no "
+                            "record.\nLine feeds ended the lines of the ID list.\n"))
+        << out.str();
+}
+
+// The entries that matched nothing are named as far as a terminal line allows, the rest counted.
+TEST_F(RunCommandLineTest, SummaryCountsTheUnmatchedEntriesThatDoNotFitItsLine) {
+    std::string list = "0F00\r\n";
+    for (int id = 0x1000; id < 0x1000 + 1234; ++id) {
+        list += std::to_string(id) + "\r\n";
+    }
+    files.writeFile("ids.txt", list);
+
+    EXPECT_EQ(run(convertArgs()), 0);
+
+    EXPECT_TRUE(out.str().ends_with(
+        "1 record written, 4 lines copied.\n1,234 IDs matched nothing: 4096, 4097, 4098, 4099, "
+        "4100, 4101, … 1,228 more\n"))
+        << out.str();
 }
 
 TEST_F(RunCommandLineTest, UnmatchedListsTheEntriesThatNamedNoItemAfterTheSummary) {
@@ -270,7 +293,7 @@ TEST_F(RunCommandLineTest, UnmatchedListsTheEntriesThatNamedNoItemAfterTheSummar
 
     EXPECT_TRUE(
         out.str().ends_with("Conversion Complete\n2 records written, 1 line copied.\n"
-                            "BAD\n4000\n77\n"))
+                            "3 IDs matched nothing: BAD, 4000, 77\nBAD\n4000\n77\n"))
         << out.str();
     EXPECT_EQ(err.str(), "");
 

@@ -25,6 +25,9 @@ std::string emptyLines() {
 }
 
 const std::string kScript = "[WORLDITEM 0eed]\r\nP=1,2,3\r\n\r\nQ\r\n" + emptyLines();
+// What the window shows after a run of kScript: the engine's text, then what the run did.
+const std::string kWindowResults =
+    std::string(kCompleteResults) + "\r1 record written, 5,001 lines copied.";
 
 // Stands in for a toolkit: the four boxes, the labels as last pushed, and every other call.
 class FakeToolkit : public WindowToolkit {
@@ -78,10 +81,11 @@ class WindowControllerTest : public ::testing::Test {
 TEST_F(WindowControllerTest, LabelsShowTheFinalTextsWithEachCarriageReturnAsALineBreak) {
     controller.convertClicked();
 
-    EXPECT_EQ(controller.results(), kCompleteResults);
+    EXPECT_EQ(controller.results(), kWindowResults);
     EXPECT_EQ(toolkit.resultsLabel,
               "Results:<br>Reading scp...done<br><br>Reading item list...done<br><br>"
-              "Beginning conversion for item list...done<br><br>Conversion Complete");
+              "Beginning conversion for item list...done<br><br>Conversion Complete<br>"
+              "1 record written, 5,001 lines copied.");
     EXPECT_EQ(toolkit.progressLabel, "100% done.");
     EXPECT_EQ(toolkit.closes, 0);
 }
@@ -122,7 +126,7 @@ TEST_F(WindowControllerTest, ConvertDuringARunIsIgnored) {
     controller.convertClicked();
 
     EXPECT_GT(clicksDuringRun, 0);
-    EXPECT_EQ(controller.results(), kCompleteResults);
+    EXPECT_EQ(controller.results(), kWindowResults);
     EXPECT_EQ(files.readFile("new.scp"), "Q\r\n" + emptyLines());
     EXPECT_EQ(files.readFile("out.wf"), record(0, "3821", "1", "2", "3") + "[EOF]\r\n");
 }
@@ -166,7 +170,7 @@ TEST_F(WindowControllerTest, CloseStillPendingWhenTheOutputsAreWrittenKeepsTheCo
 
     EXPECT_EQ(toolkit.eventPumps, 1);
     EXPECT_EQ(toolkit.closes, 1);
-    EXPECT_NE(controller.results(), kCompleteResults);
+    EXPECT_NE(controller.results(), kWindowResults);
     EXPECT_EQ(files.readFile("out.wf"), "old\r\n");
     EXPECT_EQ(files.entries(), (std::vector<std::string>{"ids.txt", "out.wf", "world.scp"}));
 }
@@ -175,7 +179,7 @@ TEST_F(WindowControllerTest, CloseOutsideARunIsAllowedAtOnce) {
     EXPECT_TRUE(controller.closeRequested());
     controller.convertClicked();
     EXPECT_EQ(toolkit.closes, 0);
-    EXPECT_EQ(controller.results(), kCompleteResults);
+    EXPECT_EQ(controller.results(), kWindowResults);
 }
 
 TEST_F(WindowControllerTest, MakersNoticeGivesTheVersionOnALineOfItsOwn) {

@@ -84,14 +84,14 @@ cmp -s <(plain err.txt) expected.err || fail "usage error message: $(cat err.txt
 [ "$("$cli" -V | plain /dev/stdin)" = "tus2wf-cli 1.01" ] || fail "version text"
 
 # Inputs written the ordinary Linux way end their lines at line feeds: the outputs are those of
-# the CR LF inputs, and the summary notes the new world script's CR LF line ends.
+# the CR LF inputs, and the summary says so and that the new world script has CR LF line ends.
 tr -d '\r' <world.scp >lf.scp
 tr -d '\r' <ids.txt >lf-ids.txt
 "$cli" --tus=lf.scp --id-list=lf-ids.txt --worldforge=lf.wf --new-tus=lf-new.scp >out.txt 2>err.txt
 expect_exit 0 $? "inputs without CRs"
 cmp -s lf.wf expected.wf || fail "record file from inputs without CRs"
 cmp -s lf-new.scp expected.scp || fail "new world script from inputs without CRs"
-{ cat expected.out; echo "The new world script has CR LF line ends where the world script had LF."; } |
+{ cat expected.out; echo "Line feeds ended the inputs' lines; the new world script ends them in CR LF."; } |
     cmp -s <(plain out.txt) - || fail "summary of inputs without CRs: $(cat out.txt)"
 [ ! -s err.txt ] || fail "stderr not empty for inputs without CRs: $(cat err.txt)"
 

@@ -2,7 +2,16 @@
 
 #include <utility>
 
+#include "RunSummary.h"
+
 namespace tus2wf {
+namespace {
+
+// The characters of the window's default font that one line of lblResults shows whole, in both
+// windows at 96 dots per inch.
+constexpr std::size_t kWidestSummaryLine = 76;
+
+}  // namespace
 
 WindowController::WindowController(WindowToolkit& toolkit, std::string lineBreak)
     : m_toolkit(toolkit), m_lineBreak(std::move(lineBreak)), m_converter(*this) {}
@@ -15,7 +24,9 @@ void WindowController::convertClicked() {
     m_stopRequested = false;
     m_refresh.restart();
     // Every failure has already been shown to the user by the time convert() returns.
-    m_converter.convert();
+    if (m_converter.convert().isOk()) {
+        appendSummary();
+    }
     m_running = false;
     refreshLabels();
     if (m_stopRequested) {
@@ -31,6 +42,13 @@ bool WindowController::closeRequested() {
         m_toolkit.hideWindow();
     }
     return !m_running;
+}
+
+void WindowController::appendSummary() {
+    for (const std::string& line : runSummary(m_converter, kWidestSummaryLine)) {
+        m_results += '\r' + line;
+    }
+    m_resultsChanged = true;
 }
 
 std::string WindowController::makersNotice() const {

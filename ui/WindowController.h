@@ -55,6 +55,8 @@ class WindowController : private Host {
     void showMessage(std::string_view prompt, std::string_view title) override;
 
     void refreshLabels();
+    // What the run did, after "Conversion Complete": as many lines as lblResults has left.
+    void appendSummary();
 
     WindowToolkit& m_toolkit;
     std::string m_lineBreak;

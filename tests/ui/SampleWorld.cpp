@@ -82,7 +82,15 @@ QByteArray newScript() {
 QString completeResults() {
     return QStringLiteral(
         "Results:\rReading scp...done\r\rReading item list...done\r\r"
-        "Beginning conversion for item list...done\r\rConversion Complete");
+        "Beginning conversion for item list...done\r\rConversion Complete"
+        "\r2 records written, 8 lines copied.");
+}
+
+QString longRunResults() {
+    return QStringLiteral(
+        "Results:\rReading scp...done\r\rReading item list...done\r\r"
+        "Beginning conversion for item list...done\r\rConversion Complete"
+        "\r2,500 records written, 15,000 lines copied.");
 }
 
 QByteArray manySections(int sections) {

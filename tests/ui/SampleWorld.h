@@ -19,7 +19,7 @@ QByteArray newScript();
 constexpr int kScriptLines = 15;
 constexpr int kIdListLines = 4;
 
-// The results text of a run that went through, with its carriage returns.
+// The results text of a run of the sample files that went through, with its carriage returns.
 QString completeResults();
 
 // A script of sections of six lines each, long enough to act inside the run's yields, and a
@@ -39,6 +39,8 @@ RunFiles place(const TestFolder& folder, const QByteArray& script, const QByteAr
 // converts. kLongRunSections sections, every other one listed.
 constexpr int kLongRunSections = 5000;
 RunFiles placeLongRun(const TestFolder& folder);
+// The results text of that run once it went through.
+QString longRunResults();
 void enterPaths(WindowDriver& driver, const RunFiles& files);
 
 }  // namespace sampleWorld
