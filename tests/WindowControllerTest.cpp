@@ -75,7 +75,7 @@ class WindowControllerTest : public ::testing::Test {
 
     TestFiles files;
     FakeToolkit toolkit;
-    WindowController controller{toolkit, "<br>"};
+    WindowController controller{toolkit, "<br>", "/home/user"};
 };
 
 TEST_F(WindowControllerTest, LabelsShowTheFinalTextsWithEachCarriageReturnAsALineBreak) {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "HomeFolder.h"
 #include "RunSummary.h"
 
 namespace tus2wf {
@@ -13,8 +14,12 @@ constexpr std::size_t kWidestSummaryLine = 76;
 
 }  // namespace
 
-WindowController::WindowController(WindowToolkit& toolkit, std::string lineBreak)
-    : m_toolkit(toolkit), m_lineBreak(std::move(lineBreak)), m_converter(*this) {}
+WindowController::WindowController(WindowToolkit& toolkit, std::string lineBreak,
+                                   std::string homeFolder)
+    : m_toolkit(toolkit),
+      m_lineBreak(std::move(lineBreak)),
+      m_homeFolder(std::move(homeFolder)),
+      m_converter(*this) {}
 
 void WindowController::convertClicked() {
     if (m_running) {
@@ -49,6 +54,10 @@ void WindowController::appendSummary() {
         m_results += '\r' + line;
     }
     m_resultsChanged = true;
+}
+
+std::string WindowController::pathOf(PathBox box) const {
+    return withHomeFolder(m_toolkit.pathText(box), m_homeFolder);
 }
 
 std::string WindowController::makersNotice() const {

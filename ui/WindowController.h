@@ -21,8 +21,9 @@ namespace tus2wf {
 // once per refresh interval, once more when the run ends and before every message box.
 class WindowController : private Host {
   public:
-    // lineBreak is what the toolkit's labels take as a new line.
-    WindowController(WindowToolkit& toolkit, std::string lineBreak);
+    // lineBreak is what the toolkit's labels take as a new line; homeFolder is what "~" in a
+    // path box stands for (empty for nothing).
+    WindowController(WindowToolkit& toolkit, std::string lineBreak, std::string homeFolder);
 
     // The Click of cmdConvert: a whole run, returning when it is over. Ignored while a run is
     // under way, since a Click arriving in one of the run's own yields would start the engine
@@ -39,6 +40,9 @@ class WindowController : private Host {
     // The results text exactly as the engine set it, carriage returns included.
     const std::string& results() const { return m_results; }
 
+    // The file a path box names, as a run takes it: its text with "~" read as the home folder.
+    std::string pathOf(PathBox box) const;
+
     // The caption of Label5: who made the program, over its version.
     std::string makersNotice() const;
 
@@ -46,7 +50,7 @@ class WindowController : private Host {
 
   private:
     // Host
-    std::string pathText(PathBox box) override { return m_toolkit.pathText(box); }
+    std::string pathText(PathBox box) override { return pathOf(box); }
     void setProgress(const Progress& progress) override;
     std::string resultsText() override { return m_results; }
     void setResultsText(std::string text) override;
@@ -60,6 +64,7 @@ class WindowController : private Host {
 
     WindowToolkit& m_toolkit;
     std::string m_lineBreak;
+    std::string m_homeFolder;
     Converter m_converter;
 
     Progress m_progress;

@@ -23,6 +23,7 @@ class PathBoxTest : public QObject {
     void chosenFileFillsTheBoxAndTheFocusComesBack_data();
     void chosenFileFillsTheBoxAndTheFocusComesBack();
     void namesAreCompletedFromTheFileSystem();
+    void tildeStandsForTheHomeFolderInCompletionAndRun();
     void keysKeepTheirMeaningWhileNamesAreOffered_data();
     void keysKeepTheirMeaningWhileNamesAreOffered();
     void escapeClosesTheListAndKeepsTheText();
@@ -139,6 +140,26 @@ void PathBoxTest::chosenFileFillsTheBoxAndTheFocusComesBack() {
     QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
     QCOMPARE(edit->text(), typed.isEmpty() ? QString() : folder.path(typed));
     QTRY_COMPARE(QApplication::focusWidget(), edit);
+}
+
+void PathBoxTest::tildeStandsForTheHomeFolderInCompletionAndRun() {
+    TestFolder home;
+    sampleWorld::place(home, sampleWorld::script(), sampleWorld::idList());
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.location()));
+    WindowDriver driver;
+    driver.setPaths(QString(), QStringLiteral("~/records.wf"), QStringLiteral("~/new.scp"),
+                    QStringLiteral("~/ids.txt"));
+    QVERIFY(driver.showActive());
+    typePath(driver, "txtTusworldScp", QStringLiteral("~/wor"), true);
+    QTest::keyClick(driver.window().windowHandle(), Qt::Key_Down);
+    QTest::keyClick(driver.window().windowHandle(), Qt::Key_C, Qt::AltModifier);
+
+    QTRY_COMPARE(driver.window().resultsText(), sampleWorld::completeResults());
+    qputenv("HOME", savedHome);
+    QCOMPARE(driver.textBox("txtTusworldScp")->text(), QStringLiteral("~/world.scp"));
+    QCOMPARE(home.read(QStringLiteral("records.wf")), sampleWorld::records());
+    QCOMPARE(home.read(QStringLiteral("new.scp")), sampleWorld::newScript());
 }
 
 void PathBoxTest::namesAreCompletedFromTheFileSystem() {

@@ -5,12 +5,17 @@
 #include <QDir>
 #include <QDirIterator>
 
+#include "HomeFolder.h"
+
 namespace tus2wf {
 namespace {
 
 QStringList namesIn(const QString& folder) {
     QStringList names;
-    QDirIterator entries(folder,
+    const QString listed = QFile::decodeName(QByteArray::fromStdString(
+        withHomeFolder(QFile::encodeName(folder).toStdString(),
+                       QFile::encodeName(QDir::homePath()).toStdString())));
+    QDirIterator entries(listed,
                          QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     while (entries.hasNext()) {
         entries.next();

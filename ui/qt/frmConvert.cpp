@@ -128,7 +128,9 @@ void runMessageBox(QWidget* parent, const QString& prompt, const QString& title,
 }  // namespace
 
 frmConvert::frmConvert(MessageBoxPresenter presenter, QWidget* parent)
-    : QWidget(parent), m_presentMessage(std::move(presenter)), m_controller(*this, "\n") {
+    : QWidget(parent),
+      m_presentMessage(std::move(presenter)),
+      m_controller(*this, "\n", toEngineText(QDir::homePath())) {
     if (!m_presentMessage) {
         m_presentMessage = [this](const QString& prompt, const QString& title,
                                   QMessageBox::Icon icon) {
@@ -244,7 +246,7 @@ void frmConvert::addChoosers() {
 void frmConvert::chooseFile(PathBox box) {
     const FileChooser chooser = fileChooserOf(box);
     const ChooserStart start = chooserStart(
-        box, [this](PathBox other) { return pathText(other); },
+        box, [this](PathBox other) { return m_controller.pathOf(other); },
         [](const std::string& path) { return QFileInfo(fromEngineText(path)).isDir(); });
     QString location =
         start.folder.empty() ? QDir::homePath() : QDir(fromEngineText(start.folder)).absolutePath();

@@ -1,6 +1,7 @@
 #include "frmConvert.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "CaptionFont.h"
@@ -18,6 +19,12 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 constexpr DWORD kWindowExStyle = 0;
 // Control ids start above the ids Windows gives the dialog keys (IDOK, IDCANCEL, ...).
 constexpr int kFirstControlId = 100;
+
+// The user's profile folder, which "~" in a path box stands for; empty when none is set.
+std::string homeFolder() {
+    const wchar_t* profile = _wgetenv(L"USERPROFILE");
+    return profile == nullptr ? std::string() : toUtf8(profile);
+}
 
 constexpr DWORD kTextBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
@@ -135,7 +142,7 @@ bool fitsInside(HDC context, HFONT font, const std::wstring& text, SIZE area) {
 
 }  // namespace
 
-frmConvert::frmConvert() : m_controller(*this, "\r\n") {}
+frmConvert::frmConvert() : m_controller(*this, "\r\n", homeFolder()) {}
 
 frmConvert::~frmConvert() {
     if (m_window != nullptr) {
