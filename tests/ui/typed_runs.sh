@@ -4,7 +4,8 @@
 # the world script's does, so that names are offered while the user types. Prints how many runs
 # of RUNS converted. A PROGRAM ending in .exe runs under Wine (WINEPREFIX as set); with
 # NOT_FOUND_FIRST=1 each run first presses Enter in the empty window and closes the "File Not
-# Found!" box with Enter before it types. Fails unless every run converted; exits 77 when Xvfb or
+# Found!" box with Enter before it types. The last run gives the world script and the ID list as
+# arguments, as a desktop's "Open with" does, and types only the outputs. Fails unless every run converted; exits 77 when Xvfb or
 # xdotool is missing.
 #
 # usage: tests/ui/typed_runs.sh [PROGRAM] [RUNS] [SCREENSHOT_PNG]
@@ -24,9 +25,9 @@ export WINEDEBUG=-all
 
 start_program() {
     if [[ "$program" == *.exe ]]; then
-        /usr/lib/wine/wine64 "$program" >"$work/program.log" 2>&1 &
+        /usr/lib/wine/wine64 "$program" "$@" >"$work/program.log" 2>&1 &
     else
-        QT_QPA_PLATFORM=xcb "$program" >"$work/program.log" 2>&1 &
+        QT_QPA_PLATFORM=xcb "$program" "$@" >"$work/program.log" 2>&1 &
     fi
     pid=$!
 }
@@ -52,7 +53,13 @@ printf 'EED\r\n[EOF]\r\n' >"$folder/ids.txt"
 converted=0
 for ((run = 1; run <= runs; run++)); do
     rm -f "$folder/out.wf" "$folder/new.scp"
-    start_program
+    names=(world.scp out.wf new.scp ids.txt)
+    if [ "$run" -eq "$runs" ]; then
+        start_program "$(typed_path "$folder/world.scp")" "$(typed_path "$folder/ids.txt")"
+        names=("" out.wf new.scp)
+    else
+        start_program
+    fi
     if ! wait_for window_named "$title"; then
         echo "run $run: no window" >&2
         cat "$work/program.log" >&2
@@ -70,8 +77,8 @@ for ((run = 1; run <= runs; run++)); do
         # Without a window manager, X gives the keyboard back only when told to.
         xdotool windowfocus --sync "$window"
     fi
-    for name in world.scp out.wf new.scp ids.txt; do
-        xdotool type --delay 5 -- "$(typed_path "$folder/$name")"
+    for name in "${names[@]}"; do
+        [ -z "$name" ] || xdotool type --delay 5 -- "$(typed_path "$folder/$name")"
         xdotool key --delay 5 Tab
     done
     xdotool key --delay 5 Return

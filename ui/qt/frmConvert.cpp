@@ -184,6 +184,10 @@ void frmConvert::closeEvent(QCloseEvent* event) {
     }
 }
 
+void frmConvert::setPathText(PathBox box, std::string_view path) {
+    textBox(layout::textBoxOf(box))->setText(fromEngineText(path));
+}
+
 std::string frmConvert::pathText(PathBox box) {
     return toEngineText(textBox(layout::textBoxOf(box))->text());
 }

@@ -32,6 +32,9 @@ class frmConvert : public QWidget, private WindowToolkit {
     // Without a presenter, messages are shown in real modal boxes.
     explicit frmConvert(MessageBoxPresenter presenter = {}, QWidget* parent = nullptr);
 
+    // Puts a path, given as the engine's bytes, into a box, as typing it would.
+    void setPathText(PathBox box, std::string_view path);
+
     // How often a run pushes its texts to the labels and handles pending events.
     void setRefreshInterval(std::chrono::milliseconds interval);
 
