@@ -49,9 +49,10 @@ bench: build
 	@bash scripts/install-deps.sh bc time
 	bash bench/run.sh $(BUILD_DIR)
 
-# The window under Xvfb, saved as docs/window.png, the picture the README shows.
+# A first conversion of examples/ typed into the window under Xvfb, saved as docs/window.png,
+# the picture the README shows.
 screenshot: build
-	@bash scripts/install-deps.sh xvfb xauth imagemagick x11-utils
+	@bash scripts/install-deps.sh xvfb xauth xdotool imagemagick
 	bash scripts/screenshot.sh $(BUILD_DIR)/app/tus2wf docs/window.png
 
 # The Windows programs and suites, cross-built and checked under Wine, the window on Xvfb.

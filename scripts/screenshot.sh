@@ -1,66 +1,35 @@
 #!/usr/bin/env bash
-# Shows the real window on a private X server and saves a picture of the screen.
+# Shows the real window on a private X server, types a first conversion of examples/ into it as
+# a user would (paths from the home folder, then Enter) and saves a picture of the window once
+# the run has finished.
 #
 # Usage: scripts/screenshot.sh [PROGRAM] [PNG]
 #   PROGRAM  the built window program (default build/app/tus2wf); this script builds nothing
 #   PNG      where the picture goes (default docs/window.png, the picture the README shows)
-# Needs Xvfb, ImageMagick's import and xwininfo.
+# Needs Xvfb, xdotool and ImageMagick's import.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-program="${1:-$root/build/app/tus2wf}"
-output="${2:-$root/docs/window.png}"
+program="$(realpath "${1:-$root/build/app/tus2wf}")"
+output="$(realpath -m "${2:-$root/docs/window.png}")"
 title="TUS TO WORLDFORGE COMPATIBLE FORMAT"
-
-if [[ ! -x "$program" ]]; then
-    echo "screenshot: no program at $program; build it first" >&2
-    exit 1
-fi
+[[ -x "$program" ]] || { echo "screenshot: no program at $program; build it first" >&2; exit 1; }
 
 work="$(mktemp -d)"
-xvfb_pid=""
-program_pid=""
-cleanup() {
-    if [[ -n "$program_pid" ]]; then kill "$program_pid" 2>/dev/null || true; fi
-    if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$root/tests/lib/display.sh"
+trap '[ -n "${pid:-}" ] && kill "$pid" 2>/dev/null; [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 
-# Retries a command ten times a second until it succeeds or the seconds run out.
-wait_for() {
-    local tries=$(($1 * 10))
-    shift
-    until "$@"; do
-        ((tries-- > 0)) || return 1
-        sleep 0.1
-    done
-}
-
-window_mapped() {
-    xwininfo -name "$title" 2>/dev/null | grep -q 'Map State: IsViewable'
-}
-
-# Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 640x400x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-if ! wait_for 10 test -s "$work/display"; then
-    echo "screenshot: Xvfb did not start" >&2
-    cat "$work/xvfb.log" >&2
-    exit 1
-fi
-export DISPLAY=":$(head -n 1 "$work/display")"
-
-QT_QPA_PLATFORM=xcb "$program" &
-program_pid=$!
-if ! wait_for 15 window_mapped; then
-    echo "screenshot: the window did not appear" >&2
-    exit 1
-fi
-# The window is mapped before its first paint has reached the screen.
+# A home of its own, so that the picture shows the same paths on every machine.
+export HOME="$work/home"
+mkdir -p "$HOME"
+cp -r "$root/examples" "$HOME/examples"
+start_display "$work"
+start_and_type "$program" 5 "~/examples/world.scp" "~/examples/records.wf" \
+    "~/examples/new.scp" "~/examples/idlist.txt"
+xdotool key Return
+wait_for test -s "$HOME/examples/new.scp" || { echo "screenshot: the run did not finish" >&2; exit 1; }
+# The last labels are painted just after the files are in place.
 sleep 0.5
-
 mkdir -p "$(dirname "$output")"
-import -window root "$output"
+import -window "$found" "$output"
 echo "$output"
