@@ -76,6 +76,7 @@ Status Converter::convert() {
     m_linesSinceYield = 0;
     showProgress();
     m_host.setResultsText("Results:");
+    m_memoryFor = PathBox::TusworldScp;
     // Memory may run out anywhere, also in the host; what the run holds is freed on the way out
     // and its temporary files go with it, so a report is all that is left to do.
     try {
@@ -84,7 +85,9 @@ Status Converter::convert() {
         }
         return ReadInputFiles();
     } catch (const std::bad_alloc&) {
-        return failStage(Status(Status::Code::OutOfMemory), messages::outOfMemory());
+        const bool reading = m_memoryFor != PathBox::Worldforge;
+        return failStage(Status(Status::Code::OutOfMemory),
+                         messages::outOfMemory(reading, m_host.pathText(m_memoryFor)));
     }
 }
 
@@ -137,6 +140,7 @@ CheckedOutput Converter::checkedNow(PathBox box, CheckedOutput& checked) {
 }
 
 Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progress) {
+    m_memoryFor = box;
     const std::string path = m_host.pathText(box);
     InputFile file;
     // An input may take its time (a stream, a slow disk, a large file): the window stays live
@@ -146,6 +150,9 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
         !read.isOk()) {
         if (read.code() == Status::Code::Stopped) {
             return read;
+        }
+        if (read.code() == Status::Code::OutOfMemory) {
+            return failStage(std::move(read), messages::outOfMemory(true, path));
         }
         Status failure = std::move(read).as(Status::Code::ReadError);
         const messages::Message message = messages::failure(failure);
@@ -195,6 +202,7 @@ Status Converter::ReadInputFiles() {
 
 Status Converter::ConvertItems() {
     appendResults("\rBeginning conversion for item list...");
+    m_memoryFor = PathBox::Worldforge;
     // A write or the commit that waits for someone else keeps the window live but draws no
     // progress over what it shows of the wait.
     OutputFiles outputs(

@@ -103,6 +103,9 @@ class Converter {
     // What the checks before this run found the outputs' names to stand for.
     CheckedOutput m_checkedRecords;
     CheckedOutput m_checkedNewScript;
+    // The file named when memory runs out: the input being read, or the record file once the
+    // outputs are written.
+    PathBox m_memoryFor = PathBox::TusworldScp;
     bool m_scriptLinesEndedAtLf = false;
     bool m_listLinesEndedAtLf = false;
 };

@@ -83,8 +83,10 @@ Message failure(const Status& failure, std::string_view keptBackup) {
     return {std::move(prompt), reading ? "Read Error" : "Write Error"};
 }
 
-Message outOfMemory() {
-    return {std::string(kOutOfMemoryPrompt), "Out of Memory"};
+Message outOfMemory(bool reading, std::string_view path) {
+    return {concat({reading ? "Not enough memory to read '" : "Not enough memory to write '", path,
+                    "'"}),
+            "Out of Memory"};
 }
 
 }  // namespace tus2wf::messages

@@ -26,13 +26,14 @@ Message worldforgeIsTusFile();
 Message worldforgeIsIdList();
 Message newTusIsIdList();
 Message tooLong(std::string_view path, std::int32_t limit);
-Message outOfMemory();
+// Memory ran out while the run read path (an input) or wrote it (the record file).
+Message outOfMemory(bool reading, std::string_view path);
 // For a failure that names its file: a ReadError, or a WriteError, where keptBackup says where
 // the old record file was left when it could not be put back (empty when it was).
 Message failure(const Status& failure, std::string_view keptBackup = {});
 
-// The prompt of outOfMemory(), for a caller that cannot afford to build one.
-inline constexpr std::string_view kOutOfMemoryPrompt = "Cannot allocate memory";
+// What a program says when memory ran out outside a run, where no file is concerned.
+inline constexpr std::string_view kOutOfMemoryPrompt = "Not enough memory to run";
 
 }  // namespace messages
 }  // namespace tus2wf

@@ -1,6 +1,7 @@
 #include "Recovery.h"
 
 #include <optional>
+#include <string_view>
 
 #include "Journal.h"
 #include "PathText.h"
@@ -14,7 +15,7 @@ constexpr std::int64_t kGraceSeconds = 60;
 // Paths longer than the system takes in one call are opened a part at a time.
 constexpr std::size_t kPathPart = 2048;
 
-const std::string kInTheWay =
+constexpr std::string_view kInTheWay =
     "is in the way; this program did not leave it there, or cannot finish what it was for";
 
 std::string unfinished(const std::string& detail) {
@@ -208,7 +209,7 @@ class Settling {
             {"its other half was in the folder '", entry.folder, "', which is no longer there"})));
     }
 
-    bool refuse(const std::string& why) {
+    bool refuse(std::string_view why) {
         m_why = why;
         return false;
     }

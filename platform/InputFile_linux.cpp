@@ -18,12 +18,15 @@ Status InputFile::tooLarge() {
 
 Status InputFile::allocate(std::size_t capacity) {
     // Rounded up to whole huge pages: a script of a hundred megabytes then costs a few dozen
-    // page faults instead of tens of thousands.
-    capacity = (capacity + kHugePage - 1) / kHugePage * kHugePage;
+    // page faults instead of tens of thousands. A small file keeps to its size, so that it
+    // still loads where little memory is left.
+    if (capacity > kHugePage) {
+        capacity = (capacity + kHugePage - 1) / kHugePage * kHugePage;
+    }
     void* memory =
         mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) {
-        return Status(Status::Code::Other, errno);
+        return Status(errno == ENOMEM ? Status::Code::OutOfMemory : Status::Code::Other, errno);
     }
     madvise(memory, capacity, MADV_HUGEPAGE);
     m_data = static_cast<char*>(memory);

@@ -11,7 +11,7 @@ Status InputFile::tooLarge() {
 Status InputFile::allocate(std::size_t capacity) {
     void* memory = VirtualAlloc(nullptr, capacity, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (memory == nullptr) {
-        return Status(Status::Code::Other, static_cast<int>(GetLastError()));
+        return Status(Status::Code::OutOfMemory, static_cast<int>(GetLastError()));
     }
     m_data = static_cast<char*>(memory);
     m_capacity = capacity;

@@ -30,7 +30,7 @@ class Status {
         ReadError,    // an input could not be opened or read
         TooLong,      // an input has more lines than its table holds
         WriteError,   // an output could not be created, written or put in place
-        OutOfMemory,  // memory ran out during the run
+        OutOfMemory,  // memory ran out
     };
 
     Status() = default;

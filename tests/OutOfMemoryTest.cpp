@@ -50,7 +50,8 @@ TEST_F(OutOfMemoryTest, WhileWritingIsReportedAndLeavesNoFileBehind) {
     EXPECT_EQ(converter.convert().code(), Status::Code::OutOfMemory);
 
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].prompt, "Cannot allocate memory");
+    EXPECT_EQ(host.messages[0].prompt,
+              "Not enough memory to write '" + files.path("out.wf") + "'");
     EXPECT_EQ(host.messages[0].title, "Out of Memory");
     EXPECT_TRUE(host.results.ends_with("Beginning conversion for item list...failed\r"));
     EXPECT_EQ(records() + newScript(), "old\r\nold\r\n");

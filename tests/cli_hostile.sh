@@ -283,6 +283,28 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     done
 fi
 
+# Limits of the address space from start-up to a whole run, finely where start-up runs out: the run goes through, or a
+# message says what there was no memory for and leaves the outputs as they were, or the system's
+# loader refuses to start the program. Never an abort.
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+    skip "memory limits: a sanitized build needs more address space than any limit leaves"
+else
+    for ((kb = 4096; kb <= 102400; kb += kb >= 5120 && kb < 9216 ? 64 : kb < 24576 ? 512 : 8192)); do
+        old_pair mem
+        (ulimit -v "$kb" && exec "$cli" "${inputs[@]}" --worldforge mem/r.wf --new-tus mem/n.scp) \
+            2>err.txt
+        status=$?
+        if [ "$status" -eq 0 ]; then
+            new_pair mem || fail "memory limit $kb KB: wrong outputs"
+        elif [ "$status" -eq 1 ] && grep -qx "tus2wf-cli: Not enough memory to \(run\|read '$work/[a-z.]*'\|write 'mem/r.wf'\)" err.txt; then
+            cmp -s mem/r.wf old && cmp -s mem/n.scp old || fail "memory limit $kb KB: outputs changed"
+        elif [ "$status" -ne 127 ] || grep -q "^tus2wf-cli:" err.txt; then
+            fail "memory limit $kb KB: exit $status: $(cat err.txt)"
+        fi
+        [ "$(listing mem)" = "n.scp r.wf " ] || fail "memory limit $kb KB left $(listing mem)"
+    done
+fi
+
 # A FUSE mount that knows no rename that never replaces.
 if [ "$(id -u)" -eq 0 ] && command -v bindfs >/dev/null && [ -e /dev/fuse ]; then
     mkdir -p fuse-under fuse && old_pair fuse-under
