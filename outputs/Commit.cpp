@@ -52,10 +52,11 @@ Commit::Commit(FileSystem& fileSystem, KeepGoing keepGoing, Waiting waiting)
     : m_fileSystem(fileSystem), m_keepGoing(std::move(keepGoing)), m_waiting(std::move(waiting)) {}
 
 Status Commit::failFolder(const OutputFile& output, const Status& status) {
-    return fail(output.target().path,
-                Status(status.code(), 0,
-                       concat({"The names in the folder '", absolutePath(output.target().folder),
-                               "' could not be put on disk: ", status.reason()})));
+    return fail(
+        output.target().path,
+        Status(status.code(), 0,
+               concat({"The names in the folder '", shownPath(m_fileSystem, output.target().folder),
+                       "' could not be put on disk: ", status.reason()})));
 }
 
 Status Commit::replace(OutputFile& first, OutputFile& second) {
@@ -234,8 +235,9 @@ Status Commit::takeFolder(const FolderHandle& folder, const std::string& text) {
     }
     m_held.push_back({&folder, std::move(journal)});
     status = m_fileSystem.syncFolder(folder);
-    return status.isOk() ? status
-                         : fail(inFolder(absolutePath(folder), std::string(kJournalName)), status);
+    return status.isOk()
+               ? status
+               : fail(inFolder(shownPath(m_fileSystem, folder), std::string(kJournalName)), status);
 }
 
 Status Commit::createJournal(const FolderHandle& folder, const std::string& text, FileHandle& file,
@@ -256,8 +258,9 @@ Status Commit::createJournal(const FolderHandle& folder, const std::string& text
     if (status.isOk()) {
         status = m_fileSystem.sync(file);
     }
-    return status.isOk() ? status
-                         : fail(inFolder(absolutePath(folder), std::string(kJournalName)), status);
+    return status.isOk()
+               ? status
+               : fail(inFolder(shownPath(m_fileSystem, folder), std::string(kJournalName)), status);
 }
 
 Status Commit::placeJournal(const FolderHandle& folder, const FileHandle& file,
@@ -280,9 +283,10 @@ Status Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
             why = "is held by another user's run, which has not finished";
             [[fallthrough]];
         case JournalFound::InTheWay:
-            return Status(Status::Code::Other, 0,
-                          concat({"'", inFolder(absolutePath(folder), std::string(kJournalName)),
-                                  "' ", why}));
+            return Status(
+                Status::Code::Other, 0,
+                concat({"'", inFolder(shownPath(m_fileSystem, folder), std::string(kJournalName)),
+                        "' ", why}));
         default:
             return Status::ok();
     }
@@ -292,7 +296,7 @@ Status Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollIntervalMs));
     waitedMs += kPollIntervalMs;
     if (waitedMs == kAnnounceAfterMs) {
-        m_waiting(absolutePath(folder));
+        m_waiting(shownPath(m_fileSystem, folder));
     }
     return Status::ok();
 }
@@ -326,16 +330,11 @@ Status Commit::undoFirst(OutputFile& output, bool placed) {
         restored = m_fileSystem.syncFolder(target.folder);
     }
     if (!restored.isOk() && !m_backup.empty() && (placed || m_renamedAside)) {
-        m_keptBackup = inFolder(absolutePath(target.folder), m_backup);
+        m_keptBackup = inFolder(shownPath(m_fileSystem, target.folder), m_backup);
         // The journal stays, so that the next run in the folder puts the old file back.
         m_held.clear();
     }
     return restored;
-}
-
-std::string Commit::absolutePath(const FolderHandle& folder) {
-    std::string path;
-    return m_fileSystem.folderPath(folder, path).isOk() ? path : folder.path();
 }
 
 void Commit::releaseFolders() {

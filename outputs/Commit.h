@@ -34,7 +34,6 @@ class Commit {
   public:
     using KeepGoing = std::function<bool()>;
     using Waiting = std::function<void(const std::string& folder)>;
-    static constexpr int kPollIntervalMs = 10;
     static constexpr int kAnnounceAfterMs = 1000;
     static constexpr int kOtherUsersWaitMs = 5000;
 
@@ -69,7 +68,6 @@ class Commit {
     // Puts the old first target back; placed tells whether the new file has taken its name.
     Status undoFirst(OutputFile& output, bool placed);
     // For messages: the folder's absolute path, or the one it was opened by.
-    std::string absolutePath(const FolderHandle& folder);
     void releaseFolders();
 
     FileSystem& m_fileSystem;

@@ -11,6 +11,21 @@ namespace {
 
 constexpr int kNameAttempts = 100;
 
+// Tries make under fresh temporary names while the one tried is taken; name is the one made, or
+// empty when none was.
+Status underFreshName(std::string& name, const std::function<Status(const std::string&)>& make) {
+    Status made(Status::Code::Exists);
+    for (int attempt = 0; made.code() == Status::Code::Exists && attempt < kNameAttempts;
+         ++attempt) {
+        name = temporaryName();
+        made = make(name);
+    }
+    if (!made.isOk()) {
+        name.clear();
+    }
+    return made;
+}
+
 }  // namespace
 
 Status createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, FileHandle& file,
@@ -20,16 +35,9 @@ Status createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, F
     if (opened.code() != Status::Code::NotSupported) {
         return opened;
     }
-    opened = Status(Status::Code::Exists);
-    for (int attempt = 0; opened.code() == Status::Code::Exists && attempt < kNameAttempts;
-         ++attempt) {
-        name = temporaryName();
-        opened = fileSystem.createNew(folder, name, file);
-    }
-    if (!opened.isOk()) {
-        name.clear();
-    }
-    return opened;
+    return underFreshName(name, [&fileSystem, &folder, &file](const std::string& fresh) {
+        return fileSystem.createNew(folder, fresh, file);
+    });
 }
 
 OutputFile::OutputFile(FileSystem& fileSystem, KeepGoing keepGoing)
@@ -66,12 +74,8 @@ Status OutputFile::openTemporary() {
     Status opened = createTemporaryFile(m_fileSystem, m_target.folder, m_file, m_temporary);
     if (opened.code() == Status::Code::Denied) {
         // The file itself may be writable: say why that is not enough.
-        std::string folder;
-        if (!m_fileSystem.folderPath(m_target.folder, folder).isOk()) {
-            folder = m_target.folder.path();
-        }
         return std::move(opened).saying(
-            concat({"the folder '", folder,
+            concat({"the folder '", shownPath(m_fileSystem, m_target.folder),
                     "' is not writable, and the new file is made there before it takes the old "
                     "one's place"}));
     }
@@ -144,16 +148,9 @@ Status OutputFile::stage() {
     if (m_target.inPlace() || !m_temporary.empty()) {
         return Status::ok();
     }
-    Status named(Status::Code::Exists);
-    for (int attempt = 0; named.code() == Status::Code::Exists && attempt < kNameAttempts;
-         ++attempt) {
-        m_temporary = temporaryName();
-        named = m_fileSystem.giveName(m_file, m_target.folder, m_temporary);
-    }
-    if (!named.isOk()) {
-        m_temporary.clear();
-    }
-    return named;
+    return underFreshName(m_temporary, [this](const std::string& fresh) {
+        return m_fileSystem.giveName(m_file, m_target.folder, fresh);
+    });
 }
 
 }  // namespace tus2wf

@@ -32,7 +32,6 @@ Status createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, F
 class OutputFile {
   public:
     using KeepGoing = std::function<bool()>;
-    static constexpr int kPollIntervalMs = 10;
 
     OutputFile(FileSystem& fileSystem, KeepGoing keepGoing);
     ~OutputFile();

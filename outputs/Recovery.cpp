@@ -215,11 +215,8 @@ class Settling {
     }
 
     std::string pathOf(std::size_t index, const std::string& name) {
-        std::string folder = m_journal.entries[index].folder;
-        if (folder.empty() && !m_fileSystem.folderPath(m_here, folder).isOk()) {
-            folder = m_here.path();
-        }
-        return inFolder(folder, name);
+        const std::string& folder = m_journal.entries[index].folder;
+        return inFolder(folder.empty() ? shownPath(m_fileSystem, m_here) : folder, name);
     }
 
     FileSystem& m_fileSystem;

@@ -210,4 +210,16 @@ class FileSystem {
     virtual std::int64_t now() { return std::time(nullptr); }
 };
 
+// How long every wait of the program sleeps between two looks (at a stream that gives or takes
+// no data, at another run's journal, at a reading thread): short enough that Quit or Ctrl+C is
+// heard at once, long enough to cost nothing while it waits.
+inline constexpr int kPollIntervalMs = 10;
+
+// The folder's absolute path as the system knows it now, else the path it was opened by; for
+// messages, which must name it even when it was moved or cannot be spelled.
+inline std::string shownPath(FileSystem& fileSystem, const FolderHandle& folder) {
+    std::string path;
+    return fileSystem.folderPath(folder, path).isOk() ? path : folder.path();
+}
+
 }  // namespace tus2wf

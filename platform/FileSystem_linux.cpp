@@ -171,30 +171,22 @@ void copyExtendedAttributes(const std::string& path, int file) {
 // parent's entries by its identity, up to the root.
 Status pathByParents(int folder, std::string& path) {
     path.clear();
-    int current = dup(folder);
-    for (;;) {
+    for (FileHandle current(dup(folder));;) {
         struct stat here {};
         struct stat up {};
-        const int parent = openat(current, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (parent < 0 || fstat(current, &here) != 0 || fstat(parent, &up) != 0) {
-            const Status failed = failure();
-            close(current);
-            if (parent >= 0) {
-                close(parent);
-            }
-            return failed;
+        FileHandle parent(openat(fd(current), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!parent.isOpen() || fstat(fd(current), &here) != 0 || fstat(fd(parent), &up) != 0) {
+            return failure();
         }
-        close(current);
         if (here.st_dev == up.st_dev && here.st_ino == up.st_ino) {
-            close(parent);
             path = path.empty() ? "/" : path;
             return Status::ok();
         }
-        DIR* entries = fdopendir(dup(parent));
+        DIR* entries = fdopendir(dup(fd(parent)));
         std::string name;
         while (const dirent* entry = entries ? readdir(entries) : nullptr) {
             struct stat status {};
-            if (fstatat(parent, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            if (fstatat(fd(parent), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
                 status.st_dev == here.st_dev && status.st_ino == here.st_ino) {
                 name = entry->d_name;
                 break;
@@ -204,11 +196,10 @@ Status pathByParents(int folder, std::string& path) {
             closedir(entries);
         }
         if (name.empty()) {
-            close(parent);
             return failure(ENOENT);
         }
         path = "/" + name + path;
-        current = parent;
+        current = std::move(parent);
     }
 }
 

@@ -69,7 +69,7 @@ Range awaitBackHalf(std::future<Range>& back, std::atomic<bool>& stop,
     if (!back.valid()) {
         return {};
     }
-    while (back.wait_for(std::chrono::milliseconds(InputFile::kPollIntervalMs)) ==
+    while (back.wait_for(std::chrono::milliseconds(kPollIntervalMs)) ==
            std::future_status::timeout) {
         if (!stop && !keepGoing()) {
             stop = true;

@@ -17,12 +17,11 @@ namespace tus2wf {
 // vanished or is locked) and for inputs of 4 GiB or more, with a failure that names path, and the
 // object then holds no data. A file is read a few megabytes at a time, and a stream (a FIFO, a
 // pipe, a device) to its end without ever blocking for long: keepGoing is asked after every piece
-// read and at least every kPollInterval while the read waits, and when it answers false the read
+// read and at least every kPollIntervalMs while the read waits, and when it answers false the read
 // gives up with Status::Code::Stopped. Move-only; frees its memory when destroyed.
 class InputFile {
   public:
     static constexpr std::size_t kMaxSize = 0xFFFFFFFFu;
-    static constexpr int kPollIntervalMs = 10;
     using KeepGoing = std::function<bool()>;
 
     InputFile() = default;
