@@ -235,9 +235,7 @@ Status Commit::takeFolder(const FolderHandle& folder, const std::string& text) {
     }
     m_held.push_back({&folder, std::move(journal)});
     status = m_fileSystem.syncFolder(folder);
-    return status.isOk()
-               ? status
-               : fail(inFolder(shownPath(m_fileSystem, folder), std::string(kJournalName)), status);
+    return status.isOk() ? status : fail(journalPath(folder), status);
 }
 
 Status Commit::createJournal(const FolderHandle& folder, const std::string& text, FileHandle& file,
@@ -258,9 +256,7 @@ Status Commit::createJournal(const FolderHandle& folder, const std::string& text
     if (status.isOk()) {
         status = m_fileSystem.sync(file);
     }
-    return status.isOk()
-               ? status
-               : fail(inFolder(shownPath(m_fileSystem, folder), std::string(kJournalName)), status);
+    return status.isOk() ? status : fail(journalPath(folder), status);
 }
 
 Status Commit::placeJournal(const FolderHandle& folder, const FileHandle& file,
@@ -283,10 +279,7 @@ Status Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
             why = "is held by another user's run, which has not finished";
             [[fallthrough]];
         case JournalFound::InTheWay:
-            return Status(
-                Status::Code::Other, 0,
-                concat({"'", inFolder(shownPath(m_fileSystem, folder), std::string(kJournalName)),
-                        "' ", why}));
+            return Status(Status::Code::Other, 0, concat({"'", journalPath(folder), "' ", why}));
         default:
             return Status::ok();
     }
@@ -299,6 +292,10 @@ Status Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
         m_waiting(shownPath(m_fileSystem, folder));
     }
     return Status::ok();
+}
+
+std::string Commit::journalPath(const FolderHandle& folder) {
+    return inFolder(shownPath(m_fileSystem, folder), std::string(kJournalName));
 }
 
 Status Commit::keepOld(OutputFile& output) {

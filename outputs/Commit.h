@@ -64,6 +64,7 @@ class Commit {
     Status placeJournal(const FolderHandle& folder, const FileHandle& file,
                         const std::string& temporary);
     Status waitForOtherRun(const FolderHandle& folder, int& waitedMs);
+    std::string journalPath(const FolderHandle& folder);
     Status keepOld(OutputFile& output);
     // Puts the old first target back; placed tells whether the new file has taken its name.
     Status undoFirst(OutputFile& output, bool placed);
