@@ -48,8 +48,8 @@ Status followLink(FileSystem& fileSystem, OutputTarget& target) {
 }
 
 Status mayWrite(const FileInfo& existing) {
-    // Kept as its owner set it, as other Windows programs keep it: replacing the file would
-    // mean clearing the attribute behind the user's back.
+    // Kept as its owner set it, as other programs keep it: replacing the file would mean
+    // overriding its protection behind the user's back.
     if (existing.readOnly) {
         return refused("The file is read-only");
     }

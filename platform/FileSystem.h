@@ -91,8 +91,9 @@ struct FileInfo {
     // For a folder: anyone may add names to it, and only their owners may remove them (the
     // sticky bit, as /tmp has). The kernel trusts a link there only from its owner's side.
     bool sharedFolder = false;
-    // Windows' read-only attribute, which forbids also removing or replacing the file; never set
-    // elsewhere, where a file's own permissions say nothing about its name.
+    // A file the user may not write: Windows' read-only attribute, which forbids also removing or
+    // replacing it, or elsewhere a regular file of the user's own whose permissions keep them from
+    // writing it, as a shell's ">" is kept. Set by describe() only.
     bool readOnly = false;
     // The name as the folder holds it: on Windows its real letter case and long form.
     std::string name;

@@ -283,6 +283,9 @@ class LinuxFileSystem final : public FileSystem {
             return Status::ok();
         }
         info = infoOf(status, name);
+        info.readOnly = S_ISREG(status.st_mode) && status.st_uid == geteuid() &&
+                        faccessat(fd(folder), name.c_str(), W_OK, AT_EACCESS) != 0 &&
+                        errno == EACCES;
         return Status::ok();
     }
 

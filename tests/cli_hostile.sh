@@ -81,6 +81,16 @@ new_pair() {
 if [ "$(id -u)" -ne 0 ] || ! command -v setpriv >/dev/null; then
     skip "another user's links, files and locks, and bind mounts need root and setpriv"
 else
+    # A file its owner made read-only is kept, as a shell's ">" keeps it, and the run refused.
+    readonly_folder=$(mktemp -d -p "$work") && old_pair "$readonly_folder"
+    chmod 444 "$readonly_folder/r.wf" && chown -R 65534 "$readonly_folder"
+    "${as_nobody[@]}" "$cli" "${inputs[@]}" --worldforge "$readonly_folder/r.wf" \
+        --new-tus "$readonly_folder/n.scp" 2>err.txt
+    expect_exit 1 $? "a read-only record file"
+    says "$readonly_folder/r.wf" "The file is read-only" || fail "read-only: $(cat err.txt)"
+    cmp -s "$readonly_folder/r.wf" old && [ "$(listing "$readonly_folder")" = "n.scp r.wf " ] ||
+        fail "a read-only record file was changed: $(listing "$readonly_folder")"
+
     # Another user's link in a shared folder is not followed, whatever the machine's settings.
     shared=$(mktemp -d -p "$work") && chmod 1777 "$shared"
     printf 'secret\n' >secret && chmod 600 secret
