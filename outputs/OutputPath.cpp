@@ -72,9 +72,10 @@ bool sameAsFound(const FileInfo& found, const FileInfo& now) {
 
 Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target) {
     target.path = path;
+    // What a stream of this process opens is described too: it may be one of the other files.
     if (Status stream = fileSystem.openNamedStream(path, target.stream);
         stream.code() != Status::Code::NotFound) {
-        return stream;
+        return stream.isOk() ? fileSystem.describeFile(target.stream, target.existing) : stream;
     }
     if (Status opened = fileSystem.openFolder(nullptr, folderOf(path), target.folder);
         !opened.isOk()) {
@@ -160,8 +161,10 @@ CheckedOutput checkOutput(FileSystem& fileSystem, const std::string& path) {
 }
 
 bool sameFile(const OutputTarget& first, const OutputTarget& second) {
+    const bool bothFiles = first.existing.kind == FileInfo::Kind::Regular &&
+                           second.existing.kind == FileInfo::Kind::Regular;
     if (first.inPlace() || second.inPlace()) {
-        return false;
+        return bothFiles && first.existing.id == second.existing.id;
     }
     const bool bothExist = first.existing.kind != FileInfo::Kind::Missing &&
                            second.existing.kind != FileInfo::Kind::Missing;

@@ -45,7 +45,8 @@ struct CheckedOutput {
 CheckedOutput checkOutput(FileSystem& fileSystem, const std::string& path);
 
 // Whether two resolved outputs would end up as one file: one name in one folder, or two names
-// of one existing file. Streams are never one file.
+// of one existing file, also where one is a stream of this process that opens that file.
+// Devices and FIFOs are never one file.
 bool sameFile(const OutputTarget& first, const OutputTarget& second);
 
 // Whether two checked names would end up as one file. Names that could not be resolved are

@@ -293,6 +293,21 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     done
 fi
 
+# An output that opens one of the other files through a descriptor of this process is refused as
+# that file's second name is, before anything is read or written.
+mkdir same && cp world.scp same/w.scp && cp ids.txt same/ids
+for redirected in '--worldforge /dev/fd/3 --new-tus n 3<>w.scp' \
+    '--worldforge /proc/self/fd/3 --new-tus n 3<>w.scp' '--worldforge /dev/stdout --new-tus n >>w.scp' \
+    '--worldforge w.scp --new-tus n --tus /dev/fd/3 3<w.scp' '--worldforge r --new-tus /dev/fd/3 3<>ids' \
+    '--worldforge ids --new-tus n --id-list /dev/fd/3 3<ids' '--worldforge /dev/fd/3 --new-tus /dev/fd/4 3>>r 4>>r'; do
+    (cd same && eval "\"\$cli\" -q --tus w.scp --id-list ids $redirected") 2>err.txt
+    expect_exit 1 $? "$redirected"
+    grep -q "are the same file!$" err.txt || fail "$redirected: $(cat err.txt)"
+    [ ! -s same/r ] && rm -f same/r || fail "$redirected wrote into r"
+    cmp -s same/w.scp world.scp && cmp -s same/ids ids.txt && [ "$(listing same)" = "ids w.scp " ] ||
+        fail "$redirected changed the folder: $(listing same)"
+done
+
 # Limits of the address space from start-up to a whole run, finely where start-up runs out: the run goes through, or a
 # message says what there was no memory for and leaves the outputs as they were, or the system's
 # loader refuses to start the program. Never an abort.
