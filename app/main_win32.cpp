@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "frmConvert.h"
 #include "resource.h"
@@ -11,6 +12,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
     // manifest asks for and which must be loaded before the first control is made.
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    // The file choosers are COM objects of the shell, which wants a single-threaded apartment.
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+        return 1;
+    }
 
     tus2wf::frmConvert window;
     const auto icon = static_cast<HICON>(

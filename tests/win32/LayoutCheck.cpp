@@ -72,6 +72,43 @@ std::wstring fontText(const LOGFONTW& font) {
            number(font.lfCharSet);
 }
 
+// The button without a control number that stands over the box.
+HWND chooserOver(HWND top, HWND box) {
+    RECT boxAt{};
+    GetWindowRect(box, &boxAt);
+    for (HWND button = FindWindowExW(top, nullptr, L"BUTTON", nullptr); button != nullptr;
+         button = FindWindowExW(top, button, L"BUTTON", nullptr)) {
+        RECT at{};
+        RECT common{};
+        GetWindowRect(button, &at);
+        if (GetDlgCtrlID(button) == 0 && IntersectRect(&common, &at, &boxAt)) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+// A text box's file chooser button: inside the box at its right end, square and as high as the
+// box's inside, named after its box for a screen reader, and never a tab stop.
+void checkChooserButton(HWND top, HWND box, const std::string& name) {
+    const HWND button = chooserOver(top, box);
+    if (button == nullptr || !IsWindowVisible(button)) {
+        std::fprintf(stderr, "%s has no chooser button\n", name.c_str());
+        ++wrong;
+        return;
+    }
+    RECT inside{};
+    GetClientRect(box, &inside);
+    RECT at{};
+    GetWindowRect(button, &at);
+    MapWindowPoints(HWND_DESKTOP, box, reinterpret_cast<POINT*>(&at), 2);
+    differs((name + " chooser place").c_str(), rectText(at),
+            rectText({inside.right - inside.bottom, 0, inside.right, inside.bottom}));
+    differs((name + " chooser name").c_str(), windowText(button).substr(0, 11), L"Choose the ");
+    const bool tabStop = (GetWindowLongW(button, GWL_STYLE) & WS_TABSTOP) != 0;
+    differs((name + " chooser tab stop").c_str(), number(tabStop), number(false));
+}
+
 void checkControl(HWND top, int tabIndex, int dpi, const LOGFONTW& defaultFont) {
     const Control& expected = kControls[tabIndex];
     const std::string name = expected.name;
@@ -111,6 +148,9 @@ void checkControl(HWND top, int tabIndex, int dpi, const LOGFONTW& defaultFont) 
     const bool takesTheFocus = expected.kind != Kind::Label;
     const bool tabStop = (GetWindowLongW(control, GWL_STYLE) & WS_TABSTOP) != 0;
     differs((name + " tab stop").c_str(), number(tabStop), number(takesTheFocus));
+    if (expected.kind == Kind::TextBox) {
+        checkChooserButton(top, control, name);
+    }
 }
 
 // The controls Tab visits from the one that has the focus when the window opens, once round.

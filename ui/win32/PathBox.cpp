@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <memory>
@@ -29,10 +30,16 @@ std::wstring textOf(HWND edit) {
     return text;
 }
 
+// Asks the box's parent for the box's file chooser. Posted, so that the chooser opens from the
+// message loop rather than inside the key or click that asked for it.
+void requestChooser(HWND edit) {
+    PostMessageW(GetParent(edit), kChooserRequested, 0, reinterpret_cast<LPARAM>(edit));
+}
+
 // What a path box keeps between its messages.
 class PathBoxState {
   public:
-    explicit PathBoxState(HWND edit);
+    PathBoxState(HWND edit, const std::wstring& chooserName);
     ~PathBoxState();
     PathBoxState(const PathBoxState&) = delete;
     PathBoxState& operator=(const PathBoxState&) = delete;
@@ -47,12 +54,17 @@ class PathBoxState {
     void forgetListing();
     // Where the tooltip finds its text while it shows.
     std::wstring& tipText() { return m_tipText; }
+    HWND chooser() const { return m_chooser; }
+    // After the box's size or font has changed.
+    void placeChooser();
 
   private:
     void offerNames();
 
     HWND m_edit;
     HWND m_list;
+    HWND m_chooser;
+    HICON m_chooserIcon = nullptr;
     FolderLister m_lister;
     PathCompletion<std::wstring, std::vector<std::wstring>, FileNames> m_completion;
     std::wstring m_text;
@@ -85,17 +97,93 @@ LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
     return DefSubclassProc(list, message, wParam, lParam);
 }
 
-PathBoxState::PathBoxState(HWND edit)
+LRESULT CALLBACK chooserProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR edit) {
+    // Pressed and released as a button is, but without the focus a button takes as it is
+    // pressed: the focus stays where it is, and the dialog keys never meet the button.
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            SetCapture(button);
+            SendMessageW(button, BM_SETSTATE, TRUE, 0);
+            return 0;
+        case WM_MOUSEMOVE:
+            if (GetCapture() == button) {
+                RECT area{};
+                GetClientRect(button, &area);
+                const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                SendMessageW(button, BM_SETSTATE, PtInRect(&area, at), 0);
+                return 0;
+            }
+            break;
+        case WM_LBUTTONUP:
+            if (GetCapture() == button) {
+                const bool pressed = (SendMessageW(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+                ReleaseCapture();
+                if (pressed) {
+                    requestChooser(reinterpret_cast<HWND>(edit));
+                }
+            }
+            return 0;
+        case WM_CAPTURECHANGED:
+            SendMessageW(button, BM_SETSTATE, FALSE, 0);
+            break;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(button, chooserProc, kSubclassId);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(button, message, wParam, lParam);
+}
+
+PathBoxState::PathBoxState(HWND edit, const std::wstring& chooserName)
     : m_edit(edit),
       m_list(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"LISTBOX",
                              nullptr, WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0,
                              0, 0, 0, GetAncestor(edit, GA_ROOT), nullptr, nullptr, nullptr)),
+      // An icon button: its text is only its name, for a screen reader. It stands over the box,
+      // beside it among the window's controls: a box paints over a control of its own.
+      m_chooser(CreateWindowExW(0, L"BUTTON", chooserName.c_str(),
+                                WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | BS_ICON, 0, 0, 0, 0,
+                                GetParent(edit), nullptr, nullptr, nullptr)),
       m_lister(edit) {
     SetWindowSubclass(m_list, listProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(m_chooser, chooserProc, kSubclassId, reinterpret_cast<DWORD_PTR>(edit));
+    // The box paints around the button, never over it.
+    SetWindowLongPtrW(edit, GWL_STYLE, GetWindowLongPtrW(edit, GWL_STYLE) | WS_CLIPSIBLINGS);
+    // The shell's open folder; where the shell has no stock icons, the same picture from its
+    // library, where it has stood since the first shell.
+    SHSTOCKICONINFO icon{};
+    icon.cbSize = sizeof icon;
+    if (SUCCEEDED(SHGetStockIconInfo(SIID_FOLDEROPEN, SHGSI_ICON | SHGSI_SMALLICON, &icon))) {
+        m_chooserIcon = icon.hIcon;
+    }
+    if (m_chooserIcon == nullptr) {
+        ExtractIconExW(L"shell32.dll", 4, nullptr, &m_chooserIcon, 1);
+    }
+    SendMessageW(m_chooser, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(m_chooserIcon));
 }
 
 PathBoxState::~PathBoxState() {
     DestroyWindow(m_list);
+    if (m_chooserIcon != nullptr) {
+        DestroyIcon(m_chooserIcon);
+    }
+}
+
+void PathBoxState::placeChooser() {
+    RECT inside{};
+    GetClientRect(m_edit, &inside);
+    // Square, as high as the box's inside, at its right end.
+    const int side = inside.bottom;
+    POINT corner{inside.right - side, 0};
+    MapWindowPoints(m_edit, GetParent(m_edit), &corner, 1);
+    SetWindowPos(m_chooser, HWND_TOP, corner.x, corner.y, side, side, SWP_NOACTIVATE);
+    // The text keeps the gap from the button that it keeps from the left edge. The box resets its
+    // margins when its font changes.
+    const auto left = LOWORD(SendMessageW(m_edit, EM_GETMARGINS, 0, 0));
+    SendMessageW(m_edit, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, side + left));
 }
 
 void PathBoxState::textMayHaveChanged() {
@@ -218,6 +306,12 @@ LRESULT CALLBACK pathBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
             }
             break;
         case WM_KEYDOWN:
+            if (wParam == VK_F4 || (wParam == 'O' && GetKeyState(VK_CONTROL) < 0 &&
+                                    GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0)) {
+                state->closeList();
+                requestChooser(edit);
+                return 0;
+            }
             if (state->listShown() && (wParam == VK_DOWN || wParam == VK_UP)) {
                 state->highlight(wParam == VK_DOWN ? 1 : -1);
                 return 0;
@@ -262,10 +356,14 @@ LRESULT CALLBACK pathBoxProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
     if (editsText(message)) {
         state->textMayHaveChanged();
     }
+    if (message == WM_SIZE || message == WM_MOVE || message == WM_SETFONT) {
+        state->placeChooser();
+    }
     return result;
 }
 
-void addToolTip(HWND edit) {
+// The box's whole text while it is wider than the box, and the chooser button's tip.
+void addToolTips(HWND edit, HWND chooser, const std::wstring& chooserTip) {
     const HWND tip =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                         WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -277,15 +375,19 @@ void addToolTip(HWND edit) {
     tool.uId = reinterpret_cast<UINT_PTR>(edit);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // The tooltip keeps a copy of the text.
+    tool.uId = reinterpret_cast<UINT_PTR>(chooser);
+    tool.lpszText = const_cast<wchar_t*>(chooserTip.c_str());
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 }  // namespace
 
-void makePathBox(HWND edit) {
+void makePathBox(HWND edit, const std::wstring& chooserName, const std::wstring& chooserToolTip) {
     DragAcceptFiles(edit, TRUE);
-    SetWindowSubclass(edit, pathBoxProc, kSubclassId,
-                      reinterpret_cast<DWORD_PTR>(new PathBoxState(edit)));
-    addToolTip(edit);
+    auto* state = new PathBoxState(edit, chooserName);
+    SetWindowSubclass(edit, pathBoxProc, kSubclassId, reinterpret_cast<DWORD_PTR>(state));
+    addToolTips(edit, state->chooser(), chooserToolTip);
 }
 
 bool closeOfferedNames(HWND edit) {

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "CaptionFont.h"
+#include "FileChooser.h"
+#include "FileDialog.h"
 #include "MessageText.h"
 #include "PathBox.h"
 #include "Utf16_win32.h"
@@ -25,6 +27,9 @@ std::string homeFolder() {
     const wchar_t* profile = _wgetenv(L"USERPROFILE");
     return profile == nullptr ? std::string() : toUtf8(profile);
 }
+
+constexpr PathBox kPathBoxes[] = {PathBox::TusworldScp, PathBox::Worldforge,
+                                  PathBox::NewTusworldScp, PathBox::ItemList};
 
 constexpr DWORD kTextBox = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
@@ -228,10 +233,17 @@ LRESULT frmConvert::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_MOVE:
             // The lists of offered names stand on the screen, not in the window.
-            for (const Id box : {txtTusworldScp, txtWorldforge, txtNewTusworldScp, txtItemList}) {
-                closeOfferedNames(control(box));
+            for (const PathBox box : kPathBoxes) {
+                closeOfferedNames(control(textBoxOf(box)));
             }
             break;
+        case kChooserRequested:
+            for (const PathBox box : kPathBoxes) {
+                if (control(textBoxOf(box)) == reinterpret_cast<HWND>(lParam)) {
+                    chooseFile(box);
+                }
+            }
+            return 0;
         case WM_SETFOCUS:
             SetFocus(m_focus != nullptr && IsWindow(m_focus) ? m_focus : control(txtTusworldScp));
             return 0;
@@ -276,10 +288,11 @@ void frmConvert::createControls(HINSTANCE instance) {
     for (const Id id : kCreationOrder) {
         m_controls[id] = createControl(id, m_window, instance);
     }
-    for (int box = txtTusworldScp; box <= txtItemList; ++box) {
+    for (const PathBox box : kPathBoxes) {
+        const HWND edit = control(textBoxOf(box));
         // No limit but the system's.
-        SendMessageW(m_controls[box], EM_SETLIMITTEXT, 0, 0);
-        makePathBox(m_controls[box]);
+        SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
+        makePathBox(edit, toUtf16(fileChooserOf(box).name), toUtf16(chooserToolTip(box)));
     }
     SetWindowTextW(control(Label5), toUtf16(m_controller.makersNotice()).c_str());
 }
@@ -319,6 +332,10 @@ void frmConvert::layOut(UINT dpi) {
 }
 
 void frmConvert::dispatch(MSG& msg) {
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN ||
+        msg.message == WM_LBUTTONDOWN) {
+        m_inputFocus = GetFocus();
+    }
     if (m_window != nullptr && takeWindowKey(msg)) {
         return;
     }
@@ -383,8 +400,35 @@ void frmConvert::processPendingEvents() {
 
 void frmConvert::showMessageBox(std::string_view prompt, std::string_view title, MessageIcon icon) {
     // A message box breaks lines at CR LF.
+    const HWND focus = m_inputFocus;
     MessageBoxW(m_window, toUtf16(messageBoxText(prompt, "\r\n")).c_str(), toUtf16(title).c_str(),
                 MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : MB_ICONSTOP));
+    // The button of the command that led here took the focus as it was pressed; it goes back
+    // where it was, now or, should the window not be active yet, when it is.
+    if (IsChild(m_window, focus)) {
+        m_focus = focus;
+        SetFocus(focus);
+    }
+}
+
+void frmConvert::chooseFile(PathBox box) {
+    const ChooserStart start = chooserStart(
+        box, [this](PathBox other) { return pathText(other); },
+        [](const std::string& path) {
+            const DWORD attributes = GetFileAttributesW(toUtf16(path).c_str());
+            return attributes != INVALID_FILE_ATTRIBUTES &&
+                   (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        });
+    const std::optional<std::wstring> chosen = showFileDialog(m_window, fileChooserOf(box), start);
+    if (!chosen) {
+        return;
+    }
+    // The whole box, as a drop does, with the caret after the path.
+    const HWND edit = control(textBoxOf(box));
+    SetWindowTextW(edit, chosen->c_str());
+    SendMessageW(edit, EM_SETSEL, chosen->size(), chosen->size());
+    m_focus = edit;
+    SetFocus(edit);
 }
 
 void frmConvert::closeWindow() {

@@ -23,7 +23,7 @@ class frmConvert : private WindowToolkit {
     frmConvert& operator=(const frmConvert&) = delete;
 
     // Creates the window with icon where Windows puts a new one and shows it; false when Windows
-    // refuses.
+    // refuses. The file choosers need COM initialised apartment-threaded on the calling thread.
     bool create(HINSTANCE instance, HICON icon, int showCommand);
 
     // The program's message loop; returns the exit code once the window has gone.
@@ -33,6 +33,9 @@ class frmConvert : private WindowToolkit {
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void onCommand(int controlId);
+    // Shows the box's file chooser; a chosen file becomes the box's text, and the box gets the
+    // focus.
+    void chooseFile(PathBox box);
 
     void createControls(HINSTANCE instance);
     // Places every control and sets the fonts for the window's DPI.
@@ -59,6 +62,9 @@ class frmConvert : private WindowToolkit {
     // The control that had the focus when the window was last deactivated; it gets it back when
     // the window is activated again, after a message box or a switch to another program.
     HWND m_focus = nullptr;
+    // The control that had the focus as the latest key or click arrived, before a button it
+    // pressed could take it.
+    HWND m_inputFocus = nullptr;
     HFONT m_textBoxFont = nullptr;
     HFONT m_dialogFont = nullptr;
     WindowController m_controller;
