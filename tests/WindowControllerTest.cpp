@@ -44,10 +44,9 @@ class FakeToolkit : public WindowToolkit {
             onEvents();
         }
     }
-    void showMessageBox(std::string_view prompt, std::string_view title,
-                        MessageIcon icon) override {
-        messages.push_back((icon == MessageIcon::Warning ? "(warning) " : "") + std::string(title) +
-                           ": " + std::string(prompt) + " over " + resultsLabel);
+    void showMessageBox(std::string_view prompt, std::string_view title) override {
+        messages.push_back(std::string(title) + ": " + std::string(prompt) + " over " +
+                           resultsLabel);
     }
     void closeWindow() override { ++closes; }
     void hideWindow() override { ++hides; }

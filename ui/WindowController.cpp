@@ -93,7 +93,7 @@ bool WindowController::yieldBeforeCommit() {
 void WindowController::showMessage(std::string_view prompt, std::string_view title) {
     // The labels behind the box must show what the run has reported so far.
     refreshLabels();
-    m_toolkit.showMessageBox(prompt, title, MessageIcon::Stop);
+    m_toolkit.showMessageBox(prompt, title);
 }
 
 void WindowController::refreshLabels() {

@@ -7,10 +7,6 @@
 
 namespace tus2wf {
 
-// A message box's icon: stop for a run that failed, warning for one that went but may not have
-// done what the user meant.
-enum class MessageIcon { Stop, Warning };
-
 // What the window's behaviour needs from the toolkit that draws it: the controls, the message box
 // and the event pump. Texts are the engine's bytes (UTF-8 on Windows); each implementation
 // converts them to the toolkit's strings.
@@ -29,10 +25,9 @@ class WindowToolkit {
     // Handles every pending event (repaint, clicks, typing) and returns without waiting.
     virtual void processPendingEvents() = 0;
 
-    // A modal message box with one OK button, owned by the window; returns when the user has
-    // closed it. The prompt separates its lines with lone carriage returns.
-    virtual void showMessageBox(std::string_view prompt, std::string_view title,
-                                MessageIcon icon) = 0;
+    // A modal message box with one OK button and the stop icon, owned by the window; returns when
+    // the user has closed it. The prompt separates its lines with lone carriage returns.
+    virtual void showMessageBox(std::string_view prompt, std::string_view title) = 0;
 
     // Closes the window, which ends the program.
     virtual void closeWindow() = 0;

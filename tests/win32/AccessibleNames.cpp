@@ -1,11 +1,12 @@
 // Makes the Win32 window and asks the system's accessibility layer (MSAA) what a screen reader
 // would call each text box and button: a box by the caption made just before it, a button by its
-// caption without "&". Prints every name that differs and exits 1 if one does. Needs a display,
+// caption without "&", a box's file chooser button after its box. Prints every name that differs and exits 1 if one does. Needs a display,
 // so the window test runs it under Wine on its virtual one.
 #include <windows.h>
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,7 +24,11 @@ const Expected kExpected[] = {
     {L"Edit",
      {L"TUS Filename and Location", L"Worldforge Filename and Location",
       L"New TUS Filename and Location", L"ID List Filename and Location"}},
-    {L"Button", {L"Convert", L"Quit"}},
+    // In any order: the chooser buttons stand over their boxes, wherever that puts them among
+    // the window's controls.
+    {L"Button",
+     {L"Choose the ID list", L"Choose the TUS file", L"Choose the Worldforge file",
+      L"Choose the new TUS file", L"Convert", L"Quit"}},
 };
 
 std::vector<HWND> childrenOfClass(HWND window, const wchar_t* windowClass) {
@@ -71,9 +76,15 @@ int main() {
     const HWND top = FindWindowW(L"frmConvert", nullptr);
     int wrong = 0;
     for (const Expected& expected : kExpected) {
-        const std::vector<HWND> controls = childrenOfClass(top, expected.windowClass);
+        std::vector<std::wstring> names;
+        for (const HWND control : childrenOfClass(top, expected.windowClass)) {
+            names.push_back(accessibleName(control));
+        }
+        if (expected.windowClass == std::wstring(L"Button")) {
+            std::sort(names.begin(), names.end());
+        }
         for (std::size_t i = 0; i < expected.names.size(); ++i) {
-            const std::wstring name = i < controls.size() ? accessibleName(controls[i]) : L"";
+            const std::wstring name = i < names.size() ? names[i] : L"";
             if (name != expected.names[i]) {
                 std::fprintf(stderr, "%ls %zu is named \"%ls\", expected \"%ls\"\n",
                              expected.windowClass, i + 1, name.c_str(), expected.names[i].c_str());

@@ -44,7 +44,7 @@ type_paths() {
 }
 
 start_program() {
-    (cd "$work" && exec /usr/lib/wine/wine64 "$exe") >/dev/null 2>&1 &
+    (cd "$work" && exec /usr/lib/wine/wine64 "$exe" "$@") >/dev/null 2>&1 &
     program=$!
     if ! wait_for window_named "$title"; then
         echo "FAIL: the window never appeared" >&2
@@ -124,15 +124,18 @@ import -window "$window" "$screenshot" || fail "no screenshot"
 press alt+q
 wait_for program_ended || fail "Alt+Q did not end the program"
 
-# --- A run typed as a keyboard user types it, right after a "File Not Found!" box: four paths,
-# each followed by Tab, then Enter, in a folder where many names begin as the world script's.
-# The window must have given the focus back to its box when the message box went away.
+# --- A run typed as a keyboard user types it, right after a "File Not Found!" box that Enter,
+# then Alt+C, brought up from the first box: four paths, each followed by Tab, then Enter, in a
+# folder where many names begin as the world script's. The window must have given the focus
+# back to its box when the message box went away.
 typed="$work/typed"
 mkdir -p "$typed"
 for i in $(seq -w 0 199); do : >"$typed/world.scp.$i" >"$typed/ids.txt.$i"; done
 cp "$folder/world.scp" "$folder/ids.txt" "$typed/"
+for convert_key in Return alt+c; do
+rm -f "$typed/out.wf" "$typed/new.scp"
 start_program
-press Return
+press "$convert_key"
 if wait_for window_named "File Not Found!"; then
     press Return
     wait_for eval '! window_named "File Not Found!"' || fail "the message box did not close"
@@ -146,10 +149,48 @@ if wait_for window_named "File Not Found!"; then
         cmp -s "$typed/out.wf" "$work/expected.wf" || fail "typed run: record file differs"
         cmp -s "$typed/new.scp" "$work/expected.scp" || fail "typed run: new world script differs"
     else
-        fail "typed run after a message box converted nothing"
+        fail "typed run after a message box from $convert_key converted nothing"
     fi
 else
-    fail "typed run: no File Not Found! box"
+    fail "typed run: no File Not Found! box from $convert_key"
+fi
+press alt+q
+wait_for program_ended || fail "Alt+Q did not end the program"
+done
+
+# --- The world script and the ID list given as arguments, as "Open with" gives them, and the
+# files chosen in Windows' own choosers, opened by F4 from their boxes: a name typed into the
+# chooser, then Enter. Pictures of both choosers are kept beside the window's.
+chosen="$work/chosen"
+mkdir -p "$chosen"
+cp "$folder/world.scp" "$folder/ids.txt" "$chosen/"
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+choose() {  # title path picture
+    press F4
+    if ! wait_for window_named "$1"; then
+        fail "F4 opened no \"$1\""
+        return
+    fi
+    sleep 0.5
+    import -window root "$3" || fail "no picture of \"$1\""
+    xdotool windowfocus --sync "$found"
+    xdotool key ctrl+a  # over the name the chooser offers
+    xdotool type --delay 40 -- "$2"
+    xdotool key Return
+    wait_for eval '! window_named "$1"' || fail "\"$1\" did not close"
+}
+start_program 'chosen\world.scp' 'chosen\ids.txt'
+choose "Choose the TUS file" "$(winpath "$chosen/world.scp")" "${screenshot%.png}-open.png"
+press Tab
+choose "Choose the Worldforge file" "$(winpath "$chosen/out.wf")" "${screenshot%.png}-save.png"
+press Tab
+xdotool type --delay 5 -- 'chosen\new.scp'
+xdotool key Return
+if wait_for test -e "$chosen/new.scp"; then
+    cmp -s "$chosen/out.wf" "$work/expected.wf" || fail "chosen files: record file differs"
+    cmp -s "$chosen/new.scp" "$work/expected.scp" || fail "chosen files: new world script differs"
+else
+    fail "the files chosen in the choosers converted nothing"
 fi
 press alt+q
 wait_for program_ended || fail "Alt+Q did not end the program"

@@ -206,9 +206,8 @@ void frmConvert::processPendingEvents() {
     QCoreApplication::processEvents();
 }
 
-void frmConvert::showMessageBox(std::string_view prompt, std::string_view title, MessageIcon icon) {
-    m_presentMessage(fromEngineText(prompt), fromEngineText(title),
-                     icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Critical);
+void frmConvert::showMessageBox(std::string_view prompt, std::string_view title) {
+    m_presentMessage(fromEngineText(prompt), fromEngineText(title), QMessageBox::Critical);
 }
 
 void frmConvert::addControls() {

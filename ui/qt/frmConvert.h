@@ -53,7 +53,7 @@ class frmConvert : public QWidget, private WindowToolkit {
     void showProgressText(std::string_view text) override;
     void showResultsText(std::string_view text) override;
     void processPendingEvents() override;
-    void showMessageBox(std::string_view prompt, std::string_view title, MessageIcon icon) override;
+    void showMessageBox(std::string_view prompt, std::string_view title) override;
     // A window that Quit already hid counts as closed no more when it closes: the program is
     // ended here.
     void closeWindow() override {

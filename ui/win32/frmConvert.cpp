@@ -372,6 +372,10 @@ bool frmConvert::takeWindowKey(const MSG& msg) {
     return false;
 }
 
+void frmConvert::setPathText(PathBox box, std::string_view path) {
+    SetWindowTextW(control(textBoxOf(box)), toUtf16(path).c_str());
+}
+
 std::string frmConvert::pathText(PathBox box) {
     return toUtf8(windowText(control(textBoxOf(box))));
 }
@@ -398,11 +402,11 @@ void frmConvert::processPendingEvents() {
     }
 }
 
-void frmConvert::showMessageBox(std::string_view prompt, std::string_view title, MessageIcon icon) {
+void frmConvert::showMessageBox(std::string_view prompt, std::string_view title) {
     // A message box breaks lines at CR LF.
     const HWND focus = m_inputFocus;
     MessageBoxW(m_window, toUtf16(messageBoxText(prompt, "\r\n")).c_str(), toUtf16(title).c_str(),
-                MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : MB_ICONSTOP));
+                MB_OK | MB_ICONSTOP);
     // The button of the command that led here took the focus as it was pressed; it goes back
     // where it was, now or, should the window not be active yet, when it is.
     if (IsChild(m_window, focus)) {

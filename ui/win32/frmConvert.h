@@ -26,6 +26,9 @@ class frmConvert : private WindowToolkit {
     // refuses. The file choosers need COM initialised apartment-threaded on the calling thread.
     bool create(HINSTANCE instance, HICON icon, int showCommand);
 
+    // Puts a path, given as UTF-8, into a box, as typing it would. Call once the window is made.
+    void setPathText(PathBox box, std::string_view path);
+
     // The program's message loop; returns the exit code once the window has gone.
     int run();
 
@@ -53,7 +56,7 @@ class frmConvert : private WindowToolkit {
     void showProgressText(std::string_view text) override;
     void showResultsText(std::string_view text) override;
     void processPendingEvents() override;
-    void showMessageBox(std::string_view prompt, std::string_view title, MessageIcon icon) override;
+    void showMessageBox(std::string_view prompt, std::string_view title) override;
     void closeWindow() override;
     void hideWindow() override { ShowWindow(m_window, SW_HIDE); }
 
