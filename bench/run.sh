@@ -81,9 +81,6 @@ if [ -x "$window_bench" ]; then
     echo "  (target: key_ms_longest < 1)"
 fi
 if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && [ -x "$build_dir/app/tus2wf" ]; then
-    typed_out=$(bash "$(dirname "$0")/window/typed_run_time.sh" "$build_dir/app/tus2wf" \
-        "$work/big.scp" "$work/big.ids" "$work" "$runs")
-    echo "$typed_out"
-    typed_seconds=${typed_out#window_typed_seconds=}
-    echo "typed_window_to_cli_ratio=$(ratio "$typed_seconds" "$cli_time")  (target <= 1.25)"
+    bash "$(dirname "$0")/window/typed_run_time.sh" "$build_dir/app/tus2wf" "$cli" \
+        "$work/big.scp" "$work/big.ids" "$work" "${TYPED_RUNS:-3}"
 fi

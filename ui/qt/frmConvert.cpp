@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <QStyle>
 #include <QTimer>
 
@@ -156,6 +157,8 @@ frmConvert::frmConvert(MessageBoxPresenter presenter, QWidget* parent)
     connect(convert, &QPushButton::clicked, this, [this] { m_controller.convertClicked(); });
     connect(static_cast<QPushButton*>(control(Command1)), &QPushButton::clicked, this,
             &QWidget::close);
+    convert->installEventFilter(this);
+    control(Command1)->installEventFilter(this);
 }
 
 void frmConvert::setRefreshInterval(std::chrono::milliseconds interval) {
@@ -174,6 +177,17 @@ void frmConvert::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+// An access key clicks its button at once, as Enter does and as Windows does, leaving the focus
+// where it is: Qt would first show the button pressed for a tenth of a second, which a run started
+// by Alt+C would wait for.
+bool frmConvert::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+        static_cast<QPushButton*>(watched)->click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmConvert::closeEvent(QCloseEvent* event) {

@@ -46,6 +46,7 @@ class frmConvert : public QWidget, private WindowToolkit {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // WindowToolkit
