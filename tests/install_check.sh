@@ -26,6 +26,9 @@ expected=(
     bin/tus2wf-cli
     share/bash-completion/completions/tus2wf-cli
     share/doc/tus2wf/CHANGELOG.md share/doc/tus2wf/LICENSE share/doc/tus2wf/README.md
+    share/doc/tus2wf/docs/benchmark.md share/doc/tus2wf/docs/building.md
+    share/doc/tus2wf/docs/file-safety.md share/doc/tus2wf/docs/window.md
+    share/doc/tus2wf/docs/window.png share/doc/tus2wf/docs/windows.md
     share/doc/tus2wf/changelog.gz share/doc/tus2wf/copyright
     share/man/man1/tus2wf-cli.1.gz
 )
