@@ -18,8 +18,9 @@ deps:
 	@bash scripts/install-deps.sh
 
 # What the suites drive the programs with: the window on a private X server (xvfb, xauth,
-# xdotool, imagemagick for its picture) and failing renames (strace).
-TEST_DEPS = xvfb xauth xdotool imagemagick strace
+# xdotool, imagemagick for its picture), failing renames (strace) and a FUSE file system that
+# knows no rename that never replaces (bindfs).
+TEST_DEPS = xvfb xauth xdotool imagemagick strace bindfs
 test-deps:
 	@bash scripts/install-deps.sh $(TEST_DEPS)
 

@@ -23,6 +23,7 @@ struct Setting {
     bool links;            // the file system makes hard links
     bool twoFolders;       // the new world script goes into a folder of its own
     bool noReplaceRename;  // the file system knows no rename that never replaces
+    bool noUnnamedFiles;   // nor files without a name (NFS lacks both)
 };
 
 // Runs through a file system that fails or "dies" at each of its calls in turn, each followed by
@@ -36,6 +37,9 @@ class CommitTest : public RunFixture, public ::testing::WithParamInterface<Setti
         }
         if (GetParam().noReplaceRename) {
             fileSystem.refuseNoReplaceRename();
+        }
+        if (GetParam().noUnnamedFiles) {
+            fileSystem.refuseUnnamedFiles();
         }
         if (GetParam().twoFolders) {
             std::filesystem::create_directory(files.dir() / "b");
@@ -199,17 +203,38 @@ std::string settingName(const ::testing::TestParamInfo<Setting>& info) {
     return std::string(setting.oldRecords ? "Replacing" : "Making") +
            (setting.links ? "WithHardLinks" : "WithoutHardLinks") +
            (setting.twoFolders ? "InTwoFolders" : "") +
-           (setting.noReplaceRename ? "WithoutNoReplaceRename" : "");
+           (setting.noReplaceRename ? "WithoutNoReplaceRename" : "") +
+           (setting.noUnnamedFiles ? "WithoutUnnamedFiles" : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Commit, CommitTest,
-    ::testing::Values(Setting{true, true, false, false}, Setting{false, true, false, false},
-                      Setting{true, false, false, false}, Setting{false, false, false, false},
-                      Setting{true, true, true, false}, Setting{false, true, true, false},
-                      Setting{true, false, true, false}, Setting{true, true, true, true},
-                      Setting{false, true, false, true}),
-    settingName);
+INSTANTIATE_TEST_SUITE_P(Commit, CommitTest,
+                         ::testing::Values(Setting{true, true, false, false, false},
+                                           Setting{false, true, false, false, false},
+                                           Setting{true, false, false, false, false},
+                                           Setting{false, false, false, false, false},
+                                           Setting{true, true, true, false, false},
+                                           Setting{false, true, true, false, false},
+                                           Setting{true, false, true, false, false},
+                                           Setting{true, true, true, true, false},
+                                           Setting{false, true, false, true, false},
+                                           Setting{true, true, false, true, true},
+                                           Setting{true, true, true, true, true}),
+                         settingName);
+
+// A run whose new world script goes to a device replaces the record file alone; once it has
+// said so, a power cut leaves the new record file in place.
+using SingleReplacementTest = RunFixture;
+
+TEST_F(SingleReplacementTest, PowerCutAfterTheRunKeepsTheNewRecordFile) {
+    FaultyFileSystem fileSystem;
+    Converter converter{host, fileSystem};
+    placeFiles(kScript, kList, kOldRecords, kOldNewScript);
+    host.setPath(PathBox::NewTusworldScp, "/dev/null");
+    ASSERT_TRUE(converter.convert().isOk());
+    fileSystem.loseUnsyncedData();
+    EXPECT_EQ(records(), kNewRecords);
+    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
+}
 
 // Another run's commit under way in the folder.
 class CommitLockTest : public RunFixture {

@@ -135,6 +135,37 @@ TEST_F(OutputSafetyTest, FileSystemWithoutUnnamedFilesGetsANamedTemporaryThatGoe
     EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
 }
 
+// On a file system without unnamed files (NFS) a later run's clean-up, in the middle of a live
+// run in the same folder, leaves that run's named temporary files alone.
+TEST_F(OutputSafetyTest, LiveRunsNamedTemporaryFilesOutliveAnotherRunInTheFolder) {
+    FaultyFileSystem fileSystem;
+    FaultyFileSystem later;
+    for (FaultyFileSystem* withoutUnnamedFiles : {&fileSystem, &later}) {
+        withoutUnnamedFiles->refuseUnnamedFiles();
+    }
+    later.advanceClock(3600);
+    Converter first(host, fileSystem);
+    FakeHost otherHost(files.path("world.scp"), files.path("ids.txt"), files.path("b.wf"),
+                       files.path("b.scp"));
+    Converter second(otherHost, later);
+    bool secondRan = false;
+    host.onYield = [&] {
+        if (!secondRan && host.progress.kind == Progress::Kind::Percent) {
+            secondRan = true;
+            const Status status = second.convert();
+            EXPECT_TRUE(status.isOk()) << otherHost.promptOf(status);
+        }
+        return true;
+    };
+
+    EXPECT_TRUE(first.convert().isOk());
+    EXPECT_TRUE(secondRan);
+    EXPECT_EQ(records(), kNewRecords);
+    EXPECT_EQ(files.readFile("b.wf"), kNewRecords);
+    EXPECT_EQ(files.entries(),
+              (Names{"b.scp", "b.wf", "ids.txt", "new.scp", "out.wf", "world.scp"}));
+}
+
 TEST_F(OutputSafetyTest, FifoThatNobodyWritesToStopsWhenAsked) {
     fs::remove(files.path("world.scp"));
     ASSERT_EQ(mkfifo(files.path("world.scp").c_str(), 0600), 0);
