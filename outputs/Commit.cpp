@@ -11,19 +11,6 @@
 namespace tus2wf {
 namespace {
 
-Status writeAll(FileSystem& fileSystem, const FileHandle& file, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        std::size_t written = 0;
-        if (Status status = fileSystem.write(file, text.data() + done, text.size() - done, written);
-            !status.isOk()) {
-            return status;
-        }
-        done += written;
-    }
-    return Status::ok();
-}
-
 // A rename that never replaces, also where the file system knows no such rename: then a second
 // name and the first one's removal, which never replaces either.
 Status renameNoReplace(FileSystem& fileSystem, const FolderHandle& folder, const std::string& from,
@@ -251,7 +238,7 @@ Status Commit::createJournal(const FolderHandle& folder, const std::string& text
         status = m_fileSystem.useNewFileAttributes(file);
     }
     if (status.isOk()) {
-        status = writeAll(m_fileSystem, file, text);
+        status = writeAll(m_fileSystem, file, text.data(), text.size(), m_keepGoing);
     }
     if (status.isOk()) {
         status = m_fileSystem.sync(file);

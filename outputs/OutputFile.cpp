@@ -93,10 +93,11 @@ Status OutputFile::takeOverAttributes() {
     return m_fileSystem.useNewFileAttributes(m_file);
 }
 
-Status OutputFile::write(const char* data, std::size_t size) {
+Status writeAll(FileSystem& fileSystem, const FileHandle& file, const char* data, std::size_t size,
+                const std::function<bool()>& keepGoing) {
     while (size > 0) {
         std::size_t written = 0;
-        const Status status = m_fileSystem.write(handle(), data, size, written);
+        const Status status = fileSystem.write(file, data, size, written);
         data += written;
         size -= written;
         if (status.isOk()) {
@@ -106,10 +107,10 @@ Status OutputFile::write(const char* data, std::size_t size) {
             status.code() != Status::Code::Interrupted) {
             return status;
         }
-        if (!m_keepGoing()) {
+        if (!keepGoing()) {
             return Status::stopped();
         }
-        m_fileSystem.waitWritable(handle(), kPollIntervalMs);
+        fileSystem.waitWritable(file, kPollIntervalMs);
     }
     return Status::ok();
 }

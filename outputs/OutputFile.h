@@ -15,6 +15,12 @@ namespace tus2wf {
 Status createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, FileHandle& file,
                            std::string& name);
 
+// Writes all of data to file, retrying a call that a signal cut short and waiting in short steps
+// for a stream that takes no data just now, asking keepGoing between them; when it answers false
+// the write gives up with Status::Code::Stopped.
+Status writeAll(FileSystem& fileSystem, const FileHandle& file, const char* data, std::size_t size,
+                const std::function<bool()>& keepGoing);
+
 // One output of a run, written to a temporary file beside its target that takes the target's
 // place only at the commit (see Commit), so that the target is never seen half written.
 //
@@ -26,9 +32,8 @@ Status createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, F
 // The new file takes the old target's owner, permissions and extended attributes as far as the
 // process may, or the permissions of any new file. A stream, device or FIFO is written in place.
 //
-// Writes to a stream that does not take data wait in short steps and ask keepGoing between
-// them; when it answers false the write gives up with Status::Code::Stopped. Destroying an
-// OutputFile that was not committed removes its temporary file.
+// Writes go through writeAll() with keepGoing. Destroying an OutputFile that was not committed
+// removes its temporary file.
 class OutputFile {
   public:
     using KeepGoing = std::function<bool()>;
@@ -40,7 +45,9 @@ class OutputFile {
 
     // Fails with the checked name's own failure when it could not be resolved.
     Status create(CheckedOutput output);
-    Status write(const char* data, std::size_t size);
+    Status write(const char* data, std::size_t size) {
+        return writeAll(m_fileSystem, handle(), data, size, m_keepGoing);
+    }
     // Starts putting what has been written so far on disk, on a thread of its own, so that a
     // long write does not wait for the disk only at the end; does nothing while an earlier one
     // is still under way. Returns the failure of an earlier one.
