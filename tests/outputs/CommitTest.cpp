@@ -229,7 +229,11 @@ TEST_F(SingleReplacementTest, PowerCutAfterTheRunKeepsTheNewRecordFile) {
     FaultyFileSystem fileSystem;
     Converter converter{host, fileSystem};
     placeFiles(kScript, kList, kOldRecords, kOldNewScript);
+#ifdef _WIN32
+    host.setPath(PathBox::NewTusworldScp, "NUL");
+#else
     host.setPath(PathBox::NewTusworldScp, "/dev/null");
+#endif
     ASSERT_TRUE(converter.convert().isOk());
     fileSystem.loseUnsyncedData();
     EXPECT_EQ(records(), kNewRecords);
