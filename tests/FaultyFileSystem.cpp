@@ -100,6 +100,7 @@ void FaultyFileSystem::reset() {
         m_names.clear();
     }
     m_calls = 0;
+    m_bytesRead = 0;
     m_failAt = 0;
     m_crashAfter = 0;
 }
@@ -304,13 +305,23 @@ Status FaultyFileSystem::openInput(const std::string& path, FileHandle& file) {
 Status FaultyFileSystem::readAt(const FileHandle& file, std::uint64_t offset, char* into,
                                 std::size_t size, std::size_t& got) {
     got = 0;
-    TUS2WF_FORWARD(readAt(file, offset, into, size, got));
+    if (Status fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    Status read = m_real.readAt(file, offset, into, size, got);
+    m_bytesRead += got;
+    return read;
 }
 
 Status FaultyFileSystem::readSome(const FileHandle& file, char* into, std::size_t size,
                                   std::size_t& got) {
     got = 0;
-    TUS2WF_FORWARD(readSome(file, into, size, got));
+    if (Status fault = next(); !fault.isOk()) {
+        return fault;
+    }
+    Status read = m_real.readSome(file, into, size, got);
+    m_bytesRead += got;
+    return read;
 }
 
 Status FaultyFileSystem::waitReadable(const FileHandle& file, int milliseconds, bool& ready) {

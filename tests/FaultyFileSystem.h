@@ -30,6 +30,8 @@ class FaultyFileSystem : public FileSystem {
     void reset();
     // Calls made since the last reset().
     int calls() const { return m_calls; }
+    // Bytes that reads gave since the last reset().
+    std::uint64_t bytesRead() const { return m_bytesRead; }
     // What a power cut takes: every file made through this object is cut back to what was
     // synced of it, and every change of a name (made, linked, renamed, removed) whose folder was
     // not synced since is undone, latest first. With only, just that one of the unsynced changes
@@ -118,6 +120,7 @@ class FaultyFileSystem : public FileSystem {
 
     FileSystem& m_real;
     std::atomic<int> m_calls{0};
+    std::atomic<std::uint64_t> m_bytesRead{0};
     int m_failAt = 0;
     int m_failCount = 0;
     int m_crashAfter = 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FaultyFileSystem.h"
+#include "Journal.h"
 #include "Recovery.h"
 #include "RunFixture.h"
 
@@ -94,13 +95,15 @@ TEST_F(RecoveryTest, AnythingButAJournalUnderItsNameIsInTheWayAtOnce) {
             fs::resize_file(name, 3'000'000'000);  // sparse, and far past any journal's size
         },
     };
-    // Told at once: a run makes a few dozen calls, however large the file in the way.
+    // Told at once: a run makes a few dozen calls and reads, its inputs included, no more than a
+    // journal may hold, however large the file in the way.
     FaultyFileSystem counted;
     Converter counting(host, counted);
     for (const auto& plant : plants) {
         plant();
         const Status status = counting.convert();
         EXPECT_LT(counted.calls(), 100);
+        EXPECT_LE(counted.bytesRead(), Journal::kMaxSize);
         counted.reset();
         EXPECT_EQ(host.promptOf(status), "Cannot write file '" + files.path("a/out.wf") + "'!\r'" +
                                              journal("a") + inTheWay);
@@ -152,6 +155,21 @@ TEST_F(RecoveryTest, CrashBetweenTheRenamesIsUndoneFromEitherFolder) {
         EXPECT_EQ(files.entries("a"), Names{"out.wf"});
         EXPECT_EQ(files.entries("b"), Names{"new.scp"});
     }
+}
+
+// Settling reads the other folder's journal too, with no size told beforehand: a file there
+// larger than any journal is read no further than one byte past that, and left as it is.
+TEST_F(RecoveryTest, OtherFoldersJournalGrownPastAnyJournalsSizeIsNotReadWhole) {
+    dieBetweenTheRenames();
+    fs::resize_file(files.path("b/.tus2wf-commit"), 3'000'000'000);  // sparse
+    FaultyFileSystem counted;
+
+    EXPECT_EQ(settle(counted, "a"), JournalFound::Settled);
+
+    EXPECT_LE(counted.bytesRead(), 2 * (Journal::kMaxSize + 1));  // a journal's worth of each
+    EXPECT_EQ(files.readFile("a/out.wf"), kOldRecords);
+    EXPECT_EQ(files.entries("a"), Names{"out.wf"});
+    EXPECT_EQ(files.entries("b"), (Names{".tus2wf-commit", "new.scp"}));
 }
 
 TEST_F(RecoveryTest, FailureAtAnyCallOfTheSettlingLeavesTheRestForTheNextRun) {
