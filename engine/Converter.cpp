@@ -6,8 +6,9 @@
 #include "HexId.h"
 #include "InputFile.h"
 #include "Messages.h"
-#include "OutputFiles.h"
+#include "OutputPair.h"
 #include "OutputPath.h"
+#include "OutputText.h"
 
 namespace tus2wf {
 namespace {
@@ -205,7 +206,7 @@ Status Converter::ConvertItems() {
     m_memoryFor = PathBox::Worldforge;
     // A write or the commit that waits for someone else keeps the window live but draws no
     // progress over what it shows of the wait.
-    OutputFiles outputs(
+    OutputPair outputs(
         m_fileSystem, [this] { return m_host.yield(); },
         [this](const std::string& folder) { m_host.setProgress(Progress::waiting(folder)); });
     CheckedOutput records = checkedNow(PathBox::Worldforge, m_checkedRecords);
@@ -223,6 +224,7 @@ Status Converter::ConvertItems() {
     const std::int32_t count = m_state.ScriptLineCount();
     m_position = {};
     m_recordNumber = 0;
+    m_linesCopiedSoFar = 0;
     m_convertedIds.reset();
     std::int32_t index = 0;
     while (index < count) {
@@ -233,9 +235,8 @@ Status Converter::ConvertItems() {
         if (const LineTable::Run run = lines.runFrom(index, untilYield, '[', isListedHeader);
             run.end > index) {
             passed = run.end - index;
-            if (!(lines.lineFeedsEndLines() ? outputs.copyLinesEndingInLf(run.bytes, passed)
-                                            : outputs.copyLines(run.bytes, passed))) {
-                return failOrStop(outputs.writeFailure());
+            if (Status copied = copyRun(run.bytes, passed, outputs); !copied.isOk()) {
+                return failOrStop(std::move(copied));
             }
             index = run.end;
         } else if (Status converted = convertLine(index, listed, outputs); !converted.isOk()) {
@@ -250,6 +251,9 @@ Status Converter::ConvertItems() {
     if (!yieldNow()) {
         return Status::stopped();
     }
+    if (Status written = outputs.appendRecords(outputText::kRecordsEnd); !written.isOk()) {
+        return failOrStop(std::move(written));
+    }
     if (Status written = outputs.finishWriting(); !written.isOk()) {
         return failOrStop(std::move(written));
     }
@@ -261,28 +265,27 @@ Status Converter::ConvertItems() {
     }
     showProgress();  // in place of what a wait for another run showed
     m_recordsWritten = m_recordNumber;
-    m_linesCopied = outputs.linesCopied();
+    m_linesCopied = m_linesCopiedSoFar;
     m_scriptLinesEndedAtLf = m_state.ScriptLines.lineFeedsEndLines();
     m_listLinesEndedAtLf = m_state.ItemIds.lineFeedsEndLines();
     appendResults("done\r\rConversion Complete");
     return Status::ok();
 }
 
-Status Converter::convertLine(std::int32_t& index, const IdLookup& listed, OutputFiles& outputs) {
+Status Converter::convertLine(std::int32_t& index, const IdLookup& listed, OutputPair& outputs) {
     const LineTable& lines = m_state.ScriptLines;
     const std::string_view line = lines.line(index);
     if (const auto headerId = listedItemId(line, listed)) {
         return convertSection(index, *headerId, outputs);
     }
-    if (!outputs.copyLine(line, lines.endsWithCrLf(index))) {
-        return failOrStop(outputs.writeFailure());
+    if (Status copied = copyLine(index, outputs); !copied.isOk()) {
+        return failOrStop(std::move(copied));
     }
     ++index;
     return Status::ok();
 }
 
-Status Converter::convertSection(std::int32_t& index, std::uint32_t headerId,
-                                 OutputFiles& outputs) {
+Status Converter::convertSection(std::int32_t& index, std::uint32_t headerId, OutputPair& outputs) {
     const LineTable& lines = m_state.ScriptLines;
     std::uint32_t itemId = headerId;
     // The section runs to its first empty line; lines past the end of the script read as empty.
@@ -297,13 +300,33 @@ Status Converter::convertSection(std::int32_t& index, std::uint32_t headerId,
             return Status::stopped();
         }
     }
-    if (!outputs.writeRecord(m_recordNumber, itemId, m_position)) {
-        return failOrStop(outputs.writeFailure());
+    outputText::record(m_recordText, m_recordNumber, itemId, m_position);
+    if (Status written = outputs.appendRecords(m_recordText); !written.isOk()) {
+        return failOrStop(std::move(written));
     }
     ++m_recordNumber;
     m_convertedIds.set(headerId);
     ++index;
     return Status::ok();
+}
+
+Status Converter::copyRun(std::string_view bytes, std::int64_t count, OutputPair& outputs) {
+    m_linesCopiedSoFar += count;
+    if (!m_state.ScriptLines.lineFeedsEndLines()) {
+        return outputs.appendScript(bytes);
+    }
+    return outputs.appendScript(outputText::withCrLf(m_crLfRoom, bytes));
+}
+
+Status Converter::copyLine(std::int32_t index, OutputPair& outputs) {
+    const std::string_view line = m_state.ScriptLines.line(index);
+    if (m_state.ScriptLines.endsWithCrLf(index)) {
+        // Line and terminator go out in one piece.
+        return copyRun({line.data(), line.size() + outputText::kLineEnd.size()}, 1, outputs);
+    }
+    ++m_linesCopiedSoFar;
+    Status copied = outputs.appendScript(line);
+    return copied.isOk() ? outputs.appendScript(outputText::kLineEnd) : copied;
 }
 
 }  // namespace tus2wf

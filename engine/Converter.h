@@ -13,7 +13,7 @@
 
 namespace tus2wf {
 
-class OutputFiles;
+class OutputPair;
 
 // One conversion run, from the checks of the Convert command to the finished outputs. The owner
 // keeps one Converter for its whole life; convert() may be called any number of times, but not
@@ -61,8 +61,11 @@ class Converter {
     Status ConvertItems();
     // Handles the line at index and moves index past what it used: a matched section becomes a
     // record, anything else is copied.
-    Status convertLine(std::int32_t& index, const IdLookup& listed, OutputFiles& outputs);
-    Status convertSection(std::int32_t& index, std::uint32_t headerId, OutputFiles& outputs);
+    Status convertLine(std::int32_t& index, const IdLookup& listed, OutputPair& outputs);
+    Status convertSection(std::int32_t& index, std::uint32_t headerId, OutputPair& outputs);
+    // Copies count lines into the new world script, each with its terminator in bytes.
+    Status copyRun(std::string_view bytes, std::int64_t count, OutputPair& outputs);
+    Status copyLine(std::int32_t index, OutputPair& outputs);
 
     // Called after every line and list entry, or after a run of lines stored or copied at once.
     // The host is asked to yield only once kLinesPerYield lines have passed, with the progress
@@ -97,6 +100,10 @@ class Converter {
     // Per run of ConvertItems(): the position carries over from one converted item to the next.
     Position m_position;
     std::int64_t m_recordNumber = 0;
+    std::int64_t m_linesCopiedSoFar = 0;
+    // On their way to the outputs: a record's text, and lines with their line ends made CR LF.
+    std::string m_recordText;
+    std::string m_crLfRoom;
     std::int64_t m_recordsWritten = 0;
     std::int64_t m_linesCopied = 0;
     ItemIdSet m_convertedIds;

@@ -41,7 +41,9 @@ Status createTemporaryFile(FileSystem& fileSystem, const FolderHandle& folder, F
 }
 
 OutputFile::OutputFile(FileSystem& fileSystem, KeepGoing keepGoing)
-    : m_fileSystem(fileSystem), m_keepGoing(std::move(keepGoing)) {}
+    : m_fileSystem(fileSystem),
+      m_keepGoing(std::move(keepGoing)),
+      m_block(std::make_unique_for_overwrite<char[]>(kBlockSize)) {}
 
 OutputFile::~OutputFile() {
     awaitBackgroundSync();
@@ -53,21 +55,54 @@ OutputFile::~OutputFile() {
 }
 
 Status OutputFile::create(CheckedOutput output) {
-    if (!output.resolved.isOk()) {
-        return output.resolved;
-    }
     m_target = std::move(output.target);
+    m_target.path = std::move(output.path);
+    if (!output.resolved.isOk()) {
+        return failed(std::move(output.resolved));
+    }
     if (Status opened = openOutput(m_fileSystem, m_target); !opened.isOk()) {
-        return opened;
+        return failed(std::move(opened));
     }
     if (m_target.inPlace()) {
         return Status::ok();
     }
     recoverFolder(m_fileSystem, m_target.folder);
     if (Status opened = openTemporary(); !opened.isOk()) {
-        return opened;
+        return failed(std::move(opened));
     }
-    return takeOverAttributes();
+    return failed(takeOverAttributes());
+}
+
+Status OutputFile::appendSlow(std::string_view text) {
+    if (Status flushed = flush(); !flushed.isOk()) {
+        return flushed;
+    }
+    if (text.size() >= kBlockSize) {
+        return failed(write(text.data(), text.size()));
+    }
+    return append(text);
+}
+
+Status OutputFile::flush() {
+    const std::size_t used = m_used;
+    m_used = 0;
+    if (Status written = write(m_block.get(), used); !written.isOk()) {
+        return failed(std::move(written));
+    }
+    // Syncing as the file grows keeps most of the wait for the disk off the end of the run.
+    m_unsynced += used;
+    if (m_unsynced < kSyncEvery) {
+        return Status::ok();
+    }
+    m_unsynced = 0;
+    return failed(syncInBackground());
+}
+
+Status OutputFile::finishWriting() {
+    if (Status flushed = flush(); !flushed.isOk()) {
+        return flushed;
+    }
+    return failed(sync());
 }
 
 Status OutputFile::openTemporary() {
@@ -138,7 +173,6 @@ Status OutputFile::awaitBackgroundSync() {
 }
 
 Status OutputFile::sync() {
-    // The data must be on disk before a rename makes it the only copy of the user's file.
     if (Status synced = awaitBackgroundSync(); !synced.isOk()) {
         return synced;
     }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <future>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "FileSystem.h"
 #include "OutputPath.h"
@@ -32,28 +35,41 @@ Status writeAll(FileSystem& fileSystem, const FileHandle& file, const char* data
 // The new file takes the old target's owner, permissions and extended attributes as far as the
 // process may, or the permissions of any new file. A stream, device or FIFO is written in place.
 //
-// Writes go through writeAll() with keepGoing. Destroying an OutputFile that was not committed
-// removes its temporary file.
+// Many small appends are collected into large writes, which go through writeAll() with
+// keepGoing. A failure of create(), append() or finishWriting() is a WriteError that names the
+// output as the user named it (or Stopped when keepGoing said so); the output is then lost.
+// Destroying an OutputFile that was not committed removes its temporary file.
 class OutputFile {
   public:
     using KeepGoing = std::function<bool()>;
+
+    static constexpr std::size_t kBlockSize = 1 << 20;
+    // How much is written between syncs: often enough that little is left for the last one,
+    // seldom enough that the syncs cost little more in all than one would.
+    static constexpr std::size_t kSyncEvery = 8 * kBlockSize;
 
     OutputFile(FileSystem& fileSystem, KeepGoing keepGoing);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Fails with the checked name's own failure when it could not be resolved.
     Status create(CheckedOutput output);
-    Status write(const char* data, std::size_t size) {
-        return writeAll(m_fileSystem, handle(), data, size, m_keepGoing);
+
+    Status append(std::string_view text) {
+        if (text.size() <= kBlockSize - m_used) {
+            // Not memcpy: an empty text may have no data pointer at all, which memcpy must
+            // never be given.
+            std::copy(text.begin(), text.end(), m_block.get() + m_used);
+            m_used += text.size();
+            return Status::ok();
+        }
+        return appendSlow(text);
     }
-    // Starts putting what has been written so far on disk, on a thread of its own, so that a
-    // long write does not wait for the disk only at the end; does nothing while an earlier one
-    // is still under way. Returns the failure of an earlier one.
-    Status syncInBackground();
-    // Waits until the whole file is on disk. Call when everything has been written.
-    Status sync();
+
+    // Writes what is left and waits until the whole file is on disk, as it must be before a
+    // rename makes it the only copy of the user's file.
+    Status finishWriting();
+
     // Gives the synced temporary file its name beside the target, for the commit.
     Status stage();
     // Opens the target so that, until releaseTarget(), no other program can open it in a way
@@ -75,6 +91,21 @@ class OutputFile {
     void committed() { m_committed = true; }
 
   private:
+    Status appendSlow(std::string_view text);
+    Status flush();
+    Status write(const char* data, std::size_t size) {
+        return writeAll(m_fileSystem, handle(), data, size, m_keepGoing);
+    }
+    // Starts putting what has been written so far on disk, on a thread of its own, so that a
+    // long write does not wait for the disk only at the end; does nothing while an earlier one
+    // is still under way. Returns the failure of an earlier one.
+    Status syncInBackground();
+    Status sync();
+    // A failure of this output, as the caller reports it.
+    Status failed(Status status) const {
+        return status.isOk() ? status
+                             : std::move(status).about(m_target.path).as(Status::Code::WriteError);
+    }
     Status openTemporary();
     Status takeOverAttributes();
     Status awaitBackgroundSync();
@@ -89,6 +120,9 @@ class OutputFile {
     std::string m_temporary;
     bool m_committed = false;
     std::future<Status> m_syncing;
+    std::unique_ptr<char[]> m_block;
+    std::size_t m_used = 0;
+    std::size_t m_unsynced = 0;  // bytes written since the last sync began
 };
 
 }  // namespace tus2wf

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "Commit.h"
+#include "OutputFile.h"
+
+namespace tus2wf {
+
+// The record file and the new world script of one run, from the checked names to the commit.
+// Nothing the user can see changes until commit() has succeeded: destroying an OutputPair
+// before then abandons the run and leaves both targets as they were.
+//
+// A failure names the file it concerns as the user named it; Stopped when keepGoing said so.
+class OutputPair {
+  public:
+    // keepGoing is asked while a write or the commit waits for someone else (a stream's reader,
+    // another run); waiting is told once such a wait has lasted a while, with what it waits for.
+    OutputPair(FileSystem& fileSystem, OutputFile::KeepGoing keepGoing, Commit::Waiting waiting);
+
+    // Opens the record file, then the new world script, as the checks before the run found
+    // them. Refused for two names of one file (a name edited since the checks is checked anew,
+    // and could have made them one).
+    Status open(CheckedOutput records, CheckedOutput newScript);
+
+    Status appendRecords(std::string_view text) { return m_records.append(text); }
+    Status appendScript(std::string_view text) { return m_newScript.append(text); }
+
+    // Writes what is left of both and puts them on disk; the targets are not touched yet.
+    Status finishWriting();
+
+    // After finishWriting(): puts both files in place as a pair (see Commit). A failed commit
+    // leaves both targets as they were, or, when even putting the old record file back failed,
+    // keptBackup() says where it was kept.
+    Status commit();
+    const std::string& keptBackup() const { return m_keptBackup; }
+
+  private:
+    FileSystem& m_fileSystem;
+    OutputFile::KeepGoing m_keepGoing;
+    Commit::Waiting m_waiting;
+    OutputFile m_records;
+    OutputFile m_newScript;
+    std::string m_keptBackup;
+};
+
+}  // namespace tus2wf
