@@ -89,9 +89,7 @@ Status Commit::replacePair(OutputFile& first, OutputFile& second) {
         }
         // The kept copy must be on disk before the record file's name moves on.
         if (Status synced = m_fileSystem.syncFolder(firstFolder); !synced.isOk()) {
-            if (undoFirst(first, false).isOk()) {
-                releaseFolders();
-            }
+            undoFirst(first, false);
             return failFolder(first, synced);
         }
     }
@@ -105,27 +103,23 @@ Status Commit::replacePair(OutputFile& first, OutputFile& second) {
     // undoes, never the new world script beside the old record file.
     Status synced = placed.isOk() ? m_fileSystem.syncFolder(firstFolder) : Status::ok();
     if (!placed.isOk() || !synced.isOk()) {
-        if (undoFirst(first, placed.isOk()).isOk()) {
-            releaseFolders();
-        }
+        undoFirst(first, placed.isOk());
         return placed.isOk() ? failFolder(first, synced) : fail(first.target().path, placed);
     }
     if (Status placedToo = replaceOne(second); !placedToo.isOk()) {
-        if (undoFirst(first, true).isOk()) {
-            releaseFolders();
-        }
+        undoFirst(first, true);
         return fail(second.target().path, placedToo);
     }
     if (Status syncedToo = m_fileSystem.syncFolder(second.target().folder); !syncedToo.isOk()) {
-        // Both are new, but maybe not on disk: the journals stay for the next run to finish.
-        m_held.clear();
+        // Both are new, but maybe not on disk: the next run finishes the commit.
+        leaveJournals();
         return failFolder(second, syncedToo);
     }
     second.close();
     if (m_backup.empty() || m_fileSystem.remove(firstFolder, m_backup).isOk()) {
         releaseFolders();
     } else {
-        m_held.clear();  // the journal stays: the next run removes the kept file
+        leaveJournals();  // the next run removes the kept file
     }
     return Status::ok();
 }
@@ -297,7 +291,7 @@ Status Commit::keepOld(OutputFile& output) {
     return kept;
 }
 
-Status Commit::undoFirst(OutputFile& output, bool placed) {
+void Commit::undoFirst(OutputFile& output, bool placed) {
     const OutputTarget& target = output.target();
     // While the old file is held, a name of it that is removed stays until the hold is closed.
     output.releaseTarget();
@@ -313,12 +307,15 @@ Status Commit::undoFirst(OutputFile& output, bool placed) {
     if (restored.isOk()) {
         restored = m_fileSystem.syncFolder(target.folder);
     }
-    if (!restored.isOk() && !m_backup.empty() && (placed || m_renamedAside)) {
-        m_keptBackup = inFolder(shownPath(m_fileSystem, target.folder), m_backup);
-        // The journal stays, so that the next run in the folder puts the old file back.
-        m_held.clear();
+    if (restored.isOk()) {
+        releaseFolders();
+        return;
     }
-    return restored;
+    if (!m_backup.empty() && (placed || m_renamedAside)) {
+        m_keptBackup = inFolder(shownPath(m_fileSystem, target.folder), m_backup);
+    }
+    // The next run in the folder puts the old file back.
+    leaveJournals();
 }
 
 void Commit::releaseFolders() {

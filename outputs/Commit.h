@@ -66,10 +66,14 @@ class Commit {
     Status waitForOtherRun(const FolderHandle& folder, int& waitedMs);
     std::string journalPath(const FolderHandle& folder);
     Status keepOld(OutputFile& output);
-    // Puts the old first target back; placed tells whether the new file has taken its name.
-    Status undoFirst(OutputFile& output, bool placed);
-    // For messages: the folder's absolute path, or the one it was opened by.
+    // Puts the old first target back, then removes the journals; placed tells whether the new
+    // file has taken its name. When the old file could not be put back, the journals stay.
+    void undoFirst(OutputFile& output, bool placed);
+    // Removes the journals, which ends the commit for good.
     void releaseFolders();
+    // Lets go of the journals without removing them: the next run that writes into one of the
+    // folders finishes or undoes this commit by them.
+    void leaveJournals() { m_held.clear(); }
 
     FileSystem& m_fileSystem;
     KeepGoing m_keepGoing;

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string_view>
+#include <variant>
 
 #include "Journal.h"
 #include "PathText.h"
@@ -12,8 +13,6 @@ namespace {
 // A run makes a named temporary file and then locks it; one that is empty and this young may be
 // in between.
 constexpr std::int64_t kGraceSeconds = 60;
-// Paths longer than the system takes in one call are opened a part at a time.
-constexpr std::size_t kPathPart = 2048;
 
 constexpr std::string_view kInTheWay =
     "is in the way; this program did not leave it there, or cannot finish what it was for";
@@ -46,27 +45,6 @@ std::optional<FileHandle> lockIfDead(FileSystem& fileSystem, const FolderHandle&
     return file;
 }
 
-// The folder at an absolute path, however long.
-Status openFolderAt(FileSystem& fileSystem, const std::string& path, FolderHandle& folder) {
-    FolderHandle base;
-    std::string_view rest = path;
-    while (rest.size() > kPathPart) {
-        const std::size_t cut = rest.rfind('/', kPathPart);
-        if (cut == std::string_view::npos || cut == 0) {
-            break;
-        }
-        FolderHandle next;
-        if (Status opened = fileSystem.openFolder(base.isOpen() ? &base : nullptr,
-                                                  std::string(rest.substr(0, cut)), next);
-            !opened.isOk()) {
-            return opened;
-        }
-        base = std::move(next);
-        rest.remove_prefix(cut + 1);
-    }
-    return fileSystem.openFolder(base.isOpen() ? &base : nullptr, std::string(rest), folder);
-}
-
 // What the settling of one dead run's commit works with.
 class Settling {
   public:
@@ -80,7 +58,7 @@ class Settling {
         for (std::size_t i = 0; i < m_journal.entries.size(); ++i) {
             const Journal::Entry& entry = m_journal.entries[i];
             const bool own = entry.folder.empty();
-            if (!own && !openFolderAt(m_fileSystem, entry.folder, m_opened[i]).isOk()) {
+            if (!own && !m_fileSystem.openFolder(nullptr, entry.folder, m_opened[i]).isOk()) {
                 return elsewhere(entry);
             }
             m_of.push_back(own ? &m_here : &m_opened[i]);
@@ -93,7 +71,15 @@ class Settling {
         return true;
     }
 
-    // Finishes the commit when every target holds its new file, otherwise undoes it.
+    // Finishes the commit when every target holds its new file, otherwise undoes it:
+    //
+    //   on disk                                            done
+    //   every target new, the old record file kept         the kept file goes
+    //   every target new, nothing kept                     nothing: the commit had finished
+    //   no target new, or only the first                  the old record file comes back, or
+    //                                                      the record file goes if it is new
+    //   a later target new and the first not, or the      nothing; the user is told which
+    //   kept file not the old one                          file changed since
     bool finishOrUndo() {
         std::vector<FileInfo> targets(m_journal.entries.size());
         bool allNew = true;
@@ -250,9 +236,10 @@ void removeDeadTemporaries(FileSystem& fileSystem, const FolderHandle& folder) {
     }
 }
 
-// The journal under its name, read whole and parsed; anything else is not ours to judge.
-JournalFound readJournal(FileSystem& fileSystem, const FolderHandle& folder, Journal& journal,
-                         std::string& why) {
+// What stands under the journal's name: a dead run's journal of this user, read whole and
+// parsed, to be settled; otherwise what it is (Settled when it went meanwhile).
+std::variant<JournalFound, Journal> readJournal(FileSystem& fileSystem, const FolderHandle& folder,
+                                                std::string& why) {
     const std::string name(kJournalName);
     FileInfo info;
     if (Status described = fileSystem.describe(folder, name, info); !described.isOk()) {
@@ -288,19 +275,17 @@ JournalFound readJournal(FileSystem& fileSystem, const FolderHandle& folder, Jou
     if (!parsed || parsed->entries.empty()) {
         return JournalFound::InTheWay;
     }
-    journal = std::move(*parsed);
-    return JournalFound::Settled;
+    return std::move(*parsed);
 }
 
 }  // namespace
 
 JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder, std::string& why) {
-    Journal journal;
-    if (JournalFound found = readJournal(fileSystem, folder, journal, why);
-        found != JournalFound::Settled || journal.entries.empty()) {
-        return found;
+    const std::variant<JournalFound, Journal> read = readJournal(fileSystem, folder, why);
+    if (const JournalFound* found = std::get_if<JournalFound>(&read)) {
+        return *found;
     }
-    Settling settling(fileSystem, folder, journal, why);
+    Settling settling(fileSystem, folder, std::get<Journal>(read), why);
     if (!settling.openFolders() || !settling.finishOrUndo()) {
         return JournalFound::InTheWay;
     }

@@ -114,8 +114,8 @@ class FileSystem {
     // This machine's own.
     static FileSystem& local();
 
-    // The folder path names, relative to base (or to the current folder when base is null).
-    // Links along the path are followed as the system follows them.
+    // The folder path names, relative to base (or to the current folder when base is null), however
+    // long the path. Links along the path are followed as the system follows them.
     virtual Status openFolder(const FolderHandle* base, const std::string& path,
                               FolderHandle& folder) = 0;
     // The folder's absolute path as it is now.

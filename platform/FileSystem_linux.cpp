@@ -20,6 +20,9 @@ std::string systemReason(int error) {
 
 namespace {
 
+// Paths longer than the kernel takes in one call are opened a part at a time.
+constexpr std::size_t kPathPart = 2048;
+
 Status::Code codeOf(int error) {
     switch (error) {
         case EEXIST:
@@ -210,8 +213,21 @@ class LinuxFileSystem final : public FileSystem {
     Status openFolder(const FolderHandle* base, const std::string& path,
                       FolderHandle& folder) override {
         // O_PATH: a folder the user may write but not list is still a folder to write into.
-        const int opened =
-            openat(base ? fd(*base) : AT_FDCWD, path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        constexpr int kFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+        // A path longer than the kernel takes is opened a part at a time.
+        int at = base ? fd(*base) : AT_FDCWD;
+        FileHandle part;
+        std::string_view rest = path;
+        for (std::size_t cut;
+             rest.size() > kPathPart && (cut = rest.rfind('/', kPathPart)) != rest.npos && cut != 0;
+             rest.remove_prefix(cut + 1)) {
+            part = FileHandle(openat(at, std::string(rest.substr(0, cut)).c_str(), kFlags));
+            if (!part.isOpen()) {
+                return failure();
+            }
+            at = fd(part);
+        }
+        const int opened = openat(at, std::string(rest).c_str(), kFlags);
         if (opened < 0) {
             return failure();
         }
