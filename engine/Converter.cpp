@@ -176,7 +176,7 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
             return failStage(Status(Status::Code::TooLong).about(path),
                              messages::tooLong(path, table.capacity()));
         }
-        m_progress = {progress, table.count() + 1, 0, {}};
+        m_progress = Progress::reading(progress, table.count() + 1);
         if (!pace(static_cast<std::uint32_t>(stored))) {
             return Status::stopped();
         }

@@ -22,8 +22,8 @@ struct Progress {
     std::string folder;  // for Waiting
 
     static Progress empty() { return {}; }
-    static Progress readingScript(std::int64_t n) { return {Kind::ReadingScript, n, 0, {}}; }
-    static Progress readingList(std::int64_t n) { return {Kind::ReadingList, n, 0, {}}; }
+    // kind: ReadingScript or ReadingList; n: the line being read.
+    static Progress reading(Kind kind, std::int64_t n) { return {kind, n, 0, {}}; }
     static Progress linesDone(std::int64_t done, std::int64_t total) {
         return {Kind::Percent, done, total, {}};
     }

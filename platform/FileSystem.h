@@ -99,10 +99,13 @@ struct FileInfo {
     std::string name;
 };
 
-// Every file-system call the program makes (the inputs, the existence test, the outputs and
-// their journal), as the one seam between it and the system: a Linux and a Win32
+// Every file-system call that reads or writes the user's files (the inputs, the existence test,
+// the outputs and their journal), as the one seam between it and the system: a Linux and a Win32
 // implementation, each holding only the system's calls and the mapping of its errors. What the
-// program does with files is written once over it, and tests put a double in its place. Names
+// program does with files is written once over it, and tests put a double in its place.
+// Only looks that read no file go around it: the window's completion lists and file choosers
+// (the toolkit's and the system's own, which must show what the desktop shows), and the
+// current folder that makes two names absolute when they are compared as written (OutputPath). Names
 // are single names within a folder unless said otherwise; no call follows a symbolic link at
 // the end of a name unless said otherwise. Every call returns what the system said; none throws.
 class FileSystem {

@@ -558,9 +558,11 @@ TEST_F(ConverterTest, HeaderOnTheLastLineIsConverted) {
 
 TEST(ProgressTest, TextsOfEachKind) {
     EXPECT_EQ(Progress::empty().text(), "");
-    EXPECT_EQ(Progress::readingScript(2).text(), "Reading line 2....");
-    EXPECT_EQ(Progress::readingList(25002).text(), "Reading line 25002...");
-    EXPECT_EQ(Progress::readingScript(10000002).text(), "Reading line 10000002....");
+    EXPECT_EQ(Progress::reading(Progress::Kind::ReadingScript, 2).text(), "Reading line 2....");
+    EXPECT_EQ(Progress::reading(Progress::Kind::ReadingList, 25002).text(),
+              "Reading line 25002...");
+    EXPECT_EQ(Progress::reading(Progress::Kind::ReadingScript, 10000002).text(),
+              "Reading line 10000002....");
     EXPECT_EQ(Progress::linesDone(7, 7).text(), "100% done.");
 }
 
