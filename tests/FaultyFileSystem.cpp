@@ -63,8 +63,9 @@ std::string FaultyFileSystem::keep(const std::string& folder, const std::string&
     namespace fs = std::filesystem;
     std::error_code error;
     if (m_kept.empty()) {
-        // Beside the folder, so on the same file system, and outside every folder a test lists.
-        m_kept = makeOwnFolder(fs::path(folder).parent_path(), ".faulty-kept-");
+        // Where every test makes its folders, so on their file system, and outside every folder
+        // a test lists (beside the folder would be inside the test's own for a subfolder).
+        m_kept = makeOwnFolder(fs::temp_directory_path(), ".faulty-kept-");
     }
     const std::string kept = (m_kept / std::to_string(++m_keptCount)).string();
     fs::create_hard_link(inFolder(folder, name), kept, error);
