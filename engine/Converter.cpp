@@ -7,7 +7,6 @@
 #include "InputFile.h"
 #include "Messages.h"
 #include "OutputPair.h"
-#include "OutputPath.h"
 #include "OutputText.h"
 
 namespace tus2wf {
@@ -81,11 +80,12 @@ Status Converter::convert() {
     // Memory may run out anywhere, also in the host; what the run holds is freed on the way out
     // and its temporary files go with it, so a report is all that is left to do.
     try {
-        if (Status checked = checkPaths(); !checked.isOk()) {
-            return checked;
-        }
-        return ReadInputFiles();
+        Status checked = checkPaths();
+        Status done = checked.isOk() ? ReadInputFiles() : std::move(checked);
+        m_outputs.reset();
+        return done;
     } catch (const std::bad_alloc&) {
+        m_outputs.reset();
         const bool reading = m_memoryFor != PathBox::Worldforge;
         return failStage(Status(Status::Code::OutOfMemory),
                          messages::outOfMemory(reading, m_host.pathText(m_memoryFor)));
@@ -115,29 +115,24 @@ Status Converter::checkPaths() {
 
 Status Converter::checkNames(const std::string& script, const std::string& list,
                              const std::string& records, const std::string& newScript) {
-    // Each name resolved once; the outputs' go on to the output stage.
-    m_checkedRecords = checkOutput(m_fileSystem, records);
-    m_checkedNewScript = checkOutput(m_fileSystem, newScript);
-    const CheckedOutput checkedScript = checkOutput(m_fileSystem, script);
-    const CheckedOutput checkedList = checkOutput(m_fileSystem, list);
-    if (namesSameFile(m_checkedRecords, m_checkedNewScript)) {
-        return refuse(messages::sameOutputFile());
-    }
-    if (namesSameFile(m_checkedRecords, checkedScript)) {
-        return refuse(messages::worldforgeIsTusFile());
-    }
-    if (namesSameFile(m_checkedRecords, checkedList)) {
-        return refuse(messages::worldforgeIsIdList());
-    }
-    if (namesSameFile(m_checkedNewScript, checkedList)) {
-        return refuse(messages::newTusIsIdList());
+    // A write or the commit that waits for someone else keeps the window live but draws no
+    // progress over what it shows of the wait.
+    OutputPair& outputs = m_outputs.emplace(
+        m_fileSystem, [this] { return m_host.yield(); },
+        [this](const std::string& folder) { m_host.setProgress(Progress::waiting(folder)); });
+    switch (outputs.check(records, newScript, script, list)) {
+        case OutputPair::Clash::None:
+            return Status::ok();
+        case OutputPair::Clash::RecordsIsNewScript:
+            return refuse(messages::sameOutputFile());
+        case OutputPair::Clash::RecordsIsScript:
+            return refuse(messages::worldforgeIsTusFile());
+        case OutputPair::Clash::RecordsIsList:
+            return refuse(messages::worldforgeIsIdList());
+        case OutputPair::Clash::NewScriptIsList:
+            return refuse(messages::newTusIsIdList());
     }
     return Status::ok();
-}
-
-CheckedOutput Converter::checkedNow(PathBox box, CheckedOutput& checked) {
-    std::string path = m_host.pathText(box);
-    return path == checked.path ? std::move(checked) : checkOutput(m_fileSystem, path);
 }
 
 Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progress) {
@@ -204,14 +199,10 @@ Status Converter::ReadInputFiles() {
 Status Converter::ConvertItems() {
     appendResults("\rBeginning conversion for item list...");
     m_memoryFor = PathBox::Worldforge;
-    // A write or the commit that waits for someone else keeps the window live but draws no
-    // progress over what it shows of the wait.
-    OutputPair outputs(
-        m_fileSystem, [this] { return m_host.yield(); },
-        [this](const std::string& folder) { m_host.setProgress(Progress::waiting(folder)); });
-    CheckedOutput records = checkedNow(PathBox::Worldforge, m_checkedRecords);
-    CheckedOutput newScript = checkedNow(PathBox::NewTusworldScp, m_checkedNewScript);
-    if (Status opened = outputs.open(std::move(records), std::move(newScript)); !opened.isOk()) {
+    OutputPair& outputs = *m_outputs;
+    if (Status opened = outputs.open(m_host.pathText(PathBox::Worldforge),
+                                     m_host.pathText(PathBox::NewTusworldScp));
+        !opened.isOk()) {
         return opened.code() == Status::Code::Refused
                    ? failStage(std::move(opened), messages::sameOutputFile())
                    : failOrStop(std::move(opened));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "ConversionState.h"
@@ -8,12 +9,10 @@
 #include "Host.h"
 #include "IdLookup.h"
 #include "Messages.h"
-#include "OutputPath.h"
+#include "OutputPair.h"
 #include "Position.h"
 
 namespace tus2wf {
-
-class OutputPair;
 
 // One conversion run, from the checks of the Convert command to the finished outputs. The owner
 // keeps one Converter for its whole life; convert() may be called any number of times, but not
@@ -48,9 +47,6 @@ class Converter {
     // The checks of the four names against each other, after each has been found to be there.
     Status checkNames(const std::string& script, const std::string& list,
                       const std::string& records, const std::string& newScript);
-    // The output named in box now: as the checks found it, when its name is still the one they
-    // checked, and checked anew otherwise (an edit made during a yield counts).
-    CheckedOutput checkedNow(PathBox box, CheckedOutput& checked);
     Status reportNotFound(const std::string& path);
 
     // Loads the world script and the ID list, then calls ConvertItems().
@@ -107,9 +103,9 @@ class Converter {
     std::int64_t m_recordsWritten = 0;
     std::int64_t m_linesCopied = 0;
     ItemIdSet m_convertedIds;
-    // What the checks before this run found the outputs' names to stand for.
-    CheckedOutput m_checkedRecords;
-    CheckedOutput m_checkedNewScript;
+    // The outputs of the run under way, from the checks of their names on; none between runs,
+    // so that nothing of a run's own outlives it.
+    std::optional<OutputPair> m_outputs;
     // The file named when memory runs out: the input being read, or the record file once the
     // outputs are written.
     PathBox m_memoryFor = PathBox::TusworldScp;

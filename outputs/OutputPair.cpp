@@ -10,14 +10,39 @@ OutputPair::OutputPair(FileSystem& fileSystem, OutputFile::KeepGoing keepGoing,
       m_records(fileSystem, keepGoing),
       m_newScript(fileSystem, keepGoing) {}
 
-Status OutputPair::open(CheckedOutput records, CheckedOutput newScript) {
-    if (Status created = m_records.create(std::move(records)); !created.isOk()) {
+OutputPair::Clash OutputPair::check(const std::string& records, const std::string& newScript,
+                                    const std::string& script, const std::string& list) {
+    m_checkedRecords = checkOutput(m_fileSystem, records);
+    m_checkedNewScript = checkOutput(m_fileSystem, newScript);
+    const CheckedOutput checkedScript = checkOutput(m_fileSystem, script);
+    const CheckedOutput checkedList = checkOutput(m_fileSystem, list);
+    if (namesSameFile(m_checkedRecords, m_checkedNewScript)) {
+        return Clash::RecordsIsNewScript;
+    }
+    if (namesSameFile(m_checkedRecords, checkedScript)) {
+        return Clash::RecordsIsScript;
+    }
+    if (namesSameFile(m_checkedRecords, checkedList)) {
+        return Clash::RecordsIsList;
+    }
+    if (namesSameFile(m_checkedNewScript, checkedList)) {
+        return Clash::NewScriptIsList;
+    }
+    return Clash::None;
+}
+
+Status OutputPair::open(const std::string& records, const std::string& newScript) {
+    const auto checkedNow = [this](const std::string& path, CheckedOutput& checked) {
+        return path == checked.path ? std::move(checked) : checkOutput(m_fileSystem, path);
+    };
+    if (Status created = m_records.create(checkedNow(records, m_checkedRecords)); !created.isOk()) {
         return created;
     }
-    if (Status created = m_newScript.create(std::move(newScript)); !created.isOk()) {
+    if (Status created = m_newScript.create(checkedNow(newScript, m_checkedNewScript));
+        !created.isOk()) {
         return created;
     }
-    // A name edited since the checks before the run could have made them one.
+    // A name edited since the checks could have made them one.
     if (sameFile(m_records.target(), m_newScript.target())) {
         return Status(Status::Code::Refused);
     }

@@ -8,9 +8,9 @@
 
 namespace tus2wf {
 
-// The record file and the new world script of one run, from the checked names to the commit.
-// Nothing the user can see changes until commit() has succeeded: destroying an OutputPair
-// before then abandons the run and leaves both targets as they were.
+// The record file and the new world script of one run, from the checks of their names to the
+// commit. Nothing the user can see changes until commit() has succeeded: destroying an
+// OutputPair before then abandons the run and leaves both targets as they were.
 //
 // A failure names the file it concerns as the user named it; Stopped when keepGoing said so.
 class OutputPair {
@@ -19,10 +19,19 @@ class OutputPair {
     // another run); waiting is told once such a wait has lasted a while, with what it waits for.
     OutputPair(FileSystem& fileSystem, OutputFile::KeepGoing keepGoing, Commit::Waiting waiting);
 
-    // Opens the record file, then the new world script, as the checks before the run found
-    // them. Refused for two names of one file (a name edited since the checks is checked anew,
-    // and could have made them one).
-    Status open(CheckedOutput records, CheckedOutput newScript);
+    // Which two of the four names of a run would be one file, in the order they are checked.
+    // The world script may be the new world script: it is read whole before anything is written.
+    enum class Clash { None, RecordsIsNewScript, RecordsIsScript, RecordsIsList, NewScriptIsList };
+
+    // The checks before the run: finds what each output name stands for, once, and compares the
+    // names. A name that cannot be resolved is compared as written; why it cannot is told when
+    // it is opened.
+    Clash check(const std::string& records, const std::string& newScript, const std::string& script,
+                const std::string& list);
+
+    // Opens the record file, then the new world script, as check() found them; a name that is
+    // not the one checked (edited since) is checked now. Refused for two names of one file.
+    Status open(const std::string& records, const std::string& newScript);
 
     Status appendRecords(std::string_view text) { return m_records.append(text); }
     Status appendScript(std::string_view text) { return m_newScript.append(text); }
@@ -42,6 +51,8 @@ class OutputPair {
     Commit::Waiting m_waiting;
     OutputFile m_records;
     OutputFile m_newScript;
+    CheckedOutput m_checkedRecords;
+    CheckedOutput m_checkedNewScript;
     std::string m_keptBackup;
 };
 
