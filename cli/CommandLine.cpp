@@ -65,7 +65,7 @@ std::string* pathOption(CommandLineOptions& options, const std::string& name) {
 }
 
 // Sets what an option without a value asks for; false when there is no such option.
-bool applySwitch(CommandLineOptions& options, const std::string& name) {
+bool applySwitch(CommandLineOptions& options, std::string_view name) {
     using Action = CommandLineOptions::Action;
     if (name == "--quiet" || name == "-q") {
         options.quiet = true;
@@ -81,6 +81,24 @@ bool applySwitch(CommandLineOptions& options, const std::string& name) {
     return true;
 }
 
+// Short switches may go together behind one dash (-qV), as elsewhere.
+bool applySwitches(CommandLineOptions& options, const std::string& name) {
+    if (applySwitch(options, name)) {
+        return true;
+    }
+    if (name.size() < 3 || name[0] != '-' || name[1] == '-') {
+        return false;
+    }
+    CommandLineOptions applied = options;
+    for (const char letter : std::string_view(name).substr(1)) {
+        if (!applySwitch(applied, std::string{'-', letter})) {
+            return false;
+        }
+    }
+    options = std::move(applied);
+    return true;
+}
+
 }  // namespace
 
 std::optional<CommandLineOptions> parseCommandLine(const std::vector<std::string>& args,
@@ -88,6 +106,14 @@ std::optional<CommandLineOptions> parseCommandLine(const std::vector<std::string
     CommandLineOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
+        // "--" ends the options, and this program takes no other arguments.
+        if (name == "--") {
+            if (i + 1 < args.size()) {
+                error = "unexpected argument '" + args[i + 1] + "': every name follows its option";
+                return std::nullopt;
+            }
+            break;
+        }
         std::optional<std::string> inlineValue;
         if (const auto equals = name.find('='); name.starts_with("--") && equals != name.npos) {
             inlineValue = name.substr(equals + 1);
@@ -102,7 +128,7 @@ std::optional<CommandLineOptions> parseCommandLine(const std::vector<std::string
         } else if (inlineValue) {
             error = "option '" + name + "' takes no value";
             return std::nullopt;
-        } else if (!applySwitch(options, name)) {
+        } else if (!applySwitches(options, name)) {
             error = "unknown argument '" + name + "'";
             return std::nullopt;
         }

@@ -57,6 +57,10 @@ TEST(ParseCommandLineTest, SwitchesHaveAShortAndALongForm) {
     EXPECT_TRUE(longForms->quiet);
     EXPECT_TRUE(longForms->unmatched);
     EXPECT_EQ(longForms->action, CommandLineOptions::Action::Help);
+    const auto together = parseCommandLine({"-qV", "--"}, error);
+    ASSERT_TRUE(together) << error;
+    EXPECT_TRUE(together->quiet);
+    EXPECT_EQ(together->action, CommandLineOptions::Action::Version);
 }
 
 TEST(ParseCommandLineTest, OptionLeftOutIsAnEmptyPath) {
@@ -77,6 +81,10 @@ TEST(ParseCommandLineTest, UsageErrorsAreNamed) {
     EXPECT_FALSE(parseCommandLine({"a.scp"}, error));
     EXPECT_FALSE(parseCommandLine({"--quiet=yes"}, error));
     EXPECT_FALSE(parseCommandLine({"-x"}, error));
+    EXPECT_FALSE(parseCommandLine({"-qx"}, error));
+    EXPECT_EQ(error, "unknown argument '-qx'");
+    EXPECT_FALSE(parseCommandLine({"--tus", "a.scp", "--", "b.scp"}, error));
+    EXPECT_EQ(error, "unexpected argument 'b.scp': every name follows its option");
 }
 
 class RunCommandLineTest : public ::testing::Test {
