@@ -6,6 +6,7 @@
 
 #include "CliHost.h"
 #include "Converter.h"
+#include "Messages.h"
 #include "PathText.h"
 #include "RunSummary.h"
 
@@ -109,7 +110,8 @@ std::optional<CommandLineOptions> parseCommandLine(const std::vector<std::string
         // "--" ends the options, and this program takes no other arguments.
         if (name == "--") {
             if (i + 1 < args.size()) {
-                error = "unexpected argument '" + args[i + 1] + "': every name follows its option";
+                error = "unexpected argument '" + messages::printable(args[i + 1]) +
+                        "': every name follows its option";
                 return std::nullopt;
             }
             break;
@@ -126,10 +128,10 @@ std::optional<CommandLineOptions> parseCommandLine(const std::vector<std::string
             }
             *path = inlineValue ? *inlineValue : args[++i];
         } else if (inlineValue) {
-            error = "option '" + name + "' takes no value";
+            error = "option '" + messages::printable(name) + "' takes no value";
             return std::nullopt;
         } else if (!applySwitches(options, name)) {
-            error = "unknown argument '" + name + "'";
+            error = "unknown argument '" + messages::printable(name) + "'";
             return std::nullopt;
         }
     }

@@ -23,9 +23,26 @@ Message inputAsOutput(std::string_view output, std::string_view input) {
 
 }  // namespace
 
+std::string printable(std::string_view text) {
+    constexpr std::string_view kHex = "0123456789abcdef";
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f) {
+            shown.push_back(c);
+        } else if (c == '\r' || c == '\n' || c == '\t') {
+            shown.append({'\\', c == '\r' ? 'r' : c == '\n' ? 'n' : 't'});
+        } else {
+            shown.append({'\\', 'x', kHex[byte >> 4], kHex[byte & 15]});
+        }
+    }
+    return shown;
+}
+
 Message fileNotFound(std::string_view path) {
     return {concat({"File '",
-                    path,
+                    printable(path),
                     "' not found!",
                     {&kCr, 1},
                     "Make sure the path and file name are correct."}),
@@ -61,7 +78,7 @@ Message newTusIsIdList() {
 
 Message tooLong(std::string_view path, std::int32_t limit) {
     return {concat({"File '",
-                    path,
+                    printable(path),
                     "' is too long!",
                     {&kCr, 1},
                     "It has more than ",
@@ -73,19 +90,20 @@ Message tooLong(std::string_view path, std::int32_t limit) {
 Message failure(const Status& failure, std::string_view keptBackup) {
     const bool reading = failure.code() == Status::Code::ReadError;
     std::string prompt = concat({reading ? "Cannot read file '" : "Cannot write file '",
-                                 failure.file(),
+                                 printable(failure.file()),
                                  "'!",
                                  {&kCr, 1},
-                                 failure.reason()});
+                                 printable(failure.reason())});
     if (!keptBackup.empty()) {
-        prompt += concat({{&kCr, 1}, "The previous record file is kept as '", keptBackup, "'."});
+        prompt += concat(
+            {{&kCr, 1}, "The previous record file is kept as '", printable(keptBackup), "'."});
     }
     return {std::move(prompt), reading ? "Read Error" : "Write Error"};
 }
 
 Message outOfMemory(bool reading, std::string_view path) {
-    return {concat({reading ? "Not enough memory to read '" : "Not enough memory to write '", path,
-                    "'"}),
+    return {concat({reading ? "Not enough memory to read '" : "Not enough memory to write '",
+                    printable(path), "'"}),
             "Out of Memory"};
 }
 

@@ -32,6 +32,11 @@ Message outOfMemory(bool reading, std::string_view path);
 // the old record file was left when it could not be put back (empty when it was).
 Message failure(const Status& failure, std::string_view keptBackup = {});
 
+// text with every control character written out (\r, \n, \t, else \xNN): a name or an ID list
+// entry is shown with it, so that no byte of a file's name or contents can break a message's
+// lines or steer the terminal that shows it.
+std::string printable(std::string_view text);
+
 // What a program says when memory ran out outside a run, where no file is concerned.
 inline constexpr std::string_view kOutOfMemoryPrompt = "Not enough memory to run";
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Messages.h"
+
 namespace tus2wf {
 
 std::string Progress::text() const {
@@ -13,7 +15,7 @@ std::string Progress::text() const {
         case Kind::Percent:
             return std::to_string(percent()) + "% done.";
         case Kind::Waiting:
-            return "Waiting for another run to finish in '" + folder + "'...";
+            return "Waiting for another run to finish in '" + messages::printable(folder) + "'...";
         case Kind::Empty:
             break;
     }

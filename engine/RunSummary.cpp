@@ -4,6 +4,7 @@
 
 #include "Converter.h"
 #include "IdLookup.h"
+#include "Messages.h"
 
 namespace tus2wf {
 namespace {
@@ -68,7 +69,7 @@ std::vector<std::string> unmatchedEntries(const Converter& converter) {
                            [&](std::string_view entry, std::optional<std::uint32_t> id) {
                                const bool blank = entry.find_first_not_of(" \t") == entry.npos;
                                if (!blank && !(id && converter.convertedIds().test(*id))) {
-                                   entries.emplace_back(entry);
+                                   entries.push_back(messages::printable(entry));
                                }
                            });
     return entries;

@@ -314,6 +314,19 @@ TEST_F(RunCommandLineTest, UnmatchedListsTheEntriesThatNamedNoItemAfterTheSummar
 #ifndef _WIN32
 // A read, write or lock that blocks (a FIFO, a stalled pipe) must give way to a stop signal, or
 // the run never gets to its next stop check.
+TEST_F(RunCommandLineTest, ControlCharactersOfNamesAndEntriesArePrintedWrittenOut) {
+    files.writeFile("ids.txt", "EED\r\n\x1b[2J\x7f\r\n");
+    Args args = convertArgs();
+    args.insert(args.end(), {"-q", "--unmatched"});
+    EXPECT_EQ(run(args), 0);
+    EXPECT_EQ(out.str(), "\\x1b[2J\\x7f\n");
+
+    args[1] = files.path("a\x1b]0;\a\tb\nc.scp");
+    EXPECT_EQ(run(args), 1);
+    EXPECT_EQ(err.str(), "tus2wf-cli: File '" + files.path("a\\x1b]0;\\x07\\tb\\nc.scp") +
+                             "' not found!\nMake sure the path and file name are correct.\n");
+}
+
 TEST(CliHostTest, StopSignalsDoNotRestartABlockedCall) {
     const CommandLineOptions options;
     std::ostringstream err;

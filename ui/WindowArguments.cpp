@@ -1,5 +1,7 @@
 #include "WindowArguments.h"
 
+#include "Messages.h"
+
 namespace tus2wf {
 namespace {
 
@@ -42,7 +44,8 @@ WindowArguments parseWindowArguments(std::span<const std::string> arguments) {
             parsed.action = WindowArguments::Action::PrintVersion;
             return parsed;
         } else if (!optionsEnded && argument.size() > 1 && argument.starts_with('-')) {
-            wrong = wrong.empty() ? "unknown argument '" + argument + "'" : wrong;
+            wrong =
+                wrong.empty() ? "unknown argument '" + messages::printable(argument) + "'" : wrong;
         } else if (files == 0) {
             parsed.worldScript = argument;
             ++files;
