@@ -117,6 +117,9 @@ Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarg
         return described;
     }
     target.folderId = folder.id;
+    if (folder.removed) {
+        return Status(Status::Code::NotFound, 0, "Its folder has been deleted");
+    }
     return mayWrite(target.existing);
 }
 

@@ -95,6 +95,8 @@ struct FileInfo {
     // replacing it, or elsewhere a regular file of the user's own whose permissions keep them from
     // writing it, as a shell's ">" is kept. Set by describe() only.
     bool readOnly = false;
+    // No name leads to it any more: a folder deleted while it was open (the current folder, say).
+    bool removed = false;
     // The name as the folder holds it: on Windows its real letter case and long form.
     std::string name;
 };

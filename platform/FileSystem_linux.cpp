@@ -114,6 +114,7 @@ FileInfo infoOf(const struct stat& status, std::string name) {
     info.modifiedNs = status.st_mtim.tv_nsec;
     info.sharedFolder = S_ISDIR(status.st_mode) && (status.st_mode & S_ISVTX) != 0 &&
                         (status.st_mode & S_IWOTH) != 0;
+    info.removed = status.st_nlink == 0;
     info.name = std::move(name);
     return info;
 }

@@ -210,6 +210,14 @@ mkdir deep
     cmp -s r.wf "$work/expected.wf" && cmp -s n.scp "$work/expected.scp" &&
     [ "$(listing .)" = "n.scp r.wf " ]) || fail "outputs in a deep folder: $(cat err.txt)"
 
+# Outputs named relative to a current folder deleted meanwhile: the message says so.
+mkdir gone
+(cd gone && rmdir "$work/gone" &&
+    "$cli" "${inputs[@]}" --worldforge r.wf --new-tus n.scp 2>"$work/err.txt")
+expect_exit 1 $? "outputs in a deleted current folder"
+[ "$(cat err.txt)" = "tus2wf-cli: Cannot write file 'r.wf'!
+Its folder has been deleted" ] || fail "deleted current folder: $(cat err.txt)"
+
 # A replaced file keeps its extended attributes and its access control list.
 if command -v setfattr >/dev/null && command -v setfacl >/dev/null; then
     old_pair kept && setfattr -n user.note -v x kept/r.wf && setfacl -m u:65534:r kept/r.wf
