@@ -215,8 +215,7 @@ Status Commit::takeFolder(const FolderHandle& folder, const std::string& text) {
         return status;
     }
     m_held.push_back({&folder, std::move(journal)});
-    status = m_fileSystem.syncFolder(folder);
-    return status.isOk() ? status : fail(journalPath(folder), status);
+    return journalFailure(folder, m_fileSystem.syncFolder(folder));
 }
 
 Status Commit::createJournal(const FolderHandle& folder, const std::string& text, FileHandle& file,
@@ -237,7 +236,15 @@ Status Commit::createJournal(const FolderHandle& folder, const std::string& text
     if (status.isOk()) {
         status = m_fileSystem.sync(file);
     }
-    return status.isOk() ? status : fail(journalPath(folder), status);
+    return journalFailure(folder, std::move(status));
+}
+
+Status Commit::journalFailure(const FolderHandle& folder, Status status) {
+    // Reported about the output the user named, which the journal is written for.
+    return status.isOk()
+               ? status
+               : std::move(status).saying(
+                     concat({"the commit's journal '", journalPath(folder), "' was not written"}));
 }
 
 Status Commit::placeJournal(const FolderHandle& folder, const FileHandle& file,

@@ -65,6 +65,7 @@ class Commit {
                         const std::string& temporary);
     Status waitForOtherRun(const FolderHandle& folder, int& waitedMs);
     std::string journalPath(const FolderHandle& folder);
+    Status journalFailure(const FolderHandle& folder, Status status);
     Status keepOld(OutputFile& output);
     // Puts the old first target back, then removes the journals; placed tells whether the new
     // file has taken its name. When the old file could not be put back, the journals stay.

@@ -120,6 +120,11 @@ class CommitTest : public RunFixture, public ::testing::WithParamInterface<Setti
         return isNew;
     }
 
+    Names userFiles() const {
+        return {files.path("world.scp"), files.path("ids.txt"), files.path("out.wf"),
+                files.path(kScriptName)};
+    }
+
     std::string kScriptName = GetParam().twoFolders ? "b/new.scp" : "new.scp";
     FaultyFileSystem fileSystem;
     Converter faulty{host, fileSystem};
@@ -138,6 +143,11 @@ TEST_P(CommitTest, EveryFailedCallLeavesOnePair) {
             scriptNow() == kNewNewScript;
         if (!status.isOk() && !notOnDisk) {
             EXPECT_EQ(entries(), m_entries) << "call " << call << ": " << host.promptOf(status);
+        }
+        // A failure names a file the user gave, never one of the program's own.
+        if (status.code() == Status::Code::ReadError || status.code() == Status::Code::WriteError) {
+            EXPECT_TRUE(std::ranges::count(userFiles(), status.file()) == 1)
+                << "call " << call << ": " << host.promptOf(status);
         }
         recoverAsTheNextRun();
         const bool isNew = expectOnePairAndNothingElse("call " + std::to_string(call));
