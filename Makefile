@@ -68,7 +68,7 @@ package: deps
 	@bash scripts/install-deps.sh dpkg-dev file lintian
 	bash scripts/package.sh $(PACKAGE_DIR)
 
-# The Windows zip and installer (MSI): both programs, the README and the licence.
+# The Windows zip and installer (MSI): both programs, the README with its pages and the licence.
 windist:
 	@bash scripts/install-deps.sh $(WIN_DEPS)
 	bash scripts/wincheck.sh build-win --build-only

@@ -20,14 +20,14 @@ guid_of() {
 # comes from those, the same for every build of a version.
 product_code=$(guid_of "tus2wf $(echo "$version" | cut -d. -f1-3)")
 
-size_kb=$(find "$files_dir" -maxdepth 1 -type f -printf '%s\n' |
+size_kb=$(find "$files_dir" -type f -printf '%s\n' |
     awk '{ bytes += $1 } END { print int((bytes + 1023) / 1024) }')
 
 # wixl finds the sources in the folder it runs in.
 work=$output.files
 rm -rf "$work"
 mkdir -p "$work"
-cp "$files_dir"/* app/tus2wf.ico "$work/"
+cp -r "$files_dir"/* app/tus2wf.ico "$work/"
 (cd "$work" && wixl --arch x64 -D Version="$version" -D ProductCode="$product_code" \
     -D SizeKb="$size_kb" -o "$output" "$OLDPWD/packaging/tus2wf.wxs")
 rm -rf "$work"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Writes BUILD_DIR/tus2wf-VERSION-win64.zip, both Windows programs, the README and the licence,
+# Writes BUILD_DIR/tus2wf-VERSION-win64.zip, both Windows programs, the README with the pages it
+# links to and the licence,
 # and BUILD_DIR/tus2wf-VERSION-win64.msi, the installer of the same files, from a build made by
 # wincheck.sh.
 set -euo pipefail
@@ -11,6 +12,7 @@ staging=$build_dir/dist/$name
 rm -rf "$build_dir/dist"
 mkdir -p "$staging"
 cp "$build_dir/app/tus2wf.exe" "$build_dir/cli/tus2wf-cli.exe" README.md "$staging/"
+cp -r docs "$staging/"
 # Without their symbols the programs are a fraction of the size.
 x86_64-w64-mingw32-strip "$staging/tus2wf.exe" "$staging/tus2wf-cli.exe"
 for licence in LICENSE LICENSE.txt COPYING; do

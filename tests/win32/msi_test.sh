@@ -129,14 +129,14 @@ msiexec /i "$(windows_path "$msi")" || fail "upgrading to $version failed"
 # --- What it installed.
 [ "$(installed_files "$program_files")" = "$(installed_files "$files")" ] ||
     fail "installed $(installed_files "$program_files"), expected $(installed_files "$files")"
-for file in "$files"/*; do
-    cmp -s "$file" "$program_files/${file##*/}" || fail "installed ${file##*/} differs"
+for file in $(cd "$files" && find . -type f); do
+    cmp -s "$files/$file" "$program_files/$file" || fail "installed $file differs"
 done
 expect_value "$entry" DisplayName tus2wf
 expect_value "$entry" DisplayVersion "$version"
 expect_value "$entry" Publisher "The tus2wf developers"
 expect_value "$entry" InstallLocation 'C:\Program Files\tus2wf\'
-expect_value "$entry" Size $((($(cat "$files"/* | wc -c) + 1023) / 1024))
+expect_value "$entry" Size $((($(find "$files" -type f -exec cat {} + | wc -c) + 1023) / 1024))
 [ "$(msi_property "$msi" ARPPRODUCTICON)" = tus2wf.ico ] || fail "no icon for the entry"
 # The entry points to no address: the project has no home page of its own to name.
 expect_value "$entry" URLInfoAbout ''
