@@ -39,7 +39,7 @@ constexpr const char* kHelp =
     "\n"
     "Exit status: 0 done; 1 a check or the run failed: both outputs are as they\n"
     "were, except that an old record file that could not be put back is kept under\n"
-    "the name the message gives (the next run in its folder puts it back), and that\n"
+    "the name the message gives (the next run that writes it puts it back), and that\n"
     "standard output that cannot be written fails a run whose outputs are in place;\n"
     "2 a usage error; 128 + the signal's number when stopped by SIGINT, SIGTERM or\n"
     "SIGHUP, outputs as they were.\n";

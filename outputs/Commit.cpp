@@ -160,11 +160,11 @@ Status Commit::writeJournals(OutputFile& first, OutputFile& second) {
     }
     // One fixed order for every run, so that no two wait for each other in a circle.
     std::vector<int> order = {0, 1};
-    if (second.target().folderId < first.target().folderId) {
+    const auto place = [&outputs](int i) {
+        return std::tie(outputs[i]->target().folderId, outputs[i]->target().name);
+    };
+    if (place(1) < place(0)) {
         std::swap(order[0], order[1]);
-    }
-    if (first.target().folderId == second.target().folderId) {
-        order.pop_back();
     }
     for (const int index : order) {
         Journal own = journal;
@@ -178,8 +178,9 @@ Status Commit::writeJournals(OutputFile& first, OutputFile& second) {
                 return fail(outputs[i]->target().path, located);
             }
         }
-        if (Status taken = takeFolder(outputs[index]->target().folder, own.text()); !taken.isOk()) {
-            return fail(outputs[index]->target().path, taken);
+        const OutputTarget& target = outputs[index]->target();
+        if (Status taken = takeTarget(target.folder, target.name, own.text()); !taken.isOk()) {
+            return fail(target.path, taken);
         }
     }
     return Status::ok();
@@ -197,16 +198,18 @@ Status Commit::holdTargets(OutputFile& first, OutputFile& second) {
     return Status::ok();
 }
 
-Status Commit::takeFolder(const FolderHandle& folder, const std::string& text) {
+Status Commit::takeTarget(const FolderHandle& folder, const std::string& target,
+                          const std::string& text) {
+    const std::string name = journalName(target);
     FileHandle journal;
     std::string temporary;
-    Status status = createJournal(folder, text, journal, temporary);
+    Status status = createJournal(folder, name, text, journal, temporary);
     for (int waitedMs = 0; status.isOk();) {
-        status = placeJournal(folder, journal, temporary);
+        status = placeJournal(folder, name, journal, temporary);
         if (status.code() != Status::Code::Exists) {
             break;
         }
-        status = waitForOtherRun(folder, waitedMs);
+        status = waitForOtherRun(folder, target, waitedMs);
     }
     if (!temporary.empty() && !status.isOk()) {
         m_fileSystem.remove(folder, temporary);
@@ -214,12 +217,12 @@ Status Commit::takeFolder(const FolderHandle& folder, const std::string& text) {
     if (!status.isOk()) {
         return status;
     }
-    m_held.push_back({&folder, std::move(journal)});
-    return journalFailure(folder, m_fileSystem.syncFolder(folder));
+    m_held.push_back({&folder, name, std::move(journal)});
+    return journalFailure(folder, name, m_fileSystem.syncFolder(folder));
 }
 
-Status Commit::createJournal(const FolderHandle& folder, const std::string& text, FileHandle& file,
-                             std::string& temporary) {
+Status Commit::createJournal(const FolderHandle& folder, const std::string& name,
+                             const std::string& text, FileHandle& file, std::string& temporary) {
     // Unnamed until it is placed whole, so that a run killed meanwhile leaves nothing.
     Status status = createTemporaryFile(m_fileSystem, folder, file, temporary);
     // Locked while this run lives: a journal whose lock is free is a dead run's. Readable as any
@@ -236,28 +239,28 @@ Status Commit::createJournal(const FolderHandle& folder, const std::string& text
     if (status.isOk()) {
         status = m_fileSystem.sync(file);
     }
-    return journalFailure(folder, std::move(status));
+    return journalFailure(folder, name, std::move(status));
 }
 
-Status Commit::journalFailure(const FolderHandle& folder, Status status) {
+Status Commit::journalFailure(const FolderHandle& folder, const std::string& name, Status status) {
     // Reported about the output the user named, which the journal is written for.
     return status.isOk()
                ? status
-               : std::move(status).saying(
-                     concat({"the commit's journal '", journalPath(folder), "' was not written"}));
+               : std::move(status).saying(concat(
+                     {"the commit's journal '", journalPath(folder, name), "' was not written"}));
 }
 
-Status Commit::placeJournal(const FolderHandle& folder, const FileHandle& file,
-                            const std::string& temporary) {
+Status Commit::placeJournal(const FolderHandle& folder, const std::string& name,
+                            const FileHandle& file, const std::string& temporary) {
     // The journal appears whole under its name, or not at all; neither way replaces a file.
-    const std::string name(kJournalName);
     return temporary.empty() ? m_fileSystem.giveName(file, folder, name)
                              : renameNoReplace(m_fileSystem, folder, temporary, name);
 }
 
-Status Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
+Status Commit::waitForOtherRun(const FolderHandle& folder, const std::string& target,
+                               int& waitedMs) {
     std::string why;
-    switch (settleJournal(m_fileSystem, folder, why)) {
+    switch (settleJournal(m_fileSystem, folder, target, why)) {
         case JournalFound::Live:
             break;
         case JournalFound::Others:
@@ -267,7 +270,8 @@ Status Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
             why = "is held by another user's run, which has not finished";
             [[fallthrough]];
         case JournalFound::InTheWay:
-            return Status(Status::Code::Other, 0, concat({"'", journalPath(folder), "' ", why}));
+            return Status(Status::Code::Other, 0,
+                          concat({"'", journalPath(folder, journalName(target)), "' ", why}));
         default:
             return Status::ok();
     }
@@ -282,8 +286,8 @@ Status Commit::waitForOtherRun(const FolderHandle& folder, int& waitedMs) {
     return Status::ok();
 }
 
-std::string Commit::journalPath(const FolderHandle& folder) {
-    return inFolder(shownPath(m_fileSystem, folder), std::string(kJournalName));
+std::string Commit::journalPath(const FolderHandle& folder, const std::string& name) {
+    return inFolder(shownPath(m_fileSystem, folder), name);
 }
 
 Status Commit::keepOld(OutputFile& output) {
@@ -321,13 +325,13 @@ void Commit::undoFirst(OutputFile& output, bool placed) {
     if (!m_backup.empty() && (placed || m_renamedAside)) {
         m_keptBackup = inFolder(shownPath(m_fileSystem, target.folder), m_backup);
     }
-    // The next run in the folder puts the old file back.
+    // The next run that writes either target puts the old file back.
     leaveJournals();
 }
 
 void Commit::releaseFolders() {
     for (auto held = m_held.rbegin(); held != m_held.rend(); ++held) {
-        m_fileSystem.remove(*held->folder, std::string(kJournalName));
+        m_fileSystem.remove(*held->folder, held->name);
     }
     m_held.clear();
 }

@@ -66,7 +66,7 @@ Status OutputFile::create(CheckedOutput output) {
     if (m_target.inPlace()) {
         return Status::ok();
     }
-    recoverFolder(m_fileSystem, m_target.folder);
+    recoverFolder(m_fileSystem, m_target.folder, m_target.name);
     if (Status opened = openTemporary(); !opened.isOk()) {
         return failed(std::move(opened));
     }

@@ -28,7 +28,7 @@ Status writeAll(FileSystem& fileSystem, const FileHandle& file, const char* data
 // place only at the commit (see Commit), so that the target is never seen half written.
 //
 // create() takes what the name was found to stand for (see openOutput), first finishes or
-// undoes a commit that a dead run left in that folder and removes the temporary files of dead
+// undoes a commit of the target that a dead run left and removes the temporary files of dead
 // runs, then makes the temporary file: unnamed where the file system allows it, so that a killed
 // process leaves nothing behind; otherwise under a name no user would pick, locked while this
 // run lives.

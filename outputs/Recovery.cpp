@@ -17,10 +17,6 @@ constexpr std::int64_t kGraceSeconds = 60;
 constexpr std::string_view kInTheWay =
     "is in the way; this program did not leave it there, or cannot finish what it was for";
 
-std::string unfinished(const std::string& detail) {
-    return concat({"holds an unfinished commit of this program, left as it is: ", detail});
-}
-
 // Locks the file under name when it is a dead run's; the handle stays open, holding the lock.
 // Empty when the file is gone, a live run's, not ours to open, or was replaced meanwhile; busy
 // tells a live run's lock from the rest.
@@ -48,9 +44,9 @@ std::optional<FileHandle> lockIfDead(FileSystem& fileSystem, const FolderHandle&
 // What the settling of one dead run's commit works with.
 class Settling {
   public:
-    Settling(FileSystem& fileSystem, const FolderHandle& here, const Journal& journal,
-             std::string& why)
-        : m_fileSystem(fileSystem), m_here(here), m_journal(journal), m_why(why) {}
+    Settling(FileSystem& fileSystem, const FolderHandle& here, const std::string& name,
+             const Journal& journal, std::string& why)
+        : m_fileSystem(fileSystem), m_here(here), m_name(name), m_journal(journal), m_why(why) {}
 
     // The folder of every target, each proved to be the one the commit wrote into.
     bool openFolders() {
@@ -110,11 +106,11 @@ class Settling {
         return undoFirst(targets.front(), backupIsOld) && removeTemporaries();
     }
 
-    // Removes the journals of the commit from the other folders it wrote into.
+    // Removes the commit's journals beside its other targets.
     void removeOtherJournals() {
-        const std::string name(kJournalName);
         for (std::size_t i = 0; i < m_journal.entries.size(); ++i) {
-            if (m_of[i] == &m_here) {
+            const std::string name = journalName(m_journal.entries[i].name);
+            if (m_of[i] == &m_here && name == m_name) {
                 continue;
             }
             std::optional<FileHandle> other = lockIfDead(m_fileSystem, *m_of[i], name);
@@ -191,13 +187,30 @@ class Settling {
     }
 
     bool elsewhere(const Journal::Entry& entry) {
-        return refuse(unfinished(concat(
-            {"its other half was in the folder '", entry.folder, "', which is no longer there"})));
+        return refuse(unfinished(concat({"its other half was in the folder '", entry.folder,
+                                         "', which is no longer there"}),
+                                 false));
     }
 
     bool refuse(std::string_view why) {
         m_why = why;
         return false;
+    }
+
+    // What is unfinished, and what the user can do about it; withBackup: the first target's
+    // folder is still where it was, and with it the old record file kept there.
+    std::string unfinished(const std::string& detail, bool withBackup = true) {
+        std::string journals;
+        for (std::size_t i = 0; i < m_journal.entries.size(); ++i) {
+            journals += concat(
+                {i == 0 ? "'" : ", '", pathOf(i, journalName(m_journal.entries[i].name)), "'"});
+        }
+        const std::string backup = withBackup ? m_journal.entries.front().backup : "";
+        return concat({"holds an unfinished commit of this program, left as it is: ", detail, ". ",
+                       backup.empty() ? "" : "The record file from before it is kept as '",
+                       backup.empty() ? "" : pathOf(0, backup), backup.empty() ? "" : "'. ",
+                       "Removing its journals (", journals,
+                       ") lets runs write these names again and leaves every file as it is now"});
     }
 
     std::string pathOf(std::size_t index, const std::string& name) {
@@ -207,6 +220,7 @@ class Settling {
 
     FileSystem& m_fileSystem;
     const FolderHandle& m_here;
+    const std::string& m_name;
     const Journal& m_journal;
     std::string& m_why;
     std::vector<FolderHandle> m_opened;
@@ -239,8 +253,7 @@ void removeDeadTemporaries(FileSystem& fileSystem, const FolderHandle& folder) {
 // What stands under the journal's name: a dead run's journal of this user, read whole and
 // parsed, to be settled; otherwise what it is (Settled when it went meanwhile).
 std::variant<JournalFound, Journal> readJournal(FileSystem& fileSystem, const FolderHandle& folder,
-                                                std::string& why) {
-    const std::string name(kJournalName);
+                                                const std::string& name, std::string& why) {
     FileInfo info;
     if (Status described = fileSystem.describe(folder, name, info); !described.isOk()) {
         why = concat({"cannot be read (", described.reason(), ")"});
@@ -280,25 +293,27 @@ std::variant<JournalFound, Journal> readJournal(FileSystem& fileSystem, const Fo
 
 }  // namespace
 
-JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder, std::string& why) {
-    const std::variant<JournalFound, Journal> read = readJournal(fileSystem, folder, why);
+JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder,
+                           const std::string& target, std::string& why) {
+    const std::string name = journalName(target);
+    const std::variant<JournalFound, Journal> read = readJournal(fileSystem, folder, name, why);
     if (const JournalFound* found = std::get_if<JournalFound>(&read)) {
         return *found;
     }
-    Settling settling(fileSystem, folder, std::get<Journal>(read), why);
+    Settling settling(fileSystem, folder, name, std::get<Journal>(read), why);
     if (!settling.openFolders() || !settling.finishOrUndo()) {
         return JournalFound::InTheWay;
     }
     settling.removeOtherJournals();
-    fileSystem.remove(folder, std::string(kJournalName));
+    fileSystem.remove(folder, name);
     fileSystem.syncFolder(folder);
     return JournalFound::Settled;
 }
 
-void recoverFolder(FileSystem& fileSystem, const FolderHandle& folder) {
+void recoverFolder(FileSystem& fileSystem, const FolderHandle& folder, const std::string& target) {
     std::string why;
     // A live commit's temporary files are left alone until it has finished.
-    const JournalFound found = settleJournal(fileSystem, folder, why);
+    const JournalFound found = settleJournal(fileSystem, folder, target, why);
     if (found != JournalFound::Live && found != JournalFound::Others) {
         removeDeadTemporaries(fileSystem, folder);
     }

@@ -15,23 +15,25 @@ enum class JournalFound {
     InTheWay,  // no live run holds it, and it cannot be settled; why says why
 };
 
-// Settles the commit a dead run left in folder: when both of its new files are already in place
-// it is finished (the kept old record file goes), otherwise it is undone (the old record file
-// comes back, or a record file that did not exist before goes); its temporary files and its
-// journals go either way. A run is dead when the lock on its journal is free.
+// Settles the commit a dead run left behind target in folder, as its journal there tells: when both
+// of its new files are already in place it is finished (the kept old record file goes), otherwise
+// it is undone (the old record file comes back, or a record file that did not exist before goes);
+// its temporary files and its journals go either way. A run is dead when the lock on its journal is
+// free.
 //
 // Nothing is changed that is not provably the dead run's own: only a journal of the user
 // running, only in folders that are still the very folders the commit wrote into (a folder
 // moved away or replaced by another under its path is not touched), and only files that are
 // still the versions the commit made or kept. Whatever cannot be read or proved is left as it is:
 // the result is then InTheWay and why tells the user what is unfinished and where.
-JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder, std::string& why);
+JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder,
+                           const std::string& target, std::string& why);
 
-// Before a run makes anything in folder: settles a dead run's commit there, then, unless a live
-// run's commit is under way there, removes the temporary files of dead runs. Only files that are
-// certainly a dead run's go: named as this program names them, owned by the user running, and
-// unlocked. A failure here is no reason not to run: whatever is left stays for the next run to
-// try again, and the commit reports a journal it cannot settle.
-void recoverFolder(FileSystem& fileSystem, const FolderHandle& folder);
+// Before a run makes anything in folder for target: settles a dead run's commit of target, then,
+// unless a live run's commit of target is under way, removes the temporary files of dead runs. Only
+// files that are certainly a dead run's go: named as this program names them, owned by the user
+// running, and unlocked. A failure here is no reason not to run: whatever is left stays for the
+// next run to try again, and the commit reports a journal it cannot settle.
+void recoverFolder(FileSystem& fileSystem, const FolderHandle& folder, const std::string& target);
 
 }  // namespace tus2wf

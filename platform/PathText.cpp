@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <random>
 
 namespace tus2wf {
@@ -20,6 +21,10 @@ constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::string_view kBackupSuffix = ".old";
 constexpr std::size_t kRandomChars = 16;
 constexpr std::string_view kAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::string_view kJournalSuffix = ".tus2wf-commit";
+// The longest name every file system of the program's takes (Linux's NAME_MAX, Windows' 255
+// UTF-16 units, which a name of as many bytes never exceeds).
+constexpr std::size_t kLongestName = 255;
 
 std::string randomName(std::string_view suffix) {
     thread_local std::mt19937_64 random{std::random_device{}()};
@@ -76,6 +81,22 @@ bool isRandomName(std::string_view name, std::string_view suffix) {
 }
 
 }  // namespace
+
+std::string journalName(std::string_view target) {
+    if (1 + target.size() + kJournalSuffix.size() <= kLongestName) {
+        return concat({".", target, kJournalSuffix});
+    }
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a: the same on every machine
+    for (const char c : target) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    std::string digits(16, '0');
+    for (char& digit : digits) {
+        digit = "0123456789abcdef"[hash & 15];
+        hash >>= 4;
+    }
+    return concat({kPrefix, digits, kJournalSuffix});
+}
 
 bool isTemporaryName(std::string_view name) {
     return isRandomName(name, kTemporarySuffix);

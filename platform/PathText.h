@@ -25,8 +25,10 @@ bool isBackupName(std::string_view name);
 // A name of one entry in a folder: not empty, not "." or "..", and without a separator.
 bool isPlainName(std::string_view name);
 
-// The name of the journal of a commit under way in a folder.
-inline constexpr std::string_view kJournalName = ".tus2wf-commit";
+// The journal of a commit under way that replaces target, beside it: ".TARGET.tus2wf-commit", or
+// where that would be too long a name, one made of the target's hash. Each target has its own, so
+// that a journal stops no run but those that write the names it covers.
+std::string journalName(std::string_view target);
 
 // The parts one after the other, for messages.
 std::string concat(std::initializer_list<std::string_view> parts);

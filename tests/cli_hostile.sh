@@ -125,9 +125,9 @@ else
     { printf 'tus2wf commit journal 1\n' && field x && field 1 && field "$work/vault" &&
         field precious && field "$precious" && field '' &&
         field "$(stat -c %d "vault/$precious")" && field "$(stat -c %i "vault/$precious")"; } |
-        "${as_nobody[@]}" tee "$shared/.tus2wf-commit" >/dev/null
+        "${as_nobody[@]}" tee "$shared/.r4.wf.tus2wf-commit" >/dev/null
     "$cli" "${inputs[@]}" --worldforge "$shared/r4.wf" --new-tus "$shared/n4.scp" 2>err.txt
-    [ "$(cat "vault/$precious" 2>&1)" = precious ] && [ -e "$shared/.tus2wf-commit" ] ||
+    [ "$(cat "vault/$precious" 2>&1)" = precious ] && [ -e "$shared/.r4.wf.tus2wf-commit" ] ||
         fail "another user's journal was acted upon: $(ls -la vault "$shared")"
 
     # A record file of root's in an ordinary user's own folder: the kernel allows no hard link
@@ -141,9 +141,9 @@ else
     # A live journal of another user's: the run waits, says so, and SIGTERM stops it at once.
     locked=$(mktemp -d -p "$work") && chmod 1777 "$locked" && old_pair "$locked"
     (cd "$locked" && exec "${as_nobody[@]}" bash -c \
-        'exec 9>>.tus2wf-commit && flock 9 && exec sleep 60') &
+        'exec 9>>.r.wf.tus2wf-commit && flock 9 && exec sleep 60') &
     pids+=($!)
-    until [ -e "$locked/.tus2wf-commit" ]; do sleep 0.05; done
+    until [ -e "$locked/.r.wf.tus2wf-commit" ]; do sleep 0.05; done
     sleep 0.2
     "$cli" "${inputs[@]}" --worldforge "$locked/r.wf" --new-tus "$locked/n.scp" 2>err.txt &
     run=$!
@@ -153,7 +153,7 @@ else
     stop_run "$run"
     expect_exit 143 $? "SIGTERM while waiting for another user's journal"
     cmp -s old "$locked/r.wf" && cmp -s old "$locked/n.scp" &&
-        [ "$(listing "$locked")" = ".tus2wf-commit n.scp r.wf " ] ||
+        [ "$(listing "$locked")" = ".r.wf.tus2wf-commit n.scp r.wf " ] ||
         fail "a stopped wait touched the folder: $(ls -la "$locked")"
     kill "${pids[-1]}"
 
@@ -260,8 +260,33 @@ else
     skip "failing renames: strace is missing or may not trace here"
 fi
 
+# Killed at the second rename, then the new record file edited: runs that write either name are
+# refused with what to do, runs that write other names in the folder go on.
+if command -v strace >/dev/null && strace -o /dev/null true 2>/dev/null; then
+    old_pair edited
+    (ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+        strace -f -o /dev/null -e inject=renameat:signal=KILL:when=2 \
+        "$cli" "${inputs[@]}" --worldforge edited/r.wf --new-tus edited/n.scp) 2>/dev/null
+    echo edit >>edited/r.wf
+    "$cli" "${inputs[@]}" --worldforge edited/other.wf --new-tus edited/other.scp
+    expect_exit 0 $? "run beside an unfinished commit of other names"
+    "$cli" "${inputs[@]}" --worldforge edited/x.wf --new-tus edited/n.scp 2>err.txt
+    expect_exit 1 $? "run over an unfinished commit whose record file changed"
+    journals="'$work/edited/.r.wf.tus2wf-commit', '$work/edited/.n.scp.tus2wf-commit'"
+    kept=$(ls -A edited | grep '^\.tus2wf-.*\.old$')
+    [ "$(cat err.txt)" = "tus2wf-cli: Cannot write file 'edited/n.scp'!
+'$work/edited/.n.scp.tus2wf-commit' holds an unfinished commit of this program, left as it is: \
+'$work/edited/r.wf' has changed since. The record file from before it is kept as \
+'$work/edited/$kept'. Removing its journals ($journals) lets runs write these names again and \
+leaves every file as it is now" ] && cmp -s old "edited/$kept" && cmp -s old edited/n.scp ||
+        fail "unfinished commit whose record file changed: $(cat err.txt)"
+else
+    skip "edited after a killed commit: strace is missing or may not trace here"
+fi
+
 # A record file in a folder deeper than a path the system spells in one piece, the new world
-# script elsewhere, killed between the two renames: the next run in the other folder settles it.
+# script elsewhere, killed between the two renames: the next run that writes the new world script
+# settles it from the other folder.
 if command -v strace >/dev/null && strace -f -o /dev/null true 2>/dev/null; then
     mkdir -p parted/b && cp old parted/b/n.scp
     part=$(printf 'd%.0s' {1..200})
@@ -271,34 +296,39 @@ if command -v strace >/dev/null && strace -f -o /dev/null true 2>/dev/null; then
         cp "$work/old" r.wf
         strace -f -o /dev/null -e inject=renameat:signal=KILL:when=2 \
             "$cli" "${inputs[@]}" --worldforge r.wf --new-tus "$work/parted/b/n.scp"
-        [ -e .tus2wf-commit ] || echo "no journal" >&2
+        [ -e .r.wf.tus2wf-commit ] || echo "no journal" >&2
     ) 2>/dev/null
-    "$cli" "${inputs[@]}" --worldforge parted/b/r.wf --new-tus parted/b/other.scp
+    "$cli" "${inputs[@]}" --worldforge parted/b/r.wf --new-tus parted/b/n.scp
     expect_exit 0 $? "run after a deep folder's commit was killed"
     (
         cd parted || exit 1
         for _ in $(seq 30); do cd "$part" || exit 1; done
         cmp -s "$work/old" r.wf && [ "$(ls -A)" = r.wf ]
-    ) &&
-        cmp -s old parted/b/n.scp || fail "deep folder's commit was not undone: $(ls -A parted/b)"
+    ) && new_pair parted/b && [ "$(listing parted/b)" = "n.scp r.wf " ] ||
+        fail "deep folder's commit was not undone: $(ls -A parted/b)"
     rm -rf parted
 else
     skip "deep folder killed between renames: strace is missing or may not trace here"
 fi
 
-# Another user's file, link or folder under the journal's name in a shared folder fails a run at
-# once with the name, and never makes it wait.
+# Another user's file, link or folder under a target's journal name in a shared folder fails a
+# run that writes that target at once with the name, and never makes it wait; runs that write
+# other names there go on.
 if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     shared=$(mktemp -d -p "$work") && chmod 1777 "$shared"
-    for plant in "ln -s /nonexistent" "install -m 600 /dev/null" "mkdir"; do
-        "${as_nobody[@]}" $plant "$shared/.tus2wf-commit"
+    for plant in "ln -s /nonexistent" "install -m 600 /dev/null" "mkdir" "tee"; do
+        echo garbage | "${as_nobody[@]}" $plant "$shared/.r.wf.tus2wf-commit" >/dev/null
         start=$(date +%s)
         "$cli" "${inputs[@]}" --worldforge "$shared/r.wf" --new-tus "$shared/n.scp" 2>err.txt
         expect_exit 1 $? "planted journal ($plant)"
         [ $(($(date +%s) - start)) -lt 4 ] || fail "planted journal ($plant) made the run wait"
-        grep -qF "'$shared/.tus2wf-commit' is " err.txt || fail "planted journal ($plant): $(cat err.txt)"
-        rm -rf "${shared:?}/.tus2wf-commit"
+        grep -qF "'$shared/.r.wf.tus2wf-commit' is " err.txt ||
+            fail "planted journal ($plant): $(cat err.txt)"
+        "$cli" "${inputs[@]}" --worldforge "$shared/o.wf" --new-tus "$shared/n.scp" 2>err.txt
+        expect_exit 0 $? "run beside another name's planted journal ($plant): $(cat err.txt)"
+        rm -rf "${shared:?}/.r.wf.tus2wf-commit"
     done
+    [ "$(listing "$shared")" = "n.scp o.wf " ] || fail "planted journals: $(ls -la "$shared")"
 fi
 
 # An output that opens one of the other files through a descriptor of this process is refused as

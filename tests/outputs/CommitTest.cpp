@@ -81,22 +81,20 @@ class CommitTest : public RunFixture, public ::testing::WithParamInterface<Setti
 
     std::string scriptNow() const { return files.readFile(kScriptName); }
 
-    // What the next run does before anything else, some time later: in one folder, or in the
-    // other first.
+    // What the next run that writes either target does before anything else, some time later:
+    // for the record file, or for the new world script first.
     void recoverAsTheNextRun(bool otherFolderFirst = false) {
         FaultyFileSystem later;
         later.advanceClock(3600);
-        std::vector<std::string> folders = {files.dir().string()};
-        if (GetParam().twoFolders) {
-            folders.push_back(files.path("b"));
-        }
+        std::vector<std::string> targets = {"out.wf", kScriptName};
         if (otherFolderFirst) {
-            std::reverse(folders.begin(), folders.end());
+            std::reverse(targets.begin(), targets.end());
         }
-        for (const std::string& path : folders) {
+        for (const std::string& target : targets) {
+            const std::string path = files.path(target);
             FolderHandle folder;
-            ASSERT_TRUE(later.openFolder(nullptr, path, folder).isOk());
-            recoverFolder(later, folder);
+            ASSERT_TRUE(later.openFolder(nullptr, folderOf(path), folder).isOk());
+            recoverFolder(later, folder, nameOf(path));
         }
     }
 
@@ -255,12 +253,14 @@ class CommitLockTest : public RunFixture {
   protected:
     void SetUp() override {
         placeFiles(kScript, kList, kOldRecords, kOldNewScript);
-        files.writeFile(".tus2wf-commit", "a live run's journal");
+        files.writeFile(kJournal, "a live run's journal");
         ASSERT_TRUE(fileSystem.openFolder(nullptr, files.dir().string(), m_folder).isOk());
-        ASSERT_TRUE(fileSystem.openToRead(m_folder, ".tus2wf-commit", m_journal).isOk());
+        ASSERT_TRUE(fileSystem.openToRead(m_folder, kJournal, m_journal).isOk());
         ASSERT_TRUE(fileSystem.tryLock(m_journal).isOk());
     }
 
+    // The record file's: the run takes the new world script's first.
+    static constexpr const char* kJournal = ".out.wf.tus2wf-commit";
     FileSystem& fileSystem = FileSystem::local();
     FolderHandle m_folder;
     FileHandle m_journal;
@@ -276,13 +276,13 @@ TEST_F(CommitLockTest, WaitIsStoppableAndSaysWhatItWaitsFor) {
     EXPECT_EQ(host.progressText(), "Waiting for another run to finish in '" + folder + "'...");
     EXPECT_EQ(records(), kOldRecords);
     EXPECT_EQ(files.entries(),
-              (Names{".tus2wf-commit", "ids.txt", "new.scp", "out.wf", "world.scp"}));
+              (Names{kJournal, "ids.txt", "new.scp", "out.wf", "world.scp"}));
 }
 
 TEST_F(CommitLockTest, RunGoesOnOnceTheOtherHasFinished) {
     host.onYield = [this] {
         if (host.progress.kind == Progress::Kind::Waiting && m_journal.isOpen()) {
-            fileSystem.remove(m_folder, ".tus2wf-commit");
+            fileSystem.remove(m_folder, kJournal);
             m_journal.close();
         }
         return true;
@@ -302,11 +302,22 @@ TEST_F(CommitLockTest, FileUnderTheJournalsNameThatNoRunHoldsIsReported) {
     std::string folder;
     ASSERT_TRUE(fileSystem.folderPath(m_folder, folder).isOk());
     EXPECT_EQ(host.promptOf(status), "Cannot write file '" + files.path("out.wf") + "'!\r'" +
-                                         inFolder(folder, ".tus2wf-commit") +
+                                         inFolder(folder, kJournal) +
                                          "' is in the way; this program did not leave it there, or "
                                          "cannot finish what it was for");
-    EXPECT_EQ(files.readFile(".tus2wf-commit"), "a live run's journal");
+    EXPECT_EQ(files.readFile(kJournal), "a live run's journal");
     EXPECT_EQ(records(), kOldRecords);
+}
+
+TEST_F(CommitLockTest, JournalOfOtherNamesStopsNoRun) {
+    m_journal.close();
+    host.setPath(PathBox::Worldforge, files.path("other.wf"));
+
+    ASSERT_TRUE(converter.convert().isOk());
+
+    EXPECT_EQ(files.readFile("other.wf"), kNewRecords);
+    EXPECT_EQ(files.entries(),
+              (Names{kJournal, "ids.txt", "new.scp", "other.wf", "out.wf", "world.scp"}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "FaultyFileSystem.h"
 #include "Journal.h"
+#include "PathText.h"
 #include "Recovery.h"
 #include "RunFixture.h"
 
@@ -58,7 +59,12 @@ class RecoveryTest : public RunFixture {
         FolderHandle handle;
         EXPECT_TRUE(FileSystem::local().openFolder(nullptr, files.path(folder), handle).isOk());
         std::string why;
-        return settleJournal(fileSystem, handle, why);
+        return settleJournal(fileSystem, handle, targetIn(folder), why);
+    }
+
+    // What the run writes into each folder.
+    static std::string targetIn(const std::string& folder) {
+        return folder == "a" ? "out.wf" : "new.scp";
     }
 
     // The folder whose journal a run takes first: the commit takes them in the order of the
@@ -78,7 +84,7 @@ class RecoveryTest : public RunFixture {
     int m_dieAfter = 1;
 
     std::string journal(const std::string& folder) const {
-        return (fs::canonical(files.dir() / folder) / ".tus2wf-commit").string();
+        return (fs::canonical(files.dir() / folder) / journalName(targetIn(folder))).string();
     }
 };
 
@@ -86,12 +92,12 @@ TEST_F(RecoveryTest, AnythingButAJournalUnderItsNameIsInTheWayAtOnce) {
     const std::string inTheWay =
         "' is in the way; this program did not leave it there, or "
         "cannot finish what it was for";
-    const std::string name = files.path("a/.tus2wf-commit");
+    const std::string name = journal("a");
     std::vector<std::function<void()>> plants = {
         [&] { fs::create_directory(name); },
         [&] { fs::create_symlink("/nonexistent", name); },
         [&] {
-            files.writeFile("a/.tus2wf-commit", "");
+            files.writeFile("a/.out.wf.tus2wf-commit", "");
             fs::resize_file(name, 3'000'000'000);  // sparse, and far past any journal's size
         },
     };
@@ -121,10 +127,16 @@ TEST_F(RecoveryTest, RecordFileSavedSinceTheCrashIsNotReplaced) {
 
     const std::string first = firstFolder();
     const std::string target = first == "a" ? "a/out.wf" : "b/new.scp";
+    const std::string a = fs::canonical(files.dir() / "a").string();
+    const Names kept = files.entries("a");
+    ASSERT_EQ(kept.size(), 3u);  // the journal, the record file kept, and the record file
     EXPECT_EQ(host.promptOf(status),
               "Cannot write file '" + files.path(target) + "'!\r'" + journal(first) +
-                  "' holds an unfinished commit of this program, left as it is: '" +
-                  fs::canonical(files.dir() / "a").string() + "/out.wf' has changed since");
+                  "' holds an unfinished commit of this program, left as it is: '" + a +
+                  "/out.wf' has changed since. The record file from before it is kept as '" + a +
+                  "/" + kept[1] + "'. Removing its journals ('" + journal("a") + "', '" +
+                  journal("b") +
+                  "') lets runs write these names again and leaves every file as it is now");
     EXPECT_EQ(files.readFile("a/out.wf"), "the user's own\r\n");
     EXPECT_EQ(files.readFile("b/new.scp"), kOldNewScript);
 }
@@ -142,7 +154,9 @@ TEST_F(RecoveryTest, FolderMovedAwaySinceTheCrashIsNotTouched) {
               "Cannot write file '" + files.path("b/new.scp") + "'!\r'" + journal("b") +
                   "' holds an unfinished commit of this program, left as it is: "
                   "its other half was in the folder '" +
-                  folder + "', which is no longer there");
+                  folder + "', which is no longer there. Removing its journals ('" + folder +
+                  "/.out.wf.tus2wf-commit', '" + journal("b") +
+                  "') lets runs write these names again and leaves every file as it is now");
     EXPECT_EQ(files.entries("a"), Names{});
     EXPECT_EQ(files.readFile("b/new.scp"), kOldNewScript);
 }
@@ -161,7 +175,7 @@ TEST_F(RecoveryTest, CrashBetweenTheRenamesIsUndoneFromEitherFolder) {
 // larger than any journal is read no further than one byte past that, and left as it is.
 TEST_F(RecoveryTest, OtherFoldersJournalGrownPastAnyJournalsSizeIsNotReadWhole) {
     dieBetweenTheRenames();
-    fs::resize_file(files.path("b/.tus2wf-commit"), 3'000'000'000);  // sparse
+    fs::resize_file(journal("b"), 3'000'000'000);  // sparse
     FaultyFileSystem counted;
 
     EXPECT_EQ(settle(counted, "a"), JournalFound::Settled);
@@ -169,7 +183,7 @@ TEST_F(RecoveryTest, OtherFoldersJournalGrownPastAnyJournalsSizeIsNotReadWhole) 
     EXPECT_LE(counted.bytesRead(), 2 * (Journal::kMaxSize + 1));  // a journal's worth of each
     EXPECT_EQ(files.readFile("a/out.wf"), kOldRecords);
     EXPECT_EQ(files.entries("a"), Names{"out.wf"});
-    EXPECT_EQ(files.entries("b"), (Names{".tus2wf-commit", "new.scp"}));
+    EXPECT_EQ(files.entries("b"), (Names{".new.scp.tus2wf-commit", "new.scp"}));
 }
 
 TEST_F(RecoveryTest, FailureAtAnyCallOfTheSettlingLeavesTheRestForTheNextRun) {
@@ -181,7 +195,7 @@ TEST_F(RecoveryTest, FailureAtAnyCallOfTheSettlingLeavesTheRestForTheNextRun) {
         for (const std::string folder : {"a", "b"}) {
             FolderHandle handle;
             ASSERT_TRUE(FileSystem::local().openFolder(nullptr, files.path(folder), handle).isOk());
-            recoverFolder(FileSystem::local(), handle);
+            recoverFolder(FileSystem::local(), handle, targetIn(folder));
         }
         EXPECT_EQ(files.readFile("a/out.wf"), kOldRecords) << "call " << call;
         EXPECT_EQ(files.entries("a"), Names{"out.wf"}) << "call " << call;
