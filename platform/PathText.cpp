@@ -56,6 +56,10 @@ std::string inFolder(const std::string& folder, const std::string& name) {
     return folder + (separated ? "" : std::string(1, kSeparators[0])) + name;
 }
 
+bool splitsToTheRoot() {
+    return !kHasDrives;
+}
+
 std::string temporaryName() {
     return randomName(kTemporarySuffix);
 }

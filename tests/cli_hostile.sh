@@ -202,6 +202,23 @@ expect_exit 143 $? "SIGTERM while the FIFO's reader stalls"
 cmp -s old stalled/r.wf && [ "$(listing stalled)" = "out.fifo r.wf " ] ||
     fail "a stopped write to a FIFO touched the folder: $(ls -la stalled)"
 
+# In a shared folder another user's link anywhere along the path is not followed.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    S=$(mktemp -d -p "$work") && chmod 1777 "$S"
+    mkdir -m 700 rootdir && old_pair rootdir
+    "${as_nobody[@]}" ln -s "$work/rootdir" "$S/dl"
+    for outputs in "--new-tus $S/dl/n.scp --worldforge $S/r.wf" \
+        "--worldforge $S/dl/r.wf --new-tus $S/n.scp"; do
+        "$cli" "${inputs[@]}" $outputs 2>err.txt
+        expect_exit 1 $? "another user's linked folder ($outputs)"
+        says "$(grep -o "$S/dl/[a-z.]*" <<<"$outputs")" \
+            "The symbolic link 'dl' belongs to another user of a shared folder and is not followed" ||
+            fail "another user's linked folder ($outputs): $(cat err.txt)"
+    done
+    cmp -s old rootdir/r.wf && cmp -s old rootdir/n.scp && [ "$(listing rootdir)" = "n.scp r.wf " ] &&
+        [ "$(listing "$S")" = "dl " ] || fail "another user's linked folder: $(ls -la rootdir "$S")"
+fi
+
 # A folder deeper than any absolute path the system takes, reached step by step.
 long=$(printf 'd%.0s' $(seq 200))
 mkdir deep

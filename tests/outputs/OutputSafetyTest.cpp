@@ -229,6 +229,40 @@ TEST_F(OutputSafetyTest, FifoRecordFileWithAReaderGetsTheWholeRecordFile) {
     }
 }
 
+// Puts a link in the place of the folder d just as it is opened, as another user could with a
+// folder of theirs in a shared folder.
+class FolderSwappingFileSystem : public FaultyFileSystem {
+  public:
+    explicit FolderSwappingFileSystem(const TestFiles& files) : m_files(files) {}
+
+    Status openFolder(const FolderHandle* base, const std::string& path,
+                      FolderHandle& folder) override {
+        if (path == "d" && !fs::is_symlink(m_files.path("d"))) {
+            fs::rename(m_files.path("d"), m_files.path("d.moved"));
+            fs::create_directory_symlink(m_files.path("elsewhere"), m_files.path("d"));
+        }
+        return FaultyFileSystem::openFolder(base, path, folder);
+    }
+
+  private:
+    const TestFiles& m_files;
+};
+
+TEST_F(OutputSafetyTest, FolderReplacedByALinkAsItIsOpenedIsNotFollowed) {
+    files.makeDir("d");
+    files.makeDir("elsewhere");
+    FolderSwappingFileSystem fileSystem(files);
+    Converter swapped(host, fileSystem);
+    host.setPath(PathBox::Worldforge, files.path("d/out.wf"));
+
+    const Status status = swapped.convert();
+
+    EXPECT_EQ(host.promptOf(status), "Cannot write file '" + files.path("d/out.wf") +
+                                         "'!\rThe folder 'd' was replaced while it was opened");
+    EXPECT_TRUE(files.entries("elsewhere").empty());
+    EXPECT_TRUE(files.entries("d.moved").empty());
+}
+
 // What only a privileged user can set up.
 class PrivilegedOutputTest : public OutputSafetyTest {
   protected:
