@@ -109,7 +109,8 @@ Status openFolderByName(FileSystem& fileSystem, const FolderHandle* base, const 
     return isAsFound(fileSystem, folder.handle(), step, concat({"The folder '", name, "'"}));
 }
 
-Status mayWrite(const FileInfo& existing) {
+Status mayWrite(FileSystem& fileSystem, const OutputTarget& target) {
+    const FileInfo& existing = target.existing;
     // Kept as its owner set it, as other programs keep it: replacing the file would mean
     // overriding its protection behind the user's back.
     if (existing.readOnly) {
@@ -120,6 +121,9 @@ Status mayWrite(const FileInfo& existing) {
             return failed("Is a directory");
         case FileInfo::Kind::Socket:
             return refused("It is a socket, which this program does not write to");
+        case FileInfo::Kind::Stream:
+            // Whoever owns a FIFO or device there reads what is written to it.
+            return mayUse(fileSystem, target.folder, existing, "file", "not written to");
         default:
             return Status::ok();
     }
@@ -167,7 +171,7 @@ Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarg
         return described;
     }
     target.folderId = folder.id;
-    return mayWrite(target.existing);
+    return mayWrite(fileSystem, target);
 }
 
 Status openOutput(FileSystem& fileSystem, OutputTarget& target) {

@@ -26,8 +26,8 @@ struct OutputTarget {
 // user running or by the folder's owner; 40 links at most. A stream of this process
 // (/dev/stdout, /dev/fd/N) is opened to be written in place; a device or a FIFO is only
 // described, since each close of one may tell its reader that the writing is over (see
-// openOutput). A folder or a socket is refused. On failure the status says why. target must be
-// fresh.
+// openOutput), and refused in a shared folder unless it is the user's or the folder owner's. A
+// folder or a socket is refused. On failure the status says why. target must be fresh.
 Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target);
 
 // Makes a target that resolveOutput() found earlier ready to be written. When something else

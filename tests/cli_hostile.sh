@@ -202,7 +202,8 @@ expect_exit 143 $? "SIGTERM while the FIFO's reader stalls"
 cmp -s old stalled/r.wf && [ "$(listing stalled)" = "out.fifo r.wf " ] ||
     fail "a stopped write to a FIFO touched the folder: $(ls -la stalled)"
 
-# In a shared folder another user's link anywhere along the path is not followed.
+# In a shared folder another user's link anywhere along the path is not followed, and their
+# FIFO is not written to.
 if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     S=$(mktemp -d -p "$work") && chmod 1777 "$S"
     mkdir -m 700 rootdir && old_pair rootdir
@@ -217,6 +218,26 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     done
     cmp -s old rootdir/r.wf && cmp -s old rootdir/n.scp && [ "$(listing rootdir)" = "n.scp r.wf " ] &&
         [ "$(listing "$S")" = "dl " ] || fail "another user's linked folder: $(ls -la rootdir "$S")"
+
+    "${as_nobody[@]}" mkfifo -m 622 "$S/r2.wf"
+    for option in --worldforge --new-tus; do
+        other=$([ $option = --worldforge ] && echo --new-tus || echo --worldforge)
+        timeout 20 "${as_nobody[@]}" cat "$S/r2.wf" >stolen &
+        reader=$!
+        # Until the reader waits for a writer, as far as the kernel tells.
+        for _ in $(seq 50); do
+            [ "$(cat "/proc/$(pgrep -P $reader)/wchan" 2>/dev/null)" = wait_for_partner ] && break
+            sleep 0.1
+        done
+        "$cli" "${inputs[@]}" $option "$S/r2.wf" $other "$S/other" 2>err.txt
+        expect_exit 1 $? "another user's FIFO as $option"
+        # Lets the reader go: it gets the end of the FIFO, or has had it already.
+        timeout 5 bash -c ': >"$1"' - "$S/r2.wf"
+        wait "$reader"
+        says "$S/r2.wf" "The file 'r2.wf' belongs to another user of a shared folder and is not written to" &&
+            [ ! -s stolen ] && [ "$(listing "$S")" = "dl r2.wf " ] ||
+            fail "another user's FIFO as $option: $(cat err.txt; wc -c stolen; ls -A "$S")"
+    done
 fi
 
 # A folder deeper than any absolute path the system takes, reached step by step.
