@@ -196,7 +196,9 @@ Status openOutput(FileSystem& fileSystem, OutputTarget& target) {
     }
     if (Status opened = fileSystem.openDevice(target.folder, target.name, target.stream);
         !opened.isOk()) {
-        return opened;
+        return opened.code() == Status::Code::WouldBlock
+                   ? failed(concat({"Nothing is reading '", target.name, "'"}))
+                   : opened;
     }
     return isAsFound(fileSystem, target.stream, target.existing, "The file");
 }

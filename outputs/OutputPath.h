@@ -32,7 +32,7 @@ Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarg
 
 // Makes a target that resolveOutput() found earlier ready to be written. When something else
 // stands under its name by now, its path is resolved anew. A device or a FIFO is opened here,
-// once, and must be the one that was described.
+// once, and must be the one that was described; a FIFO that nobody reads is refused at once.
 Status openOutput(FileSystem& fileSystem, OutputTarget& target);
 
 // A name as the checks before a run found it, handed on to the run's output stage so that each

@@ -386,9 +386,17 @@ class LinuxFileSystem final : public FileSystem {
 
     Status openDevice(const FolderHandle& folder, const std::string& name,
                       FileHandle& file) override {
-        return adopt(openat(fd(folder), name.c_str(),
-                            O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC),
-                     file);
+        const Status opened =
+            adopt(openat(fd(folder), name.c_str(),
+                         O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC),
+                  file);
+        // ENXIO is a FIFO's way of saying that nobody reads it; a device's, that nothing is
+        // behind it.
+        struct stat status {};
+        const bool unread = opened.error() == ENXIO &&
+                            fstatat(fd(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                            S_ISFIFO(status.st_mode);
+        return unread ? failure(EWOULDBLOCK) : opened;
     }
 
     Status describeFile(const FileHandle& file, FileInfo& info) override {

@@ -45,10 +45,11 @@ listing() {
     ls -A "$1" | tr '\n' ' '
 }
 
-# Sends SIGTERM to a background run; one still going 3 s later is killed (and exits 137).
+# Sends SIGTERM (or signal $2) to a background run; one still going 3 s later is killed (and
+# exits 137).
 stop_run() {
     local pid=$1 watchdog status
-    kill -TERM "$pid"
+    kill -"${2:-TERM}" "$pid"
     (for _ in $(seq 30); do
         sleep 0.1
         kill -0 "$pid" 2>/dev/null || exit 0
@@ -203,7 +204,7 @@ cmp -s old stalled/r.wf && [ "$(listing stalled)" = "out.fifo r.wf " ] ||
     fail "a stopped write to a FIFO touched the folder: $(ls -la stalled)"
 
 # In a shared folder another user's link anywhere along the path is not followed, and their
-# FIFO is not written to.
+# FIFO is not written to; a FIFO of the user's own is, if someone reads it.
 if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
     S=$(mktemp -d -p "$work") && chmod 1777 "$S"
     mkdir -m 700 rootdir && old_pair rootdir
@@ -238,6 +239,29 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
             [ ! -s stolen ] && [ "$(listing "$S")" = "dl r2.wf " ] ||
             fail "another user's FIFO as $option: $(cat err.txt; wc -c stolen; ls -A "$S")"
     done
+
+    mkfifo -m 666 "$S/mine.fifo"
+    "$cli" "${inputs[@]}" --worldforge "$S/mine.fifo" --new-tus "$S/n.scp" 2>err.txt
+    expect_exit 1 $? "a FIFO nobody reads"
+    says "$S/mine.fifo" "Nothing is reading 'mine.fifo'" && [ "$(listing "$S")" = "dl mine.fifo r2.wf " ] ||
+        fail "a FIFO nobody reads: $(cat err.txt; ls -A "$S")"
+
+    # Another user holds the FIFO open without reading: Ctrl+C still stops the run.
+    timeout 60 "${as_nobody[@]}" bash -c 'exec <>"$1" && echo open && exec sleep 60' - \
+        "$S/mine.fifo" >held &
+    pids+=($!)
+    for _ in $(seq 100); do [ -s held ] && break || sleep 0.1; done
+    "$cli" --quiet --tus big.scp --id-list ids.txt --worldforge "$S/r.wf" \
+        --new-tus "$S/mine.fifo" &
+    run=$!
+    for _ in $(seq 100); do
+        ls -l "/proc/$run/fd" 2>/dev/null | grep -q "$S/mine.fifo" && break
+        sleep 0.1
+    done
+    stop_run "$run" INT
+    expect_exit 130 $? "Ctrl+C while another user holds the FIFO unread"
+    [ "$(listing "$S")" = "dl mine.fifo r2.wf " ] ||
+        fail "a stopped write to a FIFO left $(ls -A "$S")"
 fi
 
 # A folder deeper than any absolute path the system takes, reached step by step.

@@ -43,11 +43,10 @@ class OutputSafetyTest : public RunFixture {
         EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
     }
 
-    void expectWriteError(const std::string& path, int error) {
+    void expectWriteError(const std::string& path, const std::string& reason) {
         const Status status = converter.convert();
         EXPECT_EQ(status.code(), Status::Code::WriteError);
-        EXPECT_EQ(host.promptOf(status),
-                  "Cannot write file '" + path + "'!\r" + std::strerror(error));
+        EXPECT_EQ(host.promptOf(status), "Cannot write file '" + path + "'!\r" + reason);
     }
 };
 
@@ -229,6 +228,16 @@ TEST_F(OutputSafetyTest, FifoRecordFileWithAReaderGetsTheWholeRecordFile) {
     }
 }
 
+TEST_F(OutputSafetyTest, FifoThatNobodyReadsIsRefusedSayingSo) {
+    ASSERT_EQ(mkfifo(files.path("out.fifo").c_str(), 0600), 0);
+    host.setPath(PathBox::Worldforge, files.path("out.fifo"));
+
+    expectWriteError(files.path("out.fifo"), "Nothing is reading 'out.fifo'");
+
+    EXPECT_EQ(newScript(), kOldNewScript);
+    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.fifo", "out.wf", "world.scp"}));
+}
+
 // Puts a link in the place of the folder d just as it is opened, as another user could with a
 // folder of theirs in a shared folder.
 class FolderSwappingFileSystem : public FaultyFileSystem {
@@ -280,7 +289,7 @@ TEST_F(PrivilegedOutputTest, ImmutableNewScriptLeavesTheRecordFileAsItWas) {
         GTEST_SKIP() << "this file system has no immutable files";
     }
 
-    expectWriteError(files.path("new.scp"), EPERM);
+    expectWriteError(files.path("new.scp"), std::strerror(EPERM));
     std::system(("chattr -i '" + files.path("new.scp") + "'").c_str());
 
     expectBothAsTheyWere();
@@ -297,7 +306,7 @@ TEST_F(PrivilegedOutputTest, FullDiskLeavesBothAsTheyWere) {
     host.setPath(PathBox::Worldforge, files.path("disk/out.wf"));
     host.setPath(PathBox::NewTusworldScp, files.path("disk/new.scp"));
 
-    expectWriteError(files.path("disk/new.scp"), ENOSPC);
+    expectWriteError(files.path("disk/new.scp"), std::strerror(ENOSPC));
     const Names left = files.entries("disk");
     const std::string records = files.readFile("disk/out.wf");
     std::system(("umount '" + disk + "'").c_str());
