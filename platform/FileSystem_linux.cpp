@@ -88,16 +88,12 @@ mode_t newFileMode() {
 }
 
 FileInfo::Kind kindOf(mode_t mode) {
-    if (S_ISREG(mode)) {
-        return FileInfo::Kind::Regular;
-    }
-    if (S_ISDIR(mode)) {
-        return FileInfo::Kind::Folder;
-    }
-    if (S_ISLNK(mode)) {
-        return FileInfo::Kind::Link;
-    }
-    return S_ISSOCK(mode) ? FileInfo::Kind::Socket : FileInfo::Kind::Stream;
+    using Kind = FileInfo::Kind;
+    return S_ISREG(mode)    ? Kind::Regular
+           : S_ISDIR(mode)  ? Kind::Folder
+           : S_ISLNK(mode)  ? Kind::Link
+           : S_ISSOCK(mode) ? Kind::Socket
+                            : Kind::Stream;
 }
 
 FileInfo infoOf(const struct stat& status, std::string name) {
