@@ -7,47 +7,110 @@
 namespace tus2wf {
 namespace {
 
-// As many links in a row as the system itself follows before it gives up.
+// As many links as the system itself follows on the way to one file before it gives up.
 constexpr int kMaxLinks = 40;
 
 Status refused(std::string reason) {
     return Status(Status::Code::Denied, 0, std::move(reason));
 }
 
-// Whether the kernel's own protection would follow the link described by link in folder.
-Status mayFollow(FileSystem& fileSystem, const OutputTarget& target, const FileInfo& link) {
-    FileInfo folder;
-    if (Status described = fileSystem.describeFile(target.folder.handle(), folder);
-        !described.isOk()) {
+Status failed(std::string reason) {
+    return Status(Status::Code::Other, 0, std::move(reason));
+}
+
+// Refuses what another user put in a shared folder, as the kernel's own protection refuses
+// following their link or opening their FIFO there, whatever this machine's settings: only what
+// is the user's own or the folder owner's is used. entry is what folder holds.
+Status mayUse(FileSystem& fileSystem, const FolderHandle& folder, const FileInfo& entry,
+              std::string_view what, std::string_view notDone) {
+    FileInfo about;
+    if (Status described = fileSystem.describeFile(folder.handle(), about); !described.isOk()) {
         return described;
     }
-    const std::uint32_t user = fileSystem.currentUser();
-    if (!folder.sharedFolder || link.owner == user || link.owner == folder.owner) {
+    if (!about.sharedFolder || entry.owner == fileSystem.currentUser() ||
+        entry.owner == about.owner) {
         return Status::ok();
     }
-    return refused("The symbolic link '" + target.name +
-                   "' belongs to another user of a shared folder and is not followed");
+    return refused(concat({"The ", what, " '", entry.name,
+                           "' belongs to another user of a shared folder and is ", notDone}));
 }
 
-// Moves target on to what the link under its name names.
-Status followLink(FileSystem& fileSystem, OutputTarget& target) {
-    std::string link;
-    if (Status read = fileSystem.readLink(target.folder, target.name, link); !read.isOk()) {
-        return read;
+// Whether what was opened is what was found under its name before, and not something put in
+// its place since (a link, which would have been followed unjudged, or another file).
+Status isAsFound(FileSystem& fileSystem, const FileHandle& opened, const FileInfo& found,
+                 std::string_view what) {
+    FileInfo now;
+    if (Status described = fileSystem.describeFile(opened, now); !described.isOk()) {
+        return described;
     }
-    FolderHandle folder;
-    const bool absolute = link.starts_with('/');
-    if (Status opened =
-            fileSystem.openFolder(absolute ? nullptr : &target.folder, folderOf(link), folder);
-        !opened.isOk()) {
+    return now.id == found.id ? Status::ok()
+                              : failed(concat({what, " was replaced while it was opened"}));
+}
+
+Status openFolderByName(FileSystem& fileSystem, const FolderHandle* base, const std::string& path,
+                        FolderHandle& folder, int& links);
+
+// Follows the links under name in folder, each judged by mayUse(), until something else stands
+// there, which info then describes. links counts the links followed on the way to one file.
+Status settle(FileSystem& fileSystem, FolderHandle& folder, std::string& name, FileInfo& info,
+              int& links) {
+    for (;;) {
+        if (Status described = fileSystem.describe(folder, name, info);
+            !described.isOk() || info.kind != FileInfo::Kind::Link) {
+            return described;
+        }
+        if (links++ == kMaxLinks) {
+            return failed("Too many levels of symbolic links");
+        }
+        std::string text;
+        FolderHandle next;
+        if (Status allowed = mayUse(fileSystem, folder, info, "symbolic link", "not followed");
+            !allowed.isOk()) {
+            return allowed;
+        }
+        if (Status read = fileSystem.readLink(folder, name, text); !read.isOk()) {
+            return read;
+        }
+        const FolderHandle* base = text.starts_with('/') ? nullptr : &folder;
+        if (Status opened = openFolderByName(fileSystem, base, folderOf(text), next, links);
+            !opened.isOk()) {
+            return opened;
+        }
+        folder = std::move(next);
+        name = nameOf(text);
+    }
+}
+
+// Opens the folder path names relative to base one name at a time, each found as settle()
+// finds it, so that every link on the way is judged before it is followed. Where the path text
+// cannot be taken apart down to its root (Windows, whose system follows every link itself and
+// has no shared folders), the system opens it whole.
+Status openFolderByName(FileSystem& fileSystem, const FolderHandle* base, const std::string& path,
+                        FolderHandle& folder, int& links) {
+    const std::string parent = folderOf(path);
+    if (!splitsToTheRoot() || parent == path) {
+        return fileSystem.openFolder(base, path, folder);
+    }
+    std::string name = nameOf(path);
+    FileInfo step;
+    FolderHandle next;
+    if (Status opened = openFolderByName(fileSystem, base, parent, folder, links); !opened.isOk()) {
         return opened;
     }
-    target.folder = std::move(folder);
-    target.name = nameOf(link);
-    return Status::ok();
+    // An empty name ("a//b", "a/") names the folder before it.
+    if (Status settled = settle(fileSystem, folder, name, step, links);
+        !settled.isOk() || name.empty()) {
+        return settled;
+    }
+    if (Status opened = fileSystem.openFolder(&folder, name, next); !opened.isOk()) {
+        return opened;
+    }
+    folder = std::move(next);
+    return isAsFound(fileSystem, folder.handle(), step, concat({"The folder '", name, "'"}));
 }
 
-Status mayWrite(const FileInfo& existing) {
+Status mayWrite(FileSystem& fileSystem, const OutputTarget& target) {
+    const FileInfo& existing = target.existing;
     // Kept as its owner set it, as other programs keep it: replacing the file would mean
     // overriding its protection behind the user's back.
     if (existing.readOnly) {
@@ -55,9 +118,12 @@ Status mayWrite(const FileInfo& existing) {
     }
     switch (existing.kind) {
         case FileInfo::Kind::Folder:
-            return Status(Status::Code::Other, 0, "Is a directory");
+            return failed("Is a directory");
         case FileInfo::Kind::Socket:
             return refused("It is a socket, which this program does not write to");
+        case FileInfo::Kind::Stream:
+            // Whoever owns a FIFO or device there reads what is written to it.
+            return mayUse(fileSystem, target.folder, existing, "file", "not written to");
         default:
             return Status::ok();
     }
@@ -77,7 +143,8 @@ Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarg
         stream.code() != Status::Code::NotFound) {
         return stream.isOk() ? fileSystem.describeFile(target.stream, target.existing) : stream;
     }
-    if (Status opened = fileSystem.openFolder(nullptr, folderOf(path), target.folder);
+    int links = 0;
+    if (Status opened = openFolderByName(fileSystem, nullptr, folderOf(path), target.folder, links);
         !opened.isOk()) {
         return opened.code() == Status::Code::NotFound
                    ? Status(Status::Code::NotFound, 0, "The folder does not exist")
@@ -85,28 +152,15 @@ Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarg
     }
     target.name = nameAsOpened(nameOf(path));
     if (!nameFits(target.name)) {
-        return Status(Status::Code::Other, 0, "File name too long");
+        return failed("File name too long");
     }
-    for (int links = 0;; ++links) {
-        if (target.name.empty() || target.name == "." || target.name == "..") {
-            return Status(Status::Code::Other, 0, "Is a directory");
-        }
-        if (Status described = fileSystem.describe(target.folder, target.name, target.existing);
-            !described.isOk()) {
-            return described;
-        }
-        if (target.existing.kind != FileInfo::Kind::Link) {
-            break;
-        }
-        if (links == kMaxLinks) {
-            return Status(Status::Code::Other, 0, "Too many levels of symbolic links");
-        }
-        if (Status allowed = mayFollow(fileSystem, target, target.existing); !allowed.isOk()) {
-            return allowed;
-        }
-        if (Status followed = followLink(fileSystem, target); !followed.isOk()) {
-            return followed;
-        }
+    if (Status settled = settle(fileSystem, target.folder, target.name, target.existing, links);
+        !settled.isOk()) {
+        return settled;
+    }
+    // "." and ".." are described as the folders they are.
+    if (target.name.empty()) {
+        return failed("Is a directory");
     }
     if (target.existing.kind != FileInfo::Kind::Missing) {
         target.name = target.existing.name;
@@ -120,7 +174,7 @@ Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarg
     if (folder.removed) {
         return Status(Status::Code::NotFound, 0, "Its folder has been deleted");
     }
-    return mayWrite(target.existing);
+    return mayWrite(fileSystem, target);
 }
 
 Status openOutput(FileSystem& fileSystem, OutputTarget& target) {
@@ -145,15 +199,11 @@ Status openOutput(FileSystem& fileSystem, OutputTarget& target) {
     }
     if (Status opened = fileSystem.openDevice(target.folder, target.name, target.stream);
         !opened.isOk()) {
-        return opened;
+        return opened.code() == Status::Code::WouldBlock
+                   ? failed(concat({"Nothing is reading '", target.name, "'"}))
+                   : opened;
     }
-    FileInfo opened;
-    if (Status described = fileSystem.describeFile(target.stream, opened); !described.isOk()) {
-        return described;
-    }
-    return opened.id == target.existing.id
-               ? Status::ok()
-               : Status(Status::Code::Other, 0, "The file was replaced while it was opened");
+    return isAsFound(fileSystem, target.stream, target.existing, "The file");
 }
 
 CheckedOutput checkOutput(FileSystem& fileSystem, const std::string& path) {

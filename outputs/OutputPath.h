@@ -20,18 +20,19 @@ struct OutputTarget {
     bool inPlace() const { return stream.isOpen() || existing.kind == FileInfo::Kind::Stream; }
 };
 
-// Finds what path stands for. A symbolic link at its end is followed by hand, as the kernel
-// follows links whatever this machine's settings: in a shared folder (sticky and writable by
-// all, as /tmp) only a link owned by the user running or by the folder's owner; 40 links in a
-// row at most. A stream of this process (/dev/stdout, /dev/fd/N) is opened to be written in
-// place; a device or a FIFO is only described, since each close of one may tell its reader that
-// the writing is over (see openOutput). A folder or a socket is refused. On failure the status
-// says why. target must be fresh.
+// Finds what path stands for. Every symbolic link on the way, in its folders and at its end, is
+// followed by hand, as the kernel's own protection follows links whatever this machine's
+// settings: in a shared folder (sticky and writable by all, as /tmp) only a link owned by the
+// user running or by the folder's owner; 40 links at most. A stream of this process
+// (/dev/stdout, /dev/fd/N) is opened to be written in place; a device or a FIFO is only
+// described, since each close of one may tell its reader that the writing is over (see
+// openOutput), and refused in a shared folder unless it is the user's or the folder owner's. A
+// folder or a socket is refused. On failure the status says why. target must be fresh.
 Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target);
 
 // Makes a target that resolveOutput() found earlier ready to be written. When something else
 // stands under its name by now, its path is resolved anew. A device or a FIFO is opened here,
-// once, and must be the one that was described.
+// once, and must be the one that was described; a FIFO that nobody reads is refused at once.
 Status openOutput(FileSystem& fileSystem, OutputTarget& target);
 
 // A name as the checks before a run found it, handed on to the run's output stage so that each

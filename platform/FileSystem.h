@@ -171,7 +171,7 @@ class FileSystem {
     // written as it was opened (appending stays appending). NotFound for any other path.
     virtual Status openNamedStream(const std::string& path, FileHandle& file) = 0;
     // A device or FIFO in a folder, opened for writing in place; a FIFO that nobody reads
-    // fails at once rather than waiting.
+    // fails at once with WouldBlock rather than waiting.
     virtual Status openDevice(const FolderHandle& folder, const std::string& name,
                               FileHandle& file) = 0;
     virtual Status describeFile(const FileHandle& file, FileInfo& info) = 0;

@@ -91,16 +91,12 @@ mode_t newFileMode() {
 }
 
 FileInfo::Kind kindOf(mode_t mode) {
-    if (S_ISREG(mode)) {
-        return FileInfo::Kind::Regular;
-    }
-    if (S_ISDIR(mode)) {
-        return FileInfo::Kind::Folder;
-    }
-    if (S_ISLNK(mode)) {
-        return FileInfo::Kind::Link;
-    }
-    return S_ISSOCK(mode) ? FileInfo::Kind::Socket : FileInfo::Kind::Stream;
+    using Kind = FileInfo::Kind;
+    return S_ISREG(mode)    ? Kind::Regular
+           : S_ISDIR(mode)  ? Kind::Folder
+           : S_ISLNK(mode)  ? Kind::Link
+           : S_ISSOCK(mode) ? Kind::Socket
+                            : Kind::Stream;
 }
 
 FileInfo infoOf(const struct stat& status, std::string name) {
@@ -403,9 +399,17 @@ class LinuxFileSystem final : public FileSystem {
 
     Status openDevice(const FolderHandle& folder, const std::string& name,
                       FileHandle& file) override {
-        return adopt(openat(fd(folder), name.c_str(),
-                            O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC),
-                     file);
+        const Status opened =
+            adopt(openat(fd(folder), name.c_str(),
+                         O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC),
+                  file);
+        // ENXIO is a FIFO's way of saying that nobody reads it; a device's, that nothing is
+        // behind it.
+        struct stat status {};
+        const bool unread = opened.error() == ENXIO &&
+                            fstatat(fd(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                            S_ISFIFO(status.st_mode);
+        return unread ? failure(EWOULDBLOCK) : opened;
     }
 
     Status describeFile(const FileHandle& file, FileInfo& info) override {

@@ -61,6 +61,10 @@ std::string inFolder(const std::string& folder, const std::string& name) {
     return folder + (separated ? "" : std::string(1, kSeparators[0])) + name;
 }
 
+bool splitsToTheRoot() {
+    return !kHasDrives;
+}
+
 std::string temporaryName() {
     return randomName(kTemporarySuffix);
 }
@@ -115,11 +119,8 @@ bool namesEqual(std::string_view first, std::string_view second) {
 #ifdef _WIN32
     // Windows compares names without regard to letter case; ASCII is enough for the names
     // this program makes, and a target's real name comes from the folder itself.
-    return first.size() == second.size() &&
-           std::equal(first.begin(), first.end(), second.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
+    const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+    return std::ranges::equal(first, second, {}, lower, lower);
 #else
     return first == second;
 #endif
@@ -144,16 +145,13 @@ std::string nameAsOpened(std::string name) {
 bool nameFits([[maybe_unused]] std::string_view name) {
 #ifdef _WIN32
     constexpr std::size_t kMaxUnits = 255;
-    // Every UTF-8 sequence is one unit but a four-byte one, which is a surrogate pair.
-    const auto units = std::count_if(name.begin(), name.end(),
-                                     [](char c) {
-                                         const auto byte = static_cast<unsigned char>(c);
-                                         return (byte & 0xC0) != 0x80;
-                                     }) +
-                       std::count_if(name.begin(), name.end(), [](char c) {
-                           return (static_cast<unsigned char>(c) & 0xF8) == 0xF0;
-                       });
-    return static_cast<std::size_t>(units) <= kMaxUnits;
+    std::size_t units = 0;
+    for (const char c : name) {
+        // Every UTF-8 sequence is one unit but a four-byte one, which is a surrogate pair.
+        const auto byte = static_cast<unsigned char>(c);
+        units += (byte & 0xC0) == 0x80 ? 0 : (byte & 0xF8) == 0xF0 ? 2 : 1;
+    }
+    return units <= kMaxUnits;
 #else
     return true;
 #endif

@@ -12,6 +12,10 @@ std::string folderOf(const std::string& path);
 std::string nameOf(const std::string& path);
 // name in folder, joined by the platform's separator.
 std::string inFolder(const std::string& folder, const std::string& name);
+// Whether folderOf() and nameOf() take every path apart one name at a time down to its root,
+// which folderOf() then returns as it is. Not on Windows, whose roots (a share, a device prefix)
+// may hold separators of their own.
+bool splitsToTheRoot();
 
 // Fresh names for this program's own files beside an output: ".tus2wf-", sixteen random letters
 // or digits and ".tmp" for a new output or a journal not yet in place, ".old" for the old record

@@ -45,10 +45,11 @@ listing() {
     ls -A "$1" | tr '\n' ' '
 }
 
-# Sends SIGTERM to a background run; one still going 3 s later is killed (and exits 137).
+# Sends SIGTERM (or signal $2) to a background run; one still going 3 s later is killed (and
+# exits 137).
 stop_run() {
     local pid=$1 watchdog status
-    kill -TERM "$pid"
+    kill -"${2:-TERM}" "$pid"
     (for _ in $(seq 30); do
         sleep 0.1
         kill -0 "$pid" 2>/dev/null || exit 0
@@ -201,6 +202,47 @@ stop_run "$run"
 expect_exit 143 $? "SIGTERM while the FIFO's reader stalls"
 cmp -s old stalled/r.wf && [ "$(listing stalled)" = "out.fifo r.wf " ] ||
     fail "a stopped write to a FIFO touched the folder: $(ls -la stalled)"
+
+# In a shared folder another user's link anywhere along the path is not followed, and their
+# FIFO is not written to; a FIFO of the user's own is, if someone reads it.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    S=$(mktemp -d -p "$work") && chmod 1777 "$S" && mkdir -m 700 rootdir && old_pair rootdir
+    "${as_nobody[@]}" ln -s "$work/rootdir" "$S/dl"
+    "$cli" "${inputs[@]}" --worldforge "$S/r.wf" --new-tus "$S/dl/n.scp" 2>err.txt
+    expect_exit 1 $? "another user's linked folder"
+    says "$S/dl/n.scp" "The symbolic link 'dl' belongs to another user of a shared folder and is not followed" &&
+        cmp -s old rootdir/n.scp && [ "$(listing rootdir)$(listing "$S")" = "n.scp r.wf dl " ] ||
+        fail "another user's linked folder: $(cat err.txt; ls -A rootdir "$S")"
+
+    "${as_nobody[@]}" mkfifo -m 622 "$S/r2.wf"
+    timeout 20 "${as_nobody[@]}" cat "$S/r2.wf" >stolen &
+    reader=$!
+    for _ in $(seq 50); do # until the reader waits for a writer, as far as the kernel tells
+        [ "$(cat "/proc/$(pgrep -P $reader)/wchan" 2>/dev/null)" = wait_for_partner ] && break || sleep 0.1
+    done
+    "$cli" "${inputs[@]}" --worldforge "$S/r2.wf" --new-tus "$S/n.scp" 2>err.txt
+    expect_exit 1 $? "another user's FIFO"
+    timeout 5 bash -c ': >"$1"' - "$S/r2.wf" # lets the reader go, if it still waits
+    wait "$reader"
+    says "$S/r2.wf" "The file 'r2.wf' belongs to another user of a shared folder and is not written to" &&
+        [ ! -s stolen ] && [ "$(listing "$S")" = "dl r2.wf " ] ||
+        fail "another user's FIFO: $(cat err.txt; wc -c stolen; ls -A "$S")"
+
+    mkfifo -m 666 "$S/mine.fifo"
+    "$cli" "${inputs[@]}" --worldforge "$S/mine.fifo" --new-tus "$S/n.scp" 2>err.txt
+    expect_exit 1 $? "a FIFO nobody reads"
+    says "$S/mine.fifo" "Nothing is reading 'mine.fifo'" || fail "a FIFO nobody reads: $(cat err.txt)"
+    # Another user holds it open without reading: Ctrl+C still stops the run.
+    timeout 60 "${as_nobody[@]}" bash -c 'exec <>"$1" && echo >&2 && exec sleep 60' - "$S/mine.fifo" 2>held &
+    pids+=($!)
+    for _ in $(seq 100); do [ -s held ] && break || sleep 0.1; done
+    "$cli" --quiet --tus big.scp --id-list ids.txt --worldforge "$S/r.wf" --new-tus "$S/mine.fifo" &
+    run=$!
+    for _ in $(seq 100); do ls -l "/proc/$run/fd" | grep -q mine.fifo && break || sleep 0.1; done
+    stop_run "$run" INT
+    expect_exit 130 $? "Ctrl+C while another user holds the FIFO unread"
+    [ "$(listing "$S")" = "dl mine.fifo r2.wf " ] || fail "a stopped write to a FIFO left $(ls -A "$S")"
+fi
 
 # A folder deeper than any absolute path the system takes, reached step by step.
 long=$(printf 'd%.0s' $(seq 200))

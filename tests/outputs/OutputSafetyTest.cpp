@@ -43,11 +43,10 @@ class OutputSafetyTest : public RunFixture {
         EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
     }
 
-    void expectWriteError(const std::string& path, int error) {
+    void expectWriteError(const std::string& path, const std::string& reason) {
         const Status status = converter.convert();
         EXPECT_EQ(status.code(), Status::Code::WriteError);
-        EXPECT_EQ(host.promptOf(status),
-                  "Cannot write file '" + path + "'!\r" + std::strerror(error));
+        EXPECT_EQ(host.promptOf(status), "Cannot write file '" + path + "'!\r" + reason);
     }
 };
 
@@ -229,6 +228,50 @@ TEST_F(OutputSafetyTest, FifoRecordFileWithAReaderGetsTheWholeRecordFile) {
     }
 }
 
+TEST_F(OutputSafetyTest, FifoThatNobodyReadsIsRefusedSayingSo) {
+    ASSERT_EQ(mkfifo(files.path("out.fifo").c_str(), 0600), 0);
+    host.setPath(PathBox::Worldforge, files.path("out.fifo"));
+
+    expectWriteError(files.path("out.fifo"), "Nothing is reading 'out.fifo'");
+
+    EXPECT_EQ(newScript(), kOldNewScript);
+    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.fifo", "out.wf", "world.scp"}));
+}
+
+// Puts a link in the place of the folder d just as it is opened, as another user could with a
+// folder of theirs in a shared folder.
+class FolderSwappingFileSystem : public FaultyFileSystem {
+  public:
+    explicit FolderSwappingFileSystem(const TestFiles& files) : m_files(files) {}
+
+    Status openFolder(const FolderHandle* base, const std::string& path,
+                      FolderHandle& folder) override {
+        if (path == "d" && !fs::is_symlink(m_files.path("d"))) {
+            fs::rename(m_files.path("d"), m_files.path("d.moved"));
+            fs::create_directory_symlink(m_files.path("elsewhere"), m_files.path("d"));
+        }
+        return FaultyFileSystem::openFolder(base, path, folder);
+    }
+
+  private:
+    const TestFiles& m_files;
+};
+
+TEST_F(OutputSafetyTest, FolderReplacedByALinkAsItIsOpenedIsNotFollowed) {
+    files.makeDir("d");
+    files.makeDir("elsewhere");
+    FolderSwappingFileSystem fileSystem(files);
+    Converter swapped(host, fileSystem);
+    host.setPath(PathBox::Worldforge, files.path("d/out.wf"));
+
+    const Status status = swapped.convert();
+
+    EXPECT_EQ(host.promptOf(status), "Cannot write file '" + files.path("d/out.wf") +
+                                         "'!\rThe folder 'd' was replaced while it was opened");
+    EXPECT_TRUE(files.entries("elsewhere").empty());
+    EXPECT_TRUE(files.entries("d.moved").empty());
+}
+
 // What only a privileged user can set up.
 class PrivilegedOutputTest : public OutputSafetyTest {
   protected:
@@ -246,7 +289,7 @@ TEST_F(PrivilegedOutputTest, ImmutableNewScriptLeavesTheRecordFileAsItWas) {
         GTEST_SKIP() << "this file system has no immutable files";
     }
 
-    expectWriteError(files.path("new.scp"), EPERM);
+    expectWriteError(files.path("new.scp"), std::strerror(EPERM));
     std::system(("chattr -i '" + files.path("new.scp") + "'").c_str());
 
     expectBothAsTheyWere();
@@ -263,7 +306,7 @@ TEST_F(PrivilegedOutputTest, FullDiskLeavesBothAsTheyWere) {
     host.setPath(PathBox::Worldforge, files.path("disk/out.wf"));
     host.setPath(PathBox::NewTusworldScp, files.path("disk/new.scp"));
 
-    expectWriteError(files.path("disk/new.scp"), ENOSPC);
+    expectWriteError(files.path("disk/new.scp"), std::strerror(ENOSPC));
     const Names left = files.entries("disk");
     const std::string records = files.readFile("disk/out.wf");
     std::system(("umount '" + disk + "'").c_str());
