@@ -35,6 +35,22 @@ Status mayUse(FileSystem& fileSystem, const FolderHandle& folder, const FileInfo
                            "' belongs to another user of a shared folder and is ", notDone}));
 }
 
+// In a shared folder only the file's owner, the folder's and root may put another file in a
+// file's place: refused before the run rather than half way through its commit.
+Status mayReplace(FileSystem& fileSystem, const FolderHandle& folder, const FileInfo& file) {
+    FileInfo about;
+    if (Status described = fileSystem.describeFile(folder.handle(), about); !described.isOk()) {
+        return described;
+    }
+    const std::uint32_t user = fileSystem.currentUser();
+    if (!about.sharedFolder || user == 0 || file.owner == user || about.owner == user) {
+        return Status::ok();
+    }
+    return refused(concat({"The file '", file.name,
+                           "' belongs to another user of a shared folder, where only they can "
+                           "replace it"}));
+}
+
 // Whether what was opened is what was found under its name before, and not something put in
 // its place since (a link, which would have been followed unjudged, or another file).
 Status isAsFound(FileSystem& fileSystem, const FileHandle& opened, const FileInfo& found,
@@ -124,6 +140,8 @@ Status mayWrite(FileSystem& fileSystem, const OutputTarget& target) {
         case FileInfo::Kind::Stream:
             // Whoever owns a FIFO or device there reads what is written to it.
             return mayUse(fileSystem, target.folder, existing, "file", "not written to");
+        case FileInfo::Kind::Regular:
+            return mayReplace(fileSystem, target.folder, existing);
         default:
             return Status::ok();
     }

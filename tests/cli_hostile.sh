@@ -371,6 +371,17 @@ if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
         rm -rf "${shared:?}/.r.wf.tus2wf-commit"
     done
     [ "$(listing "$shared")" = "n.scp o.wf " ] || fail "planted journals: $(ls -la "$shared")"
+
+    # Another user's file there as the record file, writable by all: refused by name before
+    # anything is made, so nothing is left for its owner's next run to trip over.
+    chmod 666 "$shared/o.wf" && cp "$shared/o.wf" o.before
+    "${as_nobody[@]}" "$cli" "${inputs[@]}" --worldforge "$shared/o.wf" --new-tus "$shared/nb.scp" \
+        2>err.txt
+    expect_exit 1 $? "another user's file in a shared folder as the record file"
+    says "$shared/o.wf" \
+        "The file 'o.wf' belongs to another user of a shared folder, where only they can replace it" &&
+        cmp -s o.before "$shared/o.wf" && [ "$(listing "$shared")" = "n.scp o.wf " ] ||
+        fail "another user's file in a shared folder: $(cat err.txt; ls -la "$shared")"
 fi
 
 # An output that opens one of the other files through a descriptor of this process is refused as
