@@ -147,6 +147,32 @@ Status mayWrite(FileSystem& fileSystem, const OutputTarget& target) {
     }
 }
 
+// A regular file that a stream of this process opens is replaced as one named by its path is,
+// never written over from wherever the stream stands, which would leave its old tail behind;
+// one opened for appending is appended to, as the user asked.
+Status resolveStream(FileSystem& fileSystem, OutputTarget& target) {
+    if (Status described = fileSystem.describeFile(target.stream, target.existing);
+        !described.isOk() || target.existing.kind != FileInfo::Kind::Regular ||
+        target.existing.appending) {
+        return described;
+    }
+    std::string named;
+    if (Status found = fileSystem.filePath(target.stream, named);
+        !found.isOk() || target.existing.removed) {
+        return failed("The file has no name to be replaced under");
+    }
+    OutputTarget byName;
+    if (Status resolved = resolveOutput(fileSystem, named, byName); !resolved.isOk()) {
+        return resolved;
+    }
+    if (byName.existing.id != target.existing.id) {
+        return failed("The file was replaced while it was opened");
+    }
+    byName.path = target.path;
+    target = std::move(byName);
+    return Status::ok();
+}
+
 bool sameAsFound(const FileInfo& found, const FileInfo& now) {
     return now.kind == found.kind && now.readOnly == found.readOnly &&
            (now.kind == FileInfo::Kind::Missing || now.id == found.id);
@@ -159,7 +185,7 @@ Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarg
     // What a stream of this process opens is described too: it may be one of the other files.
     if (Status stream = fileSystem.openNamedStream(path, target.stream);
         stream.code() != Status::Code::NotFound) {
-        return stream.isOk() ? fileSystem.describeFile(target.stream, target.existing) : stream;
+        return stream.isOk() ? resolveStream(fileSystem, target) : stream;
     }
     int links = 0;
     if (Status opened = openFolderByName(fileSystem, nullptr, folderOf(path), target.folder, links);

@@ -97,6 +97,8 @@ struct FileInfo {
     bool readOnly = false;
     // No name leads to it any more: a folder deleted while it was open (the current folder, say).
     bool removed = false;
+    // Open so that every write goes to its end (a shell's ">>"). Set by describeFile() only.
+    bool appending = false;
     // The name as the folder holds it: on Windows its real letter case and long form.
     std::string name;
 };
@@ -107,8 +109,8 @@ struct FileInfo {
 // program does with files is written once over it, and tests put a double in its place.
 // Only looks that read no file go around it: the window's completion lists and file choosers
 // (the toolkit's and the system's own, which must show what the desktop shows), and the
-// current folder that makes two names absolute when they are compared as written (OutputPath). Names
-// are single names within a folder unless said otherwise; no call follows a symbolic link at
+// current folder that makes two names absolute when they are compared as written (OutputPath).
+// Names are single names within a folder unless said otherwise; no call follows a symbolic link at
 // the end of a name unless said otherwise. Every call returns what the system said; none throws.
 class FileSystem {
   public:
@@ -125,6 +127,8 @@ class FileSystem {
                               FolderHandle& folder) = 0;
     // The folder's absolute path as it is now.
     virtual Status folderPath(const FolderHandle& folder, std::string& path) = 0;
+    // The absolute path of an open file as it is now, as far as the system keeps one.
+    virtual Status filePath(const FileHandle& file, std::string& path) = 0;
     // The names in the folder, "." and ".." left out.
     virtual Status listFolder(const FolderHandle& folder, std::vector<std::string>& names) = 0;
     // The system's own search for path, wildcards in its last part included: whether anything
@@ -168,7 +172,9 @@ class FileSystem {
                                  FileHandle& file) = 0;
     // A file written in place, named by a path that stands for a stream of this process rather
     // than a file in a folder (/dev/stdout, /dev/fd/N; NUL or \\.\COM1 on Windows): it is
-    // written as it was opened (appending stays appending). NotFound for any other path.
+    // written as it was opened (appending stays appending; a regular file not opened for
+    // appending is replaced by its name instead, see resolveOutput()). NotFound for any other
+    // path.
     virtual Status openNamedStream(const std::string& path, FileHandle& file) = 0;
     // A device or FIFO in a folder, opened for writing in place; a FIFO that nobody reads
     // fails at once with WouldBlock rather than waiting.

@@ -233,14 +233,19 @@ class LinuxFileSystem final : public FileSystem {
     }
 
     Status folderPath(const FolderHandle& folder, std::string& path) override {
-        const std::string self = "/proc/self/fd/" + std::to_string(fd(folder));
+        const Status known = filePath(folder.handle(), path);
+        return known.code() == Status::Code::TooLong ? pathByParents(fd(folder), path) : known;
+    }
+
+    Status filePath(const FileHandle& file, std::string& path) override {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd(file));
         std::string target(PATH_MAX, '\0');
         const ssize_t length = ::readlink(self.c_str(), target.data(), target.size());
         if (length < 0 && errno != ENAMETOOLONG) {
             return failure();
         }
         if (length < 0 || static_cast<std::size_t>(length) == target.size()) {
-            return pathByParents(fd(folder), path);
+            return Status(Status::Code::TooLong, ENAMETOOLONG);
         }
         target.resize(static_cast<std::size_t>(length));
         path = std::move(target);
@@ -418,6 +423,7 @@ class LinuxFileSystem final : public FileSystem {
             return failure();
         }
         info = infoOf(status, {});
+        info.appending = (fcntl(fd(file), F_GETFL) & O_APPEND) != 0;
         return Status::ok();
     }
 

@@ -366,6 +366,11 @@ class Win32FileSystem final : public FileSystem {
         return Status::ok();
     }
 
+    // Only devices are opened as streams here, and they have no path in a folder.
+    Status filePath(const FileHandle&, std::string&) override {
+        return failure(ERROR_NOT_SUPPORTED);
+    }
+
     Status folderPath(const FolderHandle& folder, std::string& path) override {
         std::wstring final(32768, L'\0');
         const DWORD length = GetFinalPathNameByHandleW(folder.native(), final.data(),

@@ -131,6 +131,10 @@ Status FaultyFileSystem::folderPath(const FolderHandle& folder, std::string& pat
     TUS2WF_FORWARD(folderPath(folder, path));
 }
 
+Status FaultyFileSystem::filePath(const FileHandle& file, std::string& path) {
+    TUS2WF_FORWARD(filePath(file, path));
+}
+
 Status FaultyFileSystem::listFolder(const FolderHandle& folder, std::vector<std::string>& names) {
     TUS2WF_FORWARD(listFolder(folder, names));
 }

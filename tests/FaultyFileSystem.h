@@ -50,6 +50,7 @@ class FaultyFileSystem : public FileSystem {
     Status openFolder(const FolderHandle* base, const std::string& path,
                       FolderHandle& folder) override;
     Status folderPath(const FolderHandle& folder, std::string& path) override;
+    Status filePath(const FileHandle& file, std::string& path) override;
     Status listFolder(const FolderHandle& folder, std::vector<std::string>& names) override;
     Status search(const std::string& path, bool& found) override;
     Status syncFolder(const FolderHandle& folder) override;

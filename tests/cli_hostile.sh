@@ -399,6 +399,21 @@ for redirected in '--worldforge /dev/fd/3 --new-tus n 3<>w.scp' \
         fail "$redirected changed the folder: $(listing same)"
 done
 
+# A regular file reached through a descriptor that does not append is replaced as its name would
+# be, never written over from where the descriptor stands; one without a name is refused.
+for via in /dev/fd/3 /proc/self/fd/3; do
+    (cd same && printf '%s\n' "a longer old text than the new world script" >r &&
+        "$cli" -q --tus w.scp --id-list ids --worldforge o --new-tus $via 3<>r)
+    expect_exit 0 $? "new world script through $via"
+    cmp -s same/r expected.scp || fail "new world script through $via: $(od -c same/r | head)"
+    rm -f same/r same/o
+done
+(cd same && exec 3<>gone && rm gone &&
+    "$cli" -q --tus w.scp --id-list ids --worldforge o --new-tus /dev/fd/3) 2>err.txt
+expect_exit 1 $? "new world script through a descriptor of a removed file"
+says /dev/fd/3 "The file has no name to be replaced under" && [ "$(listing same)" = "ids w.scp " ] ||
+    fail "a descriptor of a removed file: $(cat err.txt; listing same)"
+
 # Limits of the address space from start-up to a whole run, finely where start-up runs out: the run goes through, or a
 # message says what there was no memory for and leaves the outputs as they were, or the system's
 # loader refuses to start the program. Never an abort.
