@@ -24,7 +24,8 @@ struct OutputTarget {
 // followed by hand, as the kernel's own protection follows links whatever this machine's
 // settings: in a shared folder (sticky and writable by all, as /tmp) only a link owned by the
 // user running or by the folder's owner; 40 links at most. A stream of this process
-// (/dev/stdout, /dev/fd/N) is opened to be written in place; a device or a FIFO is only
+// (/dev/stdout, /dev/fd/N) is opened to be written in place, unless it is a regular file not
+// opened for appending, which is then resolved by the name it has now; a device or a FIFO is only
 // described, since each close of one may tell its reader that the writing is over (see
 // openOutput), and refused in a shared folder unless it is the user's or the folder owner's. A
 // folder or a socket is refused. On failure the status says why. target must be fresh.
