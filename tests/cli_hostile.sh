@@ -260,6 +260,16 @@ expect_exit 1 $? "outputs in a deleted current folder"
 [ "$(cat err.txt)" = "tus2wf-cli: Cannot write file 'r.wf'!
 Its folder has been deleted" ] || fail "deleted current folder: $(cat err.txt)"
 
+# Outputs whose names are as long as a name may be, replaced as a pair: their journals' names
+# are made short enough.
+mkdir longname
+long_wf=$(printf 'r%.0s' {1..250}).wf long_scp=$(printf 'n%.0s' {1..249}).scp
+cp old "longname/$long_wf" && cp old "longname/$long_scp"
+"$cli" "${inputs[@]}" --worldforge "longname/$long_wf" --new-tus "longname/$long_scp" 2>err.txt
+expect_exit 0 $? "outputs with the longest names: $(cat err.txt)"
+cmp -s "longname/$long_wf" expected.wf && cmp -s "longname/$long_scp" expected.scp &&
+    [ "$(listing longname)" = "$long_scp $long_wf " ] || fail "longest names: $(ls -A longname)"
+
 # A replaced file keeps its extended attributes and its access control list.
 if command -v setfattr >/dev/null && command -v setfacl >/dev/null; then
     old_pair kept && setfattr -n user.note -v x kept/r.wf && setfacl -m u:65534:r kept/r.wf
