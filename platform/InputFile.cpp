@@ -197,6 +197,11 @@ Status InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
     return m_size <= kMaxSize ? Status::ok() : tooLarge();
 }
 
+Status InputFile::tooLarge() {
+    return Status(Status::Code::Other, tooLargeError(),
+                  "this program reads files of less than 4 GiB");
+}
+
 InputFile::~InputFile() {
     release();
 }

@@ -14,11 +14,11 @@ namespace tus2wf {
 // even during the read: the bytes are then whatever the reads returned).
 //
 // read() fails for anything that cannot be read as a file (a directory, a pattern, a file that
-// vanished or is locked) and for inputs of 4 GiB or more, with a failure that names path, and the
-// object then holds no data. A file is read a few megabytes at a time, and a stream (a FIFO, a
-// pipe, a device) to its end without ever blocking for long: keepGoing is asked after every piece
-// read and at least every kPollIntervalMs while the read waits, and when it answers false the read
-// gives up with Status::Code::Stopped. Move-only; frees its memory when destroyed.
+// vanished or is locked) and for inputs of 4 GiB or more (saying so), with a failure that names
+// path, and the object then holds no data. A file is read a few megabytes at a time, and a stream
+// (a FIFO, a pipe, a device) to its end without ever blocking for long: keepGoing is asked after
+// every piece read and at least every kPollIntervalMs while the read waits, and when it answers
+// false the read gives up with Status::Code::Stopped. Move-only; frees its memory when destroyed.
 class InputFile {
   public:
     static constexpr std::size_t kMaxSize = 0xFFFFFFFFu;
@@ -54,8 +54,9 @@ class InputFile {
     Status makeRoom();
     void release();
     static void freeMemory(char* data, std::size_t capacity);
-    // Per platform, the system's words for an input of 4 GiB or more.
     static Status tooLarge();
+    // Per platform, the system's number for a file too large.
+    static int tooLargeError();
 
     char* m_data = nullptr;
     std::size_t m_size = 0;
