@@ -56,6 +56,8 @@ class Converter {
     // Loads the world script and the ID list, then calls ConvertItems().
     Status ReadInputFiles();
     Status loadTable(PathBox box, LineTable& table, Progress::Kind progress);
+    // Reads the input at path, its links followed as an output's are.
+    Status readInput(const std::string& path, InputFile& file);
 
     // Writes a record for every listed world item and copies every other line.
     Status ConvertItems();

@@ -82,21 +82,27 @@ Range awaitBackHalf(std::future<Range>& back, std::atomic<bool>& stop,
 
 Status InputFile::read(const std::string& path, const KeepGoing& keepGoing,
                        FileSystem& fileSystem) {
+    FileHandle file;
+    if (Status opened = fileSystem.openInput(path, file); !opened.isOk()) {
+        release();
+        return std::move(opened).about(path);
+    }
+    return read(std::move(file), path, keepGoing, fileSystem);
+}
+
+Status InputFile::read(FileHandle file, const std::string& path, const KeepGoing& keepGoing,
+                       FileSystem& fileSystem) {
     release();
-    Status status = readWhole(path, keepGoing, fileSystem);
+    Status status = readWhole(fileSystem, file, keepGoing);
     if (!status.isOk()) {
         release();
     }
     return std::move(status).about(path);
 }
 
-Status InputFile::readWhole(const std::string& path, const KeepGoing& keepGoing,
-                            FileSystem& fileSystem) {
-    FileHandle file;
+Status InputFile::readWhole(FileSystem& fileSystem, const FileHandle& file,
+                            const KeepGoing& keepGoing) {
     FileInfo info;
-    if (Status opened = fileSystem.openInput(path, file); !opened.isOk()) {
-        return opened;
-    }
     if (Status described = fileSystem.describeFile(file, info); !described.isOk()) {
         return described;
     }

@@ -31,16 +31,19 @@ class InputFile {
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // Every byte comes through fileSystem.
+    // Every byte comes through fileSystem; path is opened by FileSystem::openInput().
     Status read(
         const std::string& path, const KeepGoing& keepGoing = [] { return true; },
         FileSystem& fileSystem = FileSystem::local());
+    // Reads file, opened by the caller; path names it in a failure.
+    Status read(FileHandle file, const std::string& path, const KeepGoing& keepGoing,
+                FileSystem& fileSystem);
 
     const char* data() const { return m_data; }
     std::size_t size() const { return m_size; }
 
   private:
-    Status readWhole(const std::string& path, const KeepGoing& keepGoing, FileSystem& fileSystem);
+    Status readWhole(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
     // Reads a file whose size is known up front; one spare byte shows whether it grew meanwhile,
     // and then the rest is read too.
     Status readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
