@@ -143,7 +143,7 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
     m_memoryFor = box;
     const std::string path = m_host.pathText(box);
     InputFile file;
-    if (Status read = readInput(path, file); !read.isOk()) {
+    if (Status read = readInput(path, table.capacity(), file); !read.isOk()) {
         if (read.code() == Status::Code::Stopped) {
             return read;
         }
@@ -181,7 +181,7 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
     return Status::ok();
 }
 
-Status Converter::readInput(const std::string& path, InputFile& file) {
+Status Converter::readInput(const std::string& path, std::int32_t maxLines, InputFile& file) {
     FileHandle opened;
     if (Status status = openInputFile(m_fileSystem, path, opened); !status.isOk()) {
         return std::move(status).about(path);
@@ -189,7 +189,8 @@ Status Converter::readInput(const std::string& path, InputFile& file) {
     // An input may take its time (a stream, a slow disk, a large file): the window stays live
     // and Quit is heard meanwhile, also while its lines are counted.
     return file.read(
-        std::move(opened), path, [this] { return yieldNow(); }, m_fileSystem);
+        std::move(opened), path, [this] { return yieldNow(); }, m_fileSystem,
+        static_cast<std::size_t>(maxLines));
 }
 
 Status Converter::ReadInputFiles() {

@@ -87,13 +87,13 @@ Status InputFile::read(const std::string& path, const KeepGoing& keepGoing,
         release();
         return std::move(opened).about(path);
     }
-    return read(std::move(file), path, keepGoing, fileSystem);
+    return read(std::move(file), path, keepGoing, fileSystem, SIZE_MAX);
 }
 
 Status InputFile::read(FileHandle file, const std::string& path, const KeepGoing& keepGoing,
-                       FileSystem& fileSystem) {
+                       FileSystem& fileSystem, std::size_t maxLines) {
     release();
-    Status status = readWhole(fileSystem, file, keepGoing);
+    Status status = readWhole(fileSystem, file, keepGoing, maxLines);
     if (!status.isOk()) {
         release();
     }
@@ -101,7 +101,7 @@ Status InputFile::read(FileHandle file, const std::string& path, const KeepGoing
 }
 
 Status InputFile::readWhole(FileSystem& fileSystem, const FileHandle& file,
-                            const KeepGoing& keepGoing) {
+                            const KeepGoing& keepGoing, std::size_t maxLines) {
     FileInfo info;
     if (Status described = fileSystem.describeFile(file, info); !described.isOk()) {
         return described;
@@ -115,7 +115,7 @@ Status InputFile::readWhole(FileSystem& fileSystem, const FileHandle& file,
             }
             return readFile(fileSystem, file, static_cast<std::size_t>(info.size), keepGoing);
         default:
-            return readStream(fileSystem, file, keepGoing);
+            return readStream(fileSystem, file, keepGoing, maxLines);
     }
 }
 
@@ -166,7 +166,8 @@ Status InputFile::readRest(FileSystem& fileSystem, const FileHandle& file,
 }
 
 Status InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
-                             const KeepGoing& keepGoing) {
+                             const KeepGoing& keepGoing, std::size_t maxLines) {
+    std::size_t lineEnds = 0;
     if (Status allocated = allocate(kFirstStreamCapacity); !allocated.isOk()) {
         return allocated;
     }
@@ -192,10 +193,12 @@ Status InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
         if (!read.isOk()) {
             return read;
         }
-        if (got == 0) {
+        lineEnds +=
+            static_cast<std::size_t>(std::count(m_data + m_size, m_data + m_size + got, '\r'));
+        m_size += got;
+        if (got == 0 || lineEnds > maxLines) {
             break;
         }
-        m_size += got;
         if (!keepGoing()) {
             return Status::stopped();
         }

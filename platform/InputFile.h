@@ -35,22 +35,25 @@ class InputFile {
     Status read(
         const std::string& path, const KeepGoing& keepGoing = [] { return true; },
         FileSystem& fileSystem = FileSystem::local());
-    // Reads file, opened by the caller; path names it in a failure.
+    // Reads file, opened by the caller; path names it in a failure. A stream is read only until
+    // more than maxLines of its lines end in CR, since a line past those could never be stored.
     Status read(FileHandle file, const std::string& path, const KeepGoing& keepGoing,
-                FileSystem& fileSystem);
+                FileSystem& fileSystem, std::size_t maxLines);
 
     const char* data() const { return m_data; }
     std::size_t size() const { return m_size; }
 
   private:
-    Status readWhole(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
+    Status readWhole(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing,
+                     std::size_t maxLines);
     // Reads a file whose size is known up front; one spare byte shows whether it grew meanwhile,
     // and then the rest is read too.
     Status readFile(FileSystem& fileSystem, const FileHandle& file, std::size_t size,
                     const KeepGoing& keepGoing);
     // Reads on from m_size to the end of the file.
     Status readRest(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
-    Status readStream(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
+    Status readStream(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing,
+                      std::size_t maxLines);
     // Per platform, memory for capacity bytes.
     Status allocate(std::size_t capacity);
     // Makes room for more once the memory is full.

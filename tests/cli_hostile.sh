@@ -251,6 +251,18 @@ expect_exit 1 $? "socket as the world script"
 verb=read says sock/s.wf "It is a socket, which this program does not read" &&
     [ "$(listing sock)" = "s.wf " ] || fail "socket as the world script: $(cat err.txt)"
 
+# An endless stream as the ID list is read only until it holds more lines than the list can.
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+    skip "an endless ID list: a sanitized build needs more address space than the limit leaves"
+else
+    (ulimit -v 65536 && exec "$cli" --quiet --tus world.scp --id-list /dev/urandom \
+        --worldforge endless.wf --new-tus endless.scp) 2>err.txt
+    expect_exit 1 $? "an endless ID list"
+    printf "tus2wf-cli: File '/dev/urandom' is too long!\nIt has more than 25001 lines.\n" |
+        cmp -s - err.txt && [ ! -e endless.wf ] && [ ! -e endless.scp ] ||
+        fail "an endless ID list: $(cat err.txt)"
+fi
+
 # The second replacement and the putting back of the old record file both fail: the old file
 # stays under the name the message gives, and the next run settles the folder.
 if command -v strace >/dev/null && strace -o /dev/null true 2>/dev/null; then
