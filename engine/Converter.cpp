@@ -139,11 +139,7 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
     m_memoryFor = box;
     const std::string path = m_host.pathText(box);
     InputFile file;
-    // An input may take its time (a stream, a slow disk, a large file): the window stays live
-    // and Quit is heard meanwhile, also while its lines are counted.
-    if (Status read = file.read(
-            path, [this] { return yieldNow(); }, m_fileSystem);
-        !read.isOk()) {
+    if (Status read = readInput(path, table.capacity(), file); !read.isOk()) {
         if (read.code() == Status::Code::Stopped) {
             return read;
         }
@@ -179,6 +175,18 @@ Status Converter::loadTable(PathBox box, LineTable& table, Progress::Kind progre
     showProgress();
     appendResults("done\r");
     return Status::ok();
+}
+
+Status Converter::readInput(const std::string& path, std::int32_t maxLines, InputFile& file) {
+    FileHandle opened;
+    if (Status status = openInputFile(m_fileSystem, path, opened); !status.isOk()) {
+        return std::move(status).about(path);
+    }
+    // An input may take its time (a stream, a slow disk, a large file): the window stays live
+    // and Quit is heard meanwhile, also while its lines are counted.
+    return file.read(
+        std::move(opened), path, [this] { return yieldNow(); }, m_fileSystem,
+        static_cast<std::size_t>(maxLines));
 }
 
 Status Converter::ReadInputFiles() {

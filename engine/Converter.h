@@ -52,6 +52,8 @@ class Converter {
     // Loads the world script and the ID list, then calls ConvertItems().
     Status ReadInputFiles();
     Status loadTable(PathBox box, LineTable& table, Progress::Kind progress);
+    // Reads the input at path, of which at most maxLines lines can be stored.
+    Status readInput(const std::string& path, std::int32_t maxLines, InputFile& file);
 
     // Writes a record for every listed world item and copies every other line.
     Status ConvertItems();

@@ -147,6 +147,8 @@ Status mayWrite(FileSystem& fileSystem, const OutputTarget& target) {
     }
 }
 
+Status findFile(FileSystem& fileSystem, const std::string& path, OutputTarget& target);
+
 // A regular file that a stream of this process opens is replaced as one named by its path is,
 // never written over from wherever the stream stands, which would leave its old tail behind;
 // one opened for appending is appended to, as the user asked.
@@ -162,8 +164,8 @@ Status resolveStream(FileSystem& fileSystem, OutputTarget& target) {
         return failed("The file has no name to be replaced under");
     }
     OutputTarget byName;
-    if (Status resolved = resolveOutput(fileSystem, named, byName); !resolved.isOk()) {
-        return resolved;
+    if (Status found = findFile(fileSystem, named, byName); !found.isOk()) {
+        return found;
     }
     if (byName.existing.id != target.existing.id) {
         return failed("The file was replaced while it was opened");
@@ -178,9 +180,9 @@ bool sameAsFound(const FileInfo& found, const FileInfo& now) {
            (now.kind == FileInfo::Kind::Missing || now.id == found.id);
 }
 
-}  // namespace
-
-Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target) {
+// What path stands for, its links followed by the rule of mayUse(); whether it may be written or
+// read is the caller's to judge.
+Status findFile(FileSystem& fileSystem, const std::string& path, OutputTarget& target) {
     target.path = path;
     // What a stream of this process opens is described too: it may be one of the other files.
     if (Status stream = fileSystem.openNamedStream(path, target.stream);
@@ -215,10 +217,35 @@ Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarg
         return described;
     }
     target.folderId = folder.id;
+    target.sharedFolder = folder.sharedFolder;
     if (folder.removed) {
         return Status(Status::Code::NotFound, 0, "Its folder has been deleted");
     }
-    return mayWrite(fileSystem, target);
+    return Status::ok();
+}
+
+}  // namespace
+
+Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target) {
+    Status found = findFile(fileSystem, path, target);
+    return found.isOk() && !target.stream.isOpen() ? mayWrite(fileSystem, target) : found;
+}
+
+Status openInputFile(FileSystem& fileSystem, const std::string& path, FileHandle& file) {
+    OutputTarget target;
+    if (Status found = findFile(fileSystem, path, target); !found.isOk()) {
+        return found;
+    }
+    if (target.existing.kind == FileInfo::Kind::Socket) {
+        return refused("It is a socket, which this program does not read");
+    }
+    // A stream of this process was opened to be written, and a link of the system's own
+    // (/dev/stdin) may lead to no name in a folder: the system opens those. In a shared folder
+    // another user may have put a link under a missing name since, which the system would follow.
+    const bool missing = target.existing.kind == FileInfo::Kind::Missing;
+    return target.stream.isOpen() || (missing && !target.sharedFolder)
+               ? fileSystem.openInput(path, file)
+               : fileSystem.openToRead(target.folder, target.name, file);
 }
 
 Status openOutput(FileSystem& fileSystem, OutputTarget& target) {

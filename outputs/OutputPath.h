@@ -11,6 +11,8 @@ namespace tus2wf {
 struct OutputTarget {
     FolderHandle folder;
     FileId folderId;
+    bool sharedFolder = false;  // the folder's FileInfo::sharedFolder
+
     std::string name;   // as the folder holds it, when it exists
     FileInfo existing;  // what stands under that name now; Kind::Missing for a new file
     FileHandle stream;  // a stream of this process, open from the start
@@ -30,6 +32,10 @@ struct OutputTarget {
 // openOutput), and refused in a shared folder unless it is the user's or the folder owner's. A
 // folder or a socket is refused. On failure the status says why. target must be fresh.
 Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target);
+
+// Opens the input path names to be read, its links followed by the rule resolveOutput() follows
+// them by; a socket is refused.
+Status openInputFile(FileSystem& fileSystem, const std::string& path, FileHandle& file);
 
 // Makes a target that resolveOutput() found earlier ready to be written. When something else
 // stands under its name by now, its path is resolved anew. A device or a FIFO is opened here,

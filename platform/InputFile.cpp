@@ -82,21 +82,27 @@ Range awaitBackHalf(std::future<Range>& back, std::atomic<bool>& stop,
 
 Status InputFile::read(const std::string& path, const KeepGoing& keepGoing,
                        FileSystem& fileSystem) {
+    FileHandle file;
+    if (Status opened = fileSystem.openInput(path, file); !opened.isOk()) {
+        release();
+        return std::move(opened).about(path);
+    }
+    return read(std::move(file), path, keepGoing, fileSystem, SIZE_MAX);
+}
+
+Status InputFile::read(FileHandle file, const std::string& path, const KeepGoing& keepGoing,
+                       FileSystem& fileSystem, std::size_t maxLines) {
     release();
-    Status status = readWhole(path, keepGoing, fileSystem);
+    Status status = readWhole(fileSystem, file, keepGoing, maxLines);
     if (!status.isOk()) {
         release();
     }
     return std::move(status).about(path);
 }
 
-Status InputFile::readWhole(const std::string& path, const KeepGoing& keepGoing,
-                            FileSystem& fileSystem) {
-    FileHandle file;
+Status InputFile::readWhole(FileSystem& fileSystem, const FileHandle& file,
+                            const KeepGoing& keepGoing, std::size_t maxLines) {
     FileInfo info;
-    if (Status opened = fileSystem.openInput(path, file); !opened.isOk()) {
-        return opened;
-    }
     if (Status described = fileSystem.describeFile(file, info); !described.isOk()) {
         return described;
     }
@@ -109,7 +115,7 @@ Status InputFile::readWhole(const std::string& path, const KeepGoing& keepGoing,
             }
             return readFile(fileSystem, file, static_cast<std::size_t>(info.size), keepGoing);
         default:
-            return readStream(fileSystem, file, keepGoing);
+            return readStream(fileSystem, file, keepGoing, maxLines);
     }
 }
 
@@ -160,7 +166,8 @@ Status InputFile::readRest(FileSystem& fileSystem, const FileHandle& file,
 }
 
 Status InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
-                             const KeepGoing& keepGoing) {
+                             const KeepGoing& keepGoing, std::size_t maxLines) {
+    std::size_t lineEnds = 0;
     if (Status allocated = allocate(kFirstStreamCapacity); !allocated.isOk()) {
         return allocated;
     }
@@ -186,15 +193,22 @@ Status InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
         if (!read.isOk()) {
             return read;
         }
-        if (got == 0) {
+        lineEnds +=
+            static_cast<std::size_t>(std::count(m_data + m_size, m_data + m_size + got, '\r'));
+        m_size += got;
+        if (got == 0 || lineEnds > maxLines) {
             break;
         }
-        m_size += got;
         if (!keepGoing()) {
             return Status::stopped();
         }
     }
     return m_size <= kMaxSize ? Status::ok() : tooLarge();
+}
+
+Status InputFile::tooLarge() {
+    return Status(Status::Code::Other, tooLargeError(),
+                  "this program reads files of less than 4 GiB");
 }
 
 InputFile::~InputFile() {

@@ -12,8 +12,8 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 }  // namespace
 
-Status InputFile::tooLarge() {
-    return Status(Status::Code::Other, EFBIG);
+int InputFile::tooLargeError() {
+    return EFBIG;
 }
 
 Status InputFile::allocate(std::size_t capacity) {

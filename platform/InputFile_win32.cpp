@@ -4,8 +4,8 @@
 
 namespace tus2wf {
 
-Status InputFile::tooLarge() {
-    return Status(Status::Code::Other, ERROR_FILE_TOO_LARGE);
+int InputFile::tooLargeError() {
+    return ERROR_FILE_TOO_LARGE;
 }
 
 Status InputFile::allocate(std::size_t capacity) {

@@ -277,12 +277,13 @@ TEST_F(RunFailureTest, ListThatIsAMatchingPatternCannotBeRead) {
     EXPECT_EQ(converter.state().ItemIdCount(), 0);
 }
 
-TEST_F(RunFailureTest, ScriptOfFourGigabytesOrMoreCannotBeRead) {
+TEST_F(RunFailureTest, ScriptOfFourGigabytesOrMoreCannotBeReadAndTheLimitIsNamed) {
     // Sparse, so it costs no disk space and is never read.
     fs::resize_file(files.path("world.scp"), std::uintmax_t{1} << 32);
 
     expectFailure(Status::Code::ReadError,
-                  "Cannot read file '" + files.path("world.scp") + "'!\r" + reason(EFBIG),
+                  "Cannot read file '" + files.path("world.scp") + "'!\r" + reason(EFBIG) +
+                      ": this program reads files of less than 4 GiB",
                   "Read Error", "Results:\rReading scp...failed\r");
     expectOutputsUntouched();
 }

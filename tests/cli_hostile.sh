@@ -36,9 +36,10 @@ expect_exit() {
     [ "$got" -eq "$want" ] || fail "$what: exit $got, expected $want"
 }
 
-# Whether err.txt says exactly that output $1 could not be written, for reason $2.
+# Whether err.txt says exactly that output $1 could not be written (input $1 read, with
+# verb=read), for reason $2.
 says() {
-    printf "tus2wf-cli: Cannot write file '%s'!\n%s\n" "$1" "$2" | cmp -s - "$work/err.txt"
+    printf "tus2wf-cli: Cannot ${verb:-write} file '%s'!\n%s\n" "$1" "$2" | cmp -s - "$work/err.txt"
 }
 
 listing() {
@@ -102,6 +103,18 @@ else
         "The symbolic link 'r.wf' belongs to another user of a shared folder and is not followed" &&
         [ "$(cat secret)" = secret ] && [ "$(listing "$shared")" = "r.wf " ] ||
         fail "another user's link was followed: $(cat err.txt; ls -la "$shared")"
+
+    # Nor to an input, which would carry a file only root may read into one anyone may read.
+    mkdir -m 700 hidden && printf 'secret\r\n' >hidden/s.scp && chmod 600 hidden/s.scp
+    shared_in=$(mktemp -d -p "$work") && chmod 1777 "$shared_in"
+    "${as_nobody[@]}" ln -s "$work/hidden/s.scp" "$shared_in/w.scp"
+    "$cli" --quiet --tus "$shared_in/w.scp" --id-list ids.txt --worldforge "$shared_in/r.wf" \
+        --new-tus "$shared_in/n.scp" 2>err.txt
+    expect_exit 1 $? "another user's link in a shared folder as the world script"
+    verb=read says "$shared_in/w.scp" \
+        "The symbolic link 'w.scp' belongs to another user of a shared folder and is not followed" &&
+        [ "$(listing "$shared_in")" = "w.scp " ] ||
+        fail "another user's link was followed to an input: $(cat err.txt; ls -la "$shared_in")"
 
     # Nor another user's link loop, which stays a link.
     "${as_nobody[@]}" ln -s l.wf "$shared/l.wf"
@@ -290,6 +303,25 @@ mkdir sock && perl -MSocket -e 'socket(S, PF_UNIX, SOCK_STREAM, 0) && bind(S, pa
 expect_exit 1 $? "socket as the record file"
 says sock/s.wf "It is a socket, which this program does not write to" &&
     [ "$(listing sock)" = "s.wf " ] || fail "socket as the record file: $(cat err.txt)"
+
+# A socket as an input says so too.
+"$cli" --quiet --tus sock/s.wf --id-list ids.txt --worldforge sock/r.wf --new-tus sock/n.scp \
+    2>err.txt
+expect_exit 1 $? "socket as the world script"
+verb=read says sock/s.wf "It is a socket, which this program does not read" &&
+    [ "$(listing sock)" = "s.wf " ] || fail "socket as the world script: $(cat err.txt)"
+
+# An endless stream as the ID list is read only until it holds more lines than the list can.
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+    skip "an endless ID list: a sanitized build needs more address space than the limit leaves"
+else
+    (ulimit -v 65536 && exec "$cli" --quiet --tus world.scp --id-list /dev/urandom \
+        --worldforge endless.wf --new-tus endless.scp) 2>err.txt
+    expect_exit 1 $? "an endless ID list"
+    printf "tus2wf-cli: File '/dev/urandom' is too long!\nIt has more than 25001 lines.\n" |
+        cmp -s - err.txt && [ ! -e endless.wf ] && [ ! -e endless.scp ] ||
+        fail "an endless ID list: $(cat err.txt)"
+fi
 
 # The second replacement and the putting back of the old record file both fail: the old file
 # stays under the name the message gives, and the next run settles the folder.
