@@ -145,8 +145,13 @@ Status Commit::writeJournals(OutputFile& first, OutputFile& second) {
         if (Status described = output->describe(made); !described.isOk()) {
             return fail(target.path, described);
         }
-        journal.entries.push_back(
-            {{}, target.folderId, target.name, output->temporary(), Fingerprint::of(made), {}, {}});
+        journal.entries.push_back({{},
+                                   target.folderInfo.id,
+                                   target.name,
+                                   output->temporary(),
+                                   Fingerprint::of(made),
+                                   {},
+                                   {}});
     }
     FileInfo old;
     if (Status described = m_fileSystem.describe(first.target().folder, first.target().name, old);
@@ -161,7 +166,7 @@ Status Commit::writeJournals(OutputFile& first, OutputFile& second) {
     // One fixed order for every run, so that no two wait for each other in a circle.
     std::vector<int> order = {0, 1};
     const auto place = [&outputs](int i) {
-        return std::tie(outputs[i]->target().folderId, outputs[i]->target().name);
+        return std::tie(outputs[i]->target().folderInfo.id, outputs[i]->target().name);
     };
     if (place(1) < place(0)) {
         std::swap(order[0], order[1]);
@@ -169,7 +174,7 @@ Status Commit::writeJournals(OutputFile& first, OutputFile& second) {
     for (const int index : order) {
         Journal own = journal;
         for (int i = 0; i < 2; ++i) {
-            if (outputs[i]->target().folderId == outputs[index]->target().folderId) {
+            if (outputs[i]->target().folderInfo.id == outputs[index]->target().folderInfo.id) {
                 continue;
             }
             if (Status located =

@@ -20,15 +20,11 @@ Status failed(std::string reason) {
 
 // Refuses what another user put in a shared folder, as the kernel's own protection refuses
 // following their link or opening their FIFO there, whatever this machine's settings: only what
-// is the user's own or the folder owner's is used. entry is what folder holds.
-Status mayUse(FileSystem& fileSystem, const FolderHandle& folder, const FileInfo& entry,
+// is the user's own or the folder owner's is used. folder describes the folder that holds entry.
+Status mayUse(FileSystem& fileSystem, const FileInfo& folder, const FileInfo& entry,
               std::string_view what, std::string_view notDone) {
-    FileInfo about;
-    if (Status described = fileSystem.describeFile(folder.handle(), about); !described.isOk()) {
-        return described;
-    }
-    if (!about.sharedFolder || entry.owner == fileSystem.currentUser() ||
-        entry.owner == about.owner) {
+    if (!folder.sharedFolder || entry.owner == fileSystem.currentUser() ||
+        entry.owner == folder.owner) {
         return Status::ok();
     }
     return refused(concat({"The ", what, " '", entry.name,
@@ -37,13 +33,9 @@ Status mayUse(FileSystem& fileSystem, const FolderHandle& folder, const FileInfo
 
 // In a shared folder only the file's owner, the folder's and root may put another file in a
 // file's place: refused before the run rather than half way through its commit.
-Status mayReplace(FileSystem& fileSystem, const FolderHandle& folder, const FileInfo& file) {
-    FileInfo about;
-    if (Status described = fileSystem.describeFile(folder.handle(), about); !described.isOk()) {
-        return described;
-    }
+Status mayReplace(FileSystem& fileSystem, const FileInfo& folder, const FileInfo& file) {
     const std::uint32_t user = fileSystem.currentUser();
-    if (!about.sharedFolder || user == 0 || file.owner == user || about.owner == user) {
+    if (!folder.sharedFolder || user == 0 || file.owner == user || folder.owner == user) {
         return Status::ok();
     }
     return refused(concat({"The file '", file.name,
@@ -80,7 +72,11 @@ Status settle(FileSystem& fileSystem, FolderHandle& folder, std::string& name, F
         }
         std::string text;
         FolderHandle next;
-        if (Status allowed = mayUse(fileSystem, folder, info, "symbolic link", "not followed");
+        FileInfo about;
+        if (Status described = fileSystem.describeFile(folder.handle(), about); !described.isOk()) {
+            return described;
+        }
+        if (Status allowed = mayUse(fileSystem, about, info, "symbolic link", "not followed");
             !allowed.isOk()) {
             return allowed;
         }
@@ -139,9 +135,9 @@ Status mayWrite(FileSystem& fileSystem, const OutputTarget& target) {
             return refused("It is a socket, which this program does not write to");
         case FileInfo::Kind::Stream:
             // Whoever owns a FIFO or device there reads what is written to it.
-            return mayUse(fileSystem, target.folder, existing, "file", "not written to");
+            return mayUse(fileSystem, target.folderInfo, existing, "file", "not written to");
         case FileInfo::Kind::Regular:
-            return mayReplace(fileSystem, target.folder, existing);
+            return mayReplace(fileSystem, target.folderInfo, existing);
         default:
             return Status::ok();
     }
@@ -211,14 +207,11 @@ Status findFile(FileSystem& fileSystem, const std::string& path, OutputTarget& t
     if (target.existing.kind != FileInfo::Kind::Missing) {
         target.name = target.existing.name;
     }
-    FileInfo folder;
-    if (Status described = fileSystem.describeFile(target.folder.handle(), folder);
+    if (Status described = fileSystem.describeFile(target.folder.handle(), target.folderInfo);
         !described.isOk()) {
         return described;
     }
-    target.folderId = folder.id;
-    target.sharedFolder = folder.sharedFolder;
-    if (folder.removed) {
+    if (target.folderInfo.removed) {
         return Status(Status::Code::NotFound, 0, "Its folder has been deleted");
     }
     return Status::ok();
@@ -243,7 +236,7 @@ Status openInputFile(FileSystem& fileSystem, const std::string& path, FileHandle
     // (/dev/stdin) may lead to no name in a folder: the system opens those. In a shared folder
     // another user may have put a link under a missing name since, which the system would follow.
     const bool missing = target.existing.kind == FileInfo::Kind::Missing;
-    return target.stream.isOpen() || (missing && !target.sharedFolder)
+    return target.stream.isOpen() || (missing && !target.folderInfo.sharedFolder)
                ? fileSystem.openInput(path, file)
                : fileSystem.openToRead(target.folder, target.name, file);
 }
@@ -295,7 +288,7 @@ bool sameFile(const OutputTarget& first, const OutputTarget& second) {
     if (bothExist) {
         return first.existing.id == second.existing.id;
     }
-    return first.folderId == second.folderId && namesEqual(first.name, second.name);
+    return first.folderInfo.id == second.folderInfo.id && namesEqual(first.name, second.name);
 }
 
 bool namesSameFile(const CheckedOutput& first, const CheckedOutput& second) {

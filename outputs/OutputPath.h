@@ -10,8 +10,7 @@ namespace tus2wf {
 // will be) in and its name there, or a stream written in place.
 struct OutputTarget {
     FolderHandle folder;
-    FileId folderId;
-    bool sharedFolder = false;  // the folder's FileInfo::sharedFolder
+    FileInfo folderInfo;  // what the folder was found to be: its identity, owner and sharing
 
     std::string name;   // as the folder holds it, when it exists
     FileInfo existing;  // what stands under that name now; Kind::Missing for a new file
