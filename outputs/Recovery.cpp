@@ -205,11 +205,13 @@ class Settling {
             journals += concat(
                 {i == 0 ? "'" : ", '", pathOf(i, journalName(m_journal.entries[i].name)), "'"});
         }
-        const std::string backup = withBackup ? m_journal.entries.front().backup : "";
+        const std::string& backup = m_journal.entries.front().backup;
+        const std::string kept =
+            withBackup && !backup.empty()
+                ? concat({"The record file from before it is kept as '", pathOf(0, backup), "'. "})
+                : "";
         return concat({"holds an unfinished commit of this program, left as it is: ", detail, ". ",
-                       backup.empty() ? "" : "The record file from before it is kept as '",
-                       backup.empty() ? "" : pathOf(0, backup), backup.empty() ? "" : "'. ",
-                       "Removing its journals (", journals,
+                       kept, "Removing its journals (", journals,
                        ") lets runs write these names again and leaves every file as it is now"});
     }
 
