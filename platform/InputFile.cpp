@@ -80,16 +80,6 @@ Range awaitBackHalf(std::future<Range>& back, std::atomic<bool>& stop,
 
 }  // namespace
 
-Status InputFile::read(const std::string& path, const KeepGoing& keepGoing,
-                       FileSystem& fileSystem) {
-    FileHandle file;
-    if (Status opened = fileSystem.openInput(path, file); !opened.isOk()) {
-        release();
-        return std::move(opened).about(path);
-    }
-    return read(std::move(file), path, keepGoing, fileSystem, SIZE_MAX);
-}
-
 Status InputFile::read(FileHandle file, const std::string& path, const KeepGoing& keepGoing,
                        FileSystem& fileSystem, std::size_t maxLines) {
     release();

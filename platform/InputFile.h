@@ -31,12 +31,9 @@ class InputFile {
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // Every byte comes through fileSystem; path is opened by FileSystem::openInput().
-    Status read(
-        const std::string& path, const KeepGoing& keepGoing = [] { return true; },
-        FileSystem& fileSystem = FileSystem::local());
-    // Reads file, opened by the caller; path names it in a failure. A stream is read only until
-    // more than maxLines of its lines end in CR, since a line past those could never be stored.
+    // Reads file, opened by the caller, every byte through fileSystem; path names it in a failure.
+    // A stream is read only until more than maxLines of its lines end in CR, since a line past
+    // those could never be stored.
     Status read(FileHandle file, const std::string& path, const KeepGoing& keepGoing,
                 FileSystem& fileSystem, std::size_t maxLines);
 

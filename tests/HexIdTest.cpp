@@ -65,12 +65,10 @@ TEST(HexIdTest, HeaderLineIsRecognisedByItsFirstTenCharacters) {
 TEST(IdLookupTest, HoldsTheListedIdsUpToEofWithin0To3FFE) {
     TestFiles files;
     InputFile file;
-    ASSERT_TRUE(
-        file
-            .read(files.writeFile(
-                "ids.txt",
-                "0\r\n3FFE\r\n3FFF\r\nFFFFFFFF\r\n 12 \r\nnope\r\n[EOF] \r\n7\r\n[EOF]\r\n8\r\n"))
-            .isOk());
+    ASSERT_TRUE(readInput(file, files.writeFile("ids.txt",
+                                                "0\r\n3FFE\r\n3FFF\r\nFFFFFFFF\r\n 12 \r\nnope\r\n"
+                                                "[EOF] \r\n7\r\n[EOF]\r\n8\r\n"))
+                    .isOk());
     LineTable table(100);
     table.attach(std::move(file));
     table.appendLines(table.capacity());

@@ -27,7 +27,7 @@ class LineTableTest : public ::testing::Test {
         InputFile file;
         // A new file each time: a table may still map the previous one.
         const std::string name = "input" + std::to_string(++m_files) + ".txt";
-        const Status read = file.read(files.writeFile(name, bytes));
+        const Status read = readInput(file, files.writeFile(name, bytes));
         ASSERT_TRUE(read.isOk()) << read.reason();
         target.attach(std::move(file));
     }
@@ -120,13 +120,13 @@ TEST_P(LineEndTest, LargeFileIsReadAndCountedInPiecesThatAStopEnds) {
     const auto stopAtOnce = [&asked] { return ++asked, false; };
 
     InputFile stopped;
-    const Status read = stopped.read(path, stopAtOnce);
+    const Status read = readInput(stopped, path, stopAtOnce);
     EXPECT_EQ(read.code(), Status::Code::Stopped);
     EXPECT_EQ(read.reason(), "");
     EXPECT_EQ(stopped.size(), 0u);
 
     InputFile file;
-    ASSERT_TRUE(file.read(path).isOk());
+    ASSERT_TRUE(readInput(file, path).isOk());
     ASSERT_EQ(file.size(), bytes.size());
     LineTable large{10'000'000};
     asked = 0;

@@ -45,7 +45,7 @@ TEST(StatusTest, InputThatIsNotThereFailsWithTheSystemsNumberAndItsPath) {
     TestFiles files;
     const std::string path = files.path("missing.scp");
     InputFile input;
-    const Status read = input.read(path);
+    const Status read = readInput(input, path);
     EXPECT_EQ(read.code(), Status::Code::NotFound);
     EXPECT_EQ(read.file(), path);
     EXPECT_EQ(read.error(), openMissing(files).error());

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -131,6 +132,15 @@ int openDescriptorCount() {
     }
     return error ? -1 : count;
 #endif
+}
+
+Status readInput(InputFile& file, const std::string& path, const InputFile::KeepGoing& keepGoing) {
+    FileSystem& fileSystem = FileSystem::local();
+    FileHandle opened;
+    if (Status status = fileSystem.openInput(path, opened); !status.isOk()) {
+        return std::move(status).about(path);
+    }
+    return file.read(std::move(opened), path, keepGoing, fileSystem, SIZE_MAX);
 }
 
 }  // namespace tus2wf::test

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "InputFile.h"
+
 namespace tus2wf::test {
 
 // Makes a folder under parent whose name, starting with prefix, no other process has: suites run
@@ -47,6 +49,11 @@ class CurrentDir {
   private:
     std::filesystem::path m_previous;
 };
+
+// Reads the input at path as the program opens one that names no shared folder's link.
+Status readInput(
+    InputFile& file, const std::string& path,
+    const InputFile::KeepGoing& keepGoing = [] { return true; });
 
 // Open file descriptors of this process (on systems that list them in /proc), or on Windows its
 // open handles; -1 when that cannot be told.
