@@ -51,15 +51,12 @@ class InputFile {
     Status readRest(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing);
     Status readStream(FileSystem& fileSystem, const FileHandle& file, const KeepGoing& keepGoing,
                       std::size_t maxLines);
-    // Per platform, memory for capacity bytes.
+    // Memory for at least capacity bytes in place of what is held; on failure it is kept.
     Status allocate(std::size_t capacity);
     // Makes room for more once the memory is full.
     Status makeRoom();
     void release();
-    static void freeMemory(char* data, std::size_t capacity);
     static Status tooLarge();
-    // Per platform, the system's number for a file too large.
-    static int tooLargeError();
 
     char* m_data = nullptr;
     std::size_t m_size = 0;

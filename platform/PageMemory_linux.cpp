@@ -1,9 +1,8 @@
 #include <sys/mman.h>
 
 #include <cerrno>
-#include <cstring>
 
-#include "InputFile.h"
+#include "PageMemory.h"
 
 namespace tus2wf {
 namespace {
@@ -12,29 +11,28 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 }  // namespace
 
-int InputFile::tooLargeError() {
+int fileTooLargeError() {
     return EFBIG;
 }
 
-Status InputFile::allocate(std::size_t capacity) {
+Status allocatePages(std::size_t& capacity, char*& data) {
     // Rounded up to whole huge pages: a script of a hundred megabytes then costs a few dozen
     // page faults instead of tens of thousands. A small file keeps to its size, so that it
     // still loads where little memory is left.
-    if (capacity > kHugePage) {
-        capacity = (capacity + kHugePage - 1) / kHugePage * kHugePage;
-    }
+    const std::size_t rounded =
+        capacity > kHugePage ? (capacity + kHugePage - 1) / kHugePage * kHugePage : capacity;
     void* memory =
-        mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) {
         return Status(errno == ENOMEM ? Status::Code::OutOfMemory : Status::Code::Other, errno);
     }
-    madvise(memory, capacity, MADV_HUGEPAGE);
-    m_data = static_cast<char*>(memory);
-    m_capacity = capacity;
+    madvise(memory, rounded, MADV_HUGEPAGE);
+    data = static_cast<char*>(memory);
+    capacity = rounded;
     return Status::ok();
 }
 
-void InputFile::freeMemory(char* data, std::size_t capacity) {
+void freePages(char* data, std::size_t capacity) {
     munmap(data, capacity);
 }
 

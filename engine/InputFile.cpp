@@ -8,6 +8,8 @@
 #include <system_error>
 #include <utility>
 
+#include "PageMemory.h"
+
 namespace tus2wf {
 namespace {
 
@@ -197,7 +199,7 @@ Status InputFile::readStream(FileSystem& fileSystem, const FileHandle& file,
 }
 
 Status InputFile::tooLarge() {
-    return Status(Status::Code::Other, tooLargeError(),
+    return Status(Status::Code::Other, fileTooLargeError(),
                   "this program reads files of less than 4 GiB");
 }
 
@@ -229,18 +231,26 @@ Status InputFile::makeRoom() {
     char* old = m_data;
     const std::size_t oldCapacity = m_capacity;
     if (Status allocated = allocate(oldCapacity * 2); !allocated.isOk()) {
-        m_data = old;
-        m_capacity = oldCapacity;
         return allocated;
     }
     std::memcpy(m_data, old, m_size);
-    freeMemory(old, oldCapacity);
+    freePages(old, oldCapacity);
+    return Status::ok();
+}
+
+Status InputFile::allocate(std::size_t capacity) {
+    char* data = nullptr;
+    if (Status allocated = allocatePages(capacity, data); !allocated.isOk()) {
+        return allocated;
+    }
+    m_data = data;
+    m_capacity = capacity;
     return Status::ok();
 }
 
 void InputFile::release() {
     if (m_data != nullptr) {
-        freeMemory(m_data, m_capacity);
+        freePages(m_data, m_capacity);
     }
     m_data = nullptr;
     m_size = 0;
