@@ -164,14 +164,11 @@ Status Commit::writeJournals(OutputFile& first, OutputFile& second) {
         journal.entries[0].oldFile = Fingerprint::of(old);
     }
     // One fixed order for every run, so that no two wait for each other in a circle.
-    std::vector<int> order = {0, 1};
     const auto place = [&outputs](int i) {
         return std::tie(outputs[i]->target().folderInfo.id, outputs[i]->target().name);
     };
-    if (place(1) < place(0)) {
-        std::swap(order[0], order[1]);
-    }
-    for (const int index : order) {
+    const int firstTaken = place(1) < place(0) ? 1 : 0;
+    for (const int index : {firstTaken, 1 - firstTaken}) {
         Journal own = journal;
         for (int i = 0; i < 2; ++i) {
             if (outputs[i]->target().folderInfo.id == outputs[index]->target().folderInfo.id) {

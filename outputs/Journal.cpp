@@ -1,6 +1,7 @@
 #include "Journal.h"
 
 #include <charconv>
+#include <initializer_list>
 
 #include "PathText.h"
 
@@ -11,26 +12,19 @@ constexpr std::string_view kHeader = "tus2wf commit journal 2\n";
 
 // Each field as its length, a colon, its bytes and a line feed: names may hold any byte.
 void putField(std::string& text, std::string_view field) {
-    text += std::to_string(field.size());
-    text += ':';
-    text += field;
-    text += '\n';
+    text += concat({std::to_string(field.size()), ":", field, "\n"});
 }
 
-void putNumber(std::string& text, std::uint64_t number) {
-    putField(text, std::to_string(number));
-}
-
-void putId(std::string& text, const FileId& id) {
-    putNumber(text, id.volume);
-    putNumber(text, id.file);
+void putNumbers(std::string& text, std::initializer_list<std::uint64_t> numbers) {
+    for (const std::uint64_t number : numbers) {
+        putField(text, std::to_string(number));
+    }
 }
 
 void putFingerprint(std::string& text, const Fingerprint& file) {
-    putId(text, file.id);
-    putNumber(text, file.size);
-    putNumber(text, static_cast<std::uint64_t>(file.modified));
-    putNumber(text, static_cast<std::uint64_t>(file.modifiedNs));
+    putNumbers(text,
+               {file.id.volume, file.id.file, file.size, static_cast<std::uint64_t>(file.modified),
+                static_cast<std::uint64_t>(file.modifiedNs)});
 }
 
 class Reader {
@@ -65,12 +59,11 @@ class Reader {
     bool fingerprint(Fingerprint& value) {
         std::uint64_t modified = 0;
         std::uint64_t modifiedNs = 0;
-        if (!id(value.id) || !number(value.size) || !number(modified) || !number(modifiedNs)) {
-            return false;
-        }
+        const bool read =
+            id(value.id) && number(value.size) && number(modified) && number(modifiedNs);
         value.modified = static_cast<std::int64_t>(modified);
         value.modifiedNs = static_cast<std::int64_t>(modifiedNs);
-        return true;
+        return read;
     }
 
     bool atEnd() const { return m_rest.empty(); }
@@ -84,10 +77,10 @@ class Reader {
 std::string Journal::text() const {
     std::string text(kHeader);
     putField(text, commitId);
-    putNumber(text, entries.size());
+    putNumbers(text, {entries.size()});
     for (const Entry& entry : entries) {
         putField(text, entry.folder);
-        putId(text, entry.folderId);
+        putNumbers(text, {entry.folderId.volume, entry.folderId.file});
         putField(text, entry.name);
         putField(text, entry.temporary);
         putFingerprint(text, entry.newFile);

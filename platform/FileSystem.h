@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Status.h"
@@ -23,12 +24,11 @@ class FileHandle {
     FileHandle() = default;
     explicit FileHandle(NativeHandle native) : m_native(native) {}
     ~FileHandle() { close(); }
-    FileHandle(FileHandle&& other) noexcept : m_native(other.m_native) { other.m_native = none(); }
+    FileHandle(FileHandle&& other) noexcept : m_native(std::exchange(other.m_native, none())) {}
     FileHandle& operator=(FileHandle&& other) noexcept {
         if (this != &other) {
             close();
-            m_native = other.m_native;
-            other.m_native = none();
+            m_native = std::exchange(other.m_native, none());
         }
         return *this;
     }

@@ -6,6 +6,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -167,6 +168,26 @@ void copyExtendedAttributes(const std::string& path, int file) {
     }
 }
 
+// The names in the folder open as folder, "." and ".." left out.
+Status namesIn(int folder, std::vector<std::string>& names) {
+    const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* entries = listing < 0 ? nullptr : fdopendir(listing);
+    if (entries == nullptr) {
+        const int error = errno;
+        FileHandle closed(listing);
+        return failure(error);
+    }
+    names.clear();
+    while (const dirent* entry = readdir(entries)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    closedir(entries);
+    return Status::ok();
+}
+
 // The path of a folder too deep for the kernel to spell: each folder's name found among its
 // parent's entries by its identity, up to the root.
 Status pathByParents(int folder, std::string& path) {
@@ -174,7 +195,7 @@ Status pathByParents(int folder, std::string& path) {
     for (FileHandle current(dup(folder));;) {
         struct stat here {};
         struct stat up {};
-        FileHandle parent(openat(fd(current), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        FileHandle parent(openat(fd(current), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (!parent.isOpen() || fstat(fd(current), &here) != 0 || fstat(fd(parent), &up) != 0) {
             return failure();
         }
@@ -182,23 +203,19 @@ Status pathByParents(int folder, std::string& path) {
             path = path.empty() ? "/" : path;
             return Status::ok();
         }
-        DIR* entries = fdopendir(dup(fd(parent)));
-        std::string name;
-        while (const dirent* entry = entries ? readdir(entries) : nullptr) {
+        std::vector<std::string> names;
+        if (Status listed = namesIn(fd(parent), names); !listed.isOk()) {
+            return listed;
+        }
+        const auto named = std::ranges::find_if(names, [&](const std::string& name) {
             struct stat status {};
-            if (fstatat(fd(parent), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-                status.st_dev == here.st_dev && status.st_ino == here.st_ino) {
-                name = entry->d_name;
-                break;
-            }
-        }
-        if (entries) {
-            closedir(entries);
-        }
-        if (name.empty()) {
+            return fstatat(fd(parent), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                   status.st_dev == here.st_dev && status.st_ino == here.st_ino;
+        });
+        if (named == names.end()) {
             return failure(ENOENT);
         }
-        path = "/" + name + path;
+        path = "/" + *named + path;
         current = std::move(parent);
     }
 }
@@ -253,24 +270,7 @@ class LinuxFileSystem final : public FileSystem {
     }
 
     Status listFolder(const FolderHandle& folder, std::vector<std::string>& names) override {
-        const int listing = openat(fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (listing < 0) {
-            return failure();
-        }
-        DIR* entries = fdopendir(listing);
-        if (entries == nullptr) {
-            close(listing);
-            return failure();
-        }
-        names.clear();
-        while (const dirent* entry = readdir(entries)) {
-            const std::string_view name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.emplace_back(name);
-            }
-        }
-        closedir(entries);
-        return Status::ok();
+        return namesIn(fd(folder), names);
     }
 
     // Linux has no search of its own for wildcards.
