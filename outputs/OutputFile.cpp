@@ -54,11 +54,10 @@ OutputFile::~OutputFile() {
     m_file.close();
 }
 
-Status OutputFile::create(CheckedOutput output) {
-    m_target = std::move(output.target);
-    m_target.path = std::move(output.path);
-    if (!output.resolved.isOk()) {
-        return failed(std::move(output.resolved));
+Status OutputFile::create(OutputTarget checked) {
+    m_target = std::move(checked);
+    if (!m_target.resolved.isOk()) {
+        return failed(m_target.resolved);
     }
     if (Status opened = openOutput(m_fileSystem, m_target); !opened.isOk()) {
         return failed(std::move(opened));

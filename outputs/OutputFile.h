@@ -53,7 +53,7 @@ class OutputFile {
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    Status create(CheckedOutput output);
+    Status create(OutputTarget checked);
 
     Status append(std::string_view text) {
         if (text.size() <= kBlockSize - m_used) {

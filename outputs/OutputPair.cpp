@@ -5,17 +5,16 @@ namespace tus2wf {
 OutputPair::OutputPair(FileSystem& fileSystem, OutputFile::KeepGoing keepGoing,
                        Commit::Waiting waiting)
     : m_fileSystem(fileSystem),
-      m_keepGoing(keepGoing),
-      m_waiting(std::move(waiting)),
       m_records(fileSystem, keepGoing),
-      m_newScript(fileSystem, keepGoing) {}
+      m_newScript(fileSystem, keepGoing),
+      m_commit(fileSystem, keepGoing, std::move(waiting)) {}
 
 OutputPair::Clash OutputPair::check(const std::string& records, const std::string& newScript,
                                     const std::string& script, const std::string& list) {
     m_checkedRecords = checkOutput(m_fileSystem, records);
     m_checkedNewScript = checkOutput(m_fileSystem, newScript);
-    const CheckedOutput checkedScript = checkOutput(m_fileSystem, script);
-    const CheckedOutput checkedList = checkOutput(m_fileSystem, list);
+    const OutputTarget checkedScript = checkOutput(m_fileSystem, script);
+    const OutputTarget checkedList = checkOutput(m_fileSystem, list);
     if (namesSameFile(m_checkedRecords, m_checkedNewScript)) {
         return Clash::RecordsIsNewScript;
     }
@@ -32,7 +31,7 @@ OutputPair::Clash OutputPair::check(const std::string& records, const std::strin
 }
 
 Status OutputPair::open(const std::string& records, const std::string& newScript) {
-    const auto checkedNow = [this](const std::string& path, CheckedOutput& checked) {
+    const auto checkedNow = [this](const std::string& path, OutputTarget& checked) {
         return path == checked.path ? std::move(checked) : checkOutput(m_fileSystem, path);
     };
     if (Status created = m_records.create(checkedNow(records, m_checkedRecords)); !created.isOk()) {
@@ -57,10 +56,7 @@ Status OutputPair::finishWriting() {
 }
 
 Status OutputPair::commit() {
-    Commit commit(m_fileSystem, m_keepGoing, m_waiting);
-    Status committed = commit.replace(m_records, m_newScript);
-    m_keptBackup = commit.keptBackup();
-    return std::move(committed).as(Status::Code::WriteError);
+    return m_commit.replace(m_records, m_newScript).as(Status::Code::WriteError);
 }
 
 }  // namespace tus2wf

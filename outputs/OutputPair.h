@@ -43,17 +43,15 @@ class OutputPair {
     // leaves both targets as they were, or, when even putting the old record file back failed,
     // keptBackup() says where it was kept.
     Status commit();
-    const std::string& keptBackup() const { return m_keptBackup; }
+    const std::string& keptBackup() const { return m_commit.keptBackup(); }
 
   private:
     FileSystem& m_fileSystem;
-    OutputFile::KeepGoing m_keepGoing;
-    Commit::Waiting m_waiting;
     OutputFile m_records;
     OutputFile m_newScript;
-    CheckedOutput m_checkedRecords;
-    CheckedOutput m_checkedNewScript;
-    std::string m_keptBackup;
+    OutputTarget m_checkedRecords;
+    OutputTarget m_checkedNewScript;
+    Commit m_commit;
 };
 
 }  // namespace tus2wf

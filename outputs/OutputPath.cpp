@@ -217,12 +217,13 @@ Status findFile(FileSystem& fileSystem, const std::string& path, OutputTarget& t
     return Status::ok();
 }
 
-}  // namespace
-
+// What path stands for, and whether it may be written; target must be fresh.
 Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target) {
     Status found = findFile(fileSystem, path, target);
     return found.isOk() && !target.stream.isOpen() ? mayWrite(fileSystem, target) : found;
 }
+
+}  // namespace
 
 Status openInputFile(FileSystem& fileSystem, const std::string& path, FileHandle& file) {
     OutputTarget target;
@@ -270,11 +271,11 @@ Status openOutput(FileSystem& fileSystem, OutputTarget& target) {
     return isAsFound(fileSystem, target.stream, target.existing, "The file");
 }
 
-CheckedOutput checkOutput(FileSystem& fileSystem, const std::string& path) {
-    CheckedOutput checked;
-    checked.path = path;
-    checked.resolved = resolveOutput(fileSystem, path, checked.target);
-    return checked;
+OutputTarget checkOutput(FileSystem& fileSystem, const std::string& path) {
+    OutputTarget target;
+    target.resolved = resolveOutput(fileSystem, path, target);
+    target.path = path;
+    return target;
 }
 
 bool sameFile(const OutputTarget& first, const OutputTarget& second) {
@@ -291,9 +292,9 @@ bool sameFile(const OutputTarget& first, const OutputTarget& second) {
     return first.folderInfo.id == second.folderInfo.id && namesEqual(first.name, second.name);
 }
 
-bool namesSameFile(const CheckedOutput& first, const CheckedOutput& second) {
+bool namesSameFile(const OutputTarget& first, const OutputTarget& second) {
     if (first.resolved.isOk() && second.resolved.isOk()) {
-        return sameFile(first.target, second.target);
+        return sameFile(first, second);
     }
     namespace fs = std::filesystem;
     std::error_code error;

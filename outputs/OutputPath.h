@@ -16,6 +16,7 @@ struct OutputTarget {
     FileInfo existing;  // what stands under that name now; Kind::Missing for a new file
     FileHandle stream;  // a stream of this process, open from the start
     std::string path;   // as the user named it, for messages
+    Status resolved;    // whether checkOutput() found what the name stands for
 
     // Written in place: a stream of this process, a device or a FIFO.
     bool inPlace() const { return stream.isOpen() || existing.kind == FileInfo::Kind::Stream; }
@@ -29,27 +30,20 @@ struct OutputTarget {
 // opened for appending, which is then resolved by the name it has now; a device or a FIFO is only
 // described, since each close of one may tell its reader that the writing is over (see
 // openOutput), and refused in a shared folder unless it is the user's or the folder owner's. A
-// folder or a socket is refused. On failure the status says why. target must be fresh.
-Status resolveOutput(FileSystem& fileSystem, const std::string& path, OutputTarget& target);
+// folder or a socket is refused.
+//
+// Done once, by the checks before a run, whose result the run's output stage takes on; when the
+// name cannot be resolved, resolved says why and the name is compared as written.
+OutputTarget checkOutput(FileSystem& fileSystem, const std::string& path);
 
-// Opens the input path names to be read, its links followed by the rule resolveOutput() follows
+// Opens the input path names to be read, its links followed by the rule checkOutput() follows
 // them by; a socket is refused.
 Status openInputFile(FileSystem& fileSystem, const std::string& path, FileHandle& file);
 
-// Makes a target that resolveOutput() found earlier ready to be written. When something else
+// Makes a target that checkOutput() found earlier ready to be written. When something else
 // stands under its name by now, its path is resolved anew. A device or a FIFO is opened here,
 // once, and must be the one that was described; a FIFO that nobody reads is refused at once.
 Status openOutput(FileSystem& fileSystem, OutputTarget& target);
-
-// A name as the checks before a run found it, handed on to the run's output stage so that each
-// output is resolved once.
-struct CheckedOutput {
-    std::string path;
-    OutputTarget target;
-    Status resolved;  // a failure: the name is compared as written
-};
-
-CheckedOutput checkOutput(FileSystem& fileSystem, const std::string& path);
 
 // Whether two resolved outputs would end up as one file: one name in one folder, or two names
 // of one existing file, also where one is a stream of this process that opens that file.
@@ -58,6 +52,6 @@ bool sameFile(const OutputTarget& first, const OutputTarget& second);
 
 // Whether two checked names would end up as one file. Names that could not be resolved are
 // compared as written, made absolute and normalised.
-bool namesSameFile(const CheckedOutput& first, const CheckedOutput& second);
+bool namesSameFile(const OutputTarget& first, const OutputTarget& second);
 
 }  // namespace tus2wf

@@ -173,7 +173,7 @@ class FileSystem {
     // A file written in place, named by a path that stands for a stream of this process rather
     // than a file in a folder (/dev/stdout, /dev/fd/N; NUL or \\.\COM1 on Windows): it is
     // written as it was opened (appending stays appending; a regular file not opened for
-    // appending is replaced by its name instead, see resolveOutput()). NotFound for any other
+    // appending is replaced by its name instead, see checkOutput()). NotFound for any other
     // path.
     virtual Status openNamedStream(const std::string& path, FileHandle& file) = 0;
     // A device or FIFO in a folder, opened for writing in place; a FIFO that nobody reads
