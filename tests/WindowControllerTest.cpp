@@ -74,7 +74,8 @@ class WindowControllerTest : public ::testing::Test {
 
     TestFiles files;
     FakeToolkit toolkit;
-    WindowController controller{toolkit, "<br>", "/home/user"};
+    // Refreshed at every look, as most cases want to act during a run.
+    WindowController controller{toolkit, "<br>", "/home/user", 0ms};
 };
 
 TEST_F(WindowControllerTest, LabelsShowTheFinalTextsWithEachCarriageReturnAsALineBreak) {
@@ -90,13 +91,12 @@ TEST_F(WindowControllerTest, LabelsShowTheFinalTextsWithEachCarriageReturnAsALin
 }
 
 TEST_F(WindowControllerTest, LabelsAreRefreshedOnlyWhenTheIntervalHasPassed) {
-    controller.setRefreshInterval(1h);
-    controller.convertClicked();
+    WindowController seldom{toolkit, "<br>", "/home/user", 1h};
+    seldom.convertClicked();
     // Only the last look before the commit, and the end of the run.
     EXPECT_EQ(toolkit.eventPumps, 1);
     EXPECT_EQ(toolkit.resultsPushes, 2);
 
-    controller.setRefreshInterval(0ms);
     controller.convertClicked();
     EXPECT_GT(toolkit.eventPumps, 0);
     EXPECT_GT(toolkit.resultsPushes, 2);
@@ -115,7 +115,6 @@ TEST_F(WindowControllerTest, MessageBoxShowsOverTheResultsSoFar) {
 }
 
 TEST_F(WindowControllerTest, ConvertDuringARunIsIgnored) {
-    controller.setRefreshInterval(0ms);
     int clicksDuringRun = 0;
     toolkit.onEvents = [&] {
         ++clicksDuringRun;
@@ -131,7 +130,6 @@ TEST_F(WindowControllerTest, ConvertDuringARunIsIgnored) {
 }
 
 TEST_F(WindowControllerTest, CloseDuringARunStopsItAndClosesTheWindowAsItEnds) {
-    controller.setRefreshInterval(0ms);
     toolkit.onEvents = [&] { EXPECT_FALSE(controller.closeRequested()); };
 
     controller.convertClicked();
@@ -143,7 +141,6 @@ TEST_F(WindowControllerTest, CloseDuringARunStopsItAndClosesTheWindowAsItEnds) {
 }
 
 TEST_F(WindowControllerTest, CloseDuringARunTakesTheWindowOffTheScreenAtOnce) {
-    controller.setRefreshInterval(0ms);
     int hidesWhenAsked = -1;
     toolkit.onEvents = [&] {
         if (hidesWhenAsked < 0) {
@@ -161,15 +158,15 @@ TEST_F(WindowControllerTest, CloseDuringARunTakesTheWindowOffTheScreenAtOnce) {
 TEST_F(WindowControllerTest, CloseStillPendingWhenTheOutputsAreWrittenKeepsTheCommitFromStarting) {
     // No refresh falls due during the run: only the last look at the events before the commit
     // can find the close.
-    controller.setRefreshInterval(1h);
+    WindowController seldom{toolkit, "<br>", "/home/user", 1h};
     files.writeFile("out.wf", "old\r\n");
-    toolkit.onEvents = [&] { controller.closeRequested(); };
+    toolkit.onEvents = [&] { seldom.closeRequested(); };
 
-    controller.convertClicked();
+    seldom.convertClicked();
 
     EXPECT_EQ(toolkit.eventPumps, 1);
     EXPECT_EQ(toolkit.closes, 1);
-    EXPECT_NE(controller.results(), kWindowResults);
+    EXPECT_NE(seldom.results(), kWindowResults);
     EXPECT_EQ(files.readFile("out.wf"), "old\r\n");
     EXPECT_EQ(files.entries(), (std::vector<std::string>{"ids.txt", "out.wf", "world.scp"}));
 }

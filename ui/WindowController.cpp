@@ -15,11 +15,14 @@ constexpr std::size_t kWidestSummaryLine = 76;
 }  // namespace
 
 WindowController::WindowController(WindowToolkit& toolkit, std::string lineBreak,
-                                   std::string homeFolder)
+                                   std::string homeFolder,
+                                   std::chrono::milliseconds refreshInterval)
     : m_toolkit(toolkit),
       m_lineBreak(std::move(lineBreak)),
       m_homeFolder(std::move(homeFolder)),
-      m_converter(*this) {}
+      m_converter(*this) {
+    m_refresh.setInterval(refreshInterval);
+}
 
 void WindowController::convertClicked() {
     if (m_running) {

@@ -22,8 +22,10 @@ namespace tus2wf {
 class WindowController : private Host {
   public:
     // lineBreak is what the toolkit's labels take as a new line; homeFolder is what "~" in a
-    // path box stands for (empty for nothing).
-    WindowController(WindowToolkit& toolkit, std::string lineBreak, std::string homeFolder);
+    // path box stands for (empty for nothing); refreshInterval is how often a run pushes its
+    // texts to the labels and has pending events handled.
+    WindowController(WindowToolkit& toolkit, std::string lineBreak, std::string homeFolder,
+                     std::chrono::milliseconds refreshInterval = RefreshThrottle::kDefaultInterval);
 
     // The Click of cmdConvert: a whole run, returning when it is over. Ignored while a run is
     // under way, since a Click arriving in one of the run's own yields would start the engine
@@ -36,7 +38,6 @@ class WindowController : private Host {
     bool closeRequested();
 
     bool isRunning() const { return m_running; }
-    const ConversionState& conversionState() const { return m_converter.state(); }
     // The results text exactly as the engine set it, carriage returns included.
     const std::string& results() const { return m_results; }
 
@@ -45,8 +46,6 @@ class WindowController : private Host {
 
     // The caption of Label5: who made the program, over its version.
     std::string makersNotice() const;
-
-    void setRefreshInterval(std::chrono::milliseconds interval) { m_refresh.setInterval(interval); }
 
   private:
     // Host

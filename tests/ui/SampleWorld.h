@@ -16,8 +16,6 @@ QByteArray script();
 QByteArray idList();
 QByteArray records();
 QByteArray newScript();
-constexpr int kScriptLines = 15;
-constexpr int kIdListLines = 4;
 
 // The results text of a run of the sample files that went through, with its carriage returns.
 QString completeResults();

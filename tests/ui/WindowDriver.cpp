@@ -16,8 +16,8 @@ WindowDriver::WindowDriver()
     : m_window(std::make_unique<tus2wf::frmConvert>(
           [this](const QString& prompt, const QString& title, QMessageBox::Icon icon) {
               m_messages.append({prompt, title, icon, resultsLabel()});
-          })) {
-    m_window->setRefreshInterval(std::chrono::milliseconds(0));
+          },
+          std::chrono::milliseconds(0))) {
     m_duringRun.setInterval(0);
 }
 

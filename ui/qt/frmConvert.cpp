@@ -128,10 +128,11 @@ void runMessageBox(QWidget* parent, const QString& prompt, const QString& title,
 
 }  // namespace
 
-frmConvert::frmConvert(MessageBoxPresenter presenter, QWidget* parent)
+frmConvert::frmConvert(MessageBoxPresenter presenter, std::chrono::milliseconds refreshInterval,
+                       QWidget* parent)
     : QWidget(parent),
       m_presentMessage(std::move(presenter)),
-      m_controller(*this, "\n", toEngineText(QDir::homePath())) {
+      m_controller(*this, "\n", toEngineText(QDir::homePath()), refreshInterval) {
     if (!m_presentMessage) {
         m_presentMessage = [this](const QString& prompt, const QString& title,
                                   QMessageBox::Icon icon) {
@@ -159,10 +160,6 @@ frmConvert::frmConvert(MessageBoxPresenter presenter, QWidget* parent)
             &QWidget::close);
     convert->installEventFilter(this);
     control(Command1)->installEventFilter(this);
-}
-
-void frmConvert::setRefreshInterval(std::chrono::milliseconds interval) {
-    m_controller.setRefreshInterval(interval);
 }
 
 QString frmConvert::resultsText() const {

@@ -29,17 +29,17 @@ class frmConvert : public QWidget, private WindowToolkit {
     using MessageBoxPresenter =
         std::function<void(const QString& prompt, const QString& title, QMessageBox::Icon icon)>;
 
-    // Without a presenter, messages are shown in real modal boxes.
-    explicit frmConvert(MessageBoxPresenter presenter = {}, QWidget* parent = nullptr);
+    // Without a presenter, messages are shown in real modal boxes. refreshInterval: how often a
+    // run pushes its texts to the labels and handles pending events.
+    explicit frmConvert(
+        MessageBoxPresenter presenter = {},
+        std::chrono::milliseconds refreshInterval = RefreshThrottle::kDefaultInterval,
+        QWidget* parent = nullptr);
 
     // Puts a path, given as the engine's bytes, into a box, as typing it would.
     void setPathText(PathBox box, std::string_view path);
 
-    // How often a run pushes its texts to the labels and handles pending events.
-    void setRefreshInterval(std::chrono::milliseconds interval);
-
     bool isRunning() const { return m_controller.isRunning(); }
-    const ConversionState& conversionState() const { return m_controller.conversionState(); }
     // Exactly as the run left it, carriage returns included; the label shows them as line breaks.
     QString resultsText() const;
 
