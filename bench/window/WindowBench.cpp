@@ -161,7 +161,7 @@ int timeKeys(tus2wf::frmConvert& window) {
             // The folder is being listed; the names come in while the user pauses.
             QElapsedTimer clock;
             clock.start();
-            while (!box->completionList()->isVisible() && clock.elapsed() < 10000) {
+            while (!box->findChild<QListView*>()->isVisible() && clock.elapsed() < 10000) {
                 QElapsedTimer handled;
                 handled.start();
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
@@ -169,7 +169,7 @@ int timeKeys(tus2wf::frmConvert& window) {
             }
         }
     }
-    if (box->completionList()->model()->rowCount() != kFolderNames) {
+    if (box->findChild<QListView*>()->model()->rowCount() != kFolderNames) {
         std::fprintf(stderr, "tus2wf-window-bench: the names were not offered\n");
         return 1;
     }

@@ -171,7 +171,7 @@ void PathBoxTest::namesAreCompletedFromTheFileSystem() {
     box->setFocus();
 
     typePath(driver, "txtWorldforge", folder.location() + QStringLiteral("/wor"), true);
-    const QListView* list = pathBox(driver, "txtWorldforge")->completionList();
+    const QListView* list = pathBox(driver, "txtWorldforge")->findChild<QListView*>();
     QVERIFY(list->isVisible());
     QCOMPARE(list->model()->rowCount(), 1);
     QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("world-only.scp"));
@@ -215,7 +215,7 @@ void PathBoxTest::keysKeepTheirMeaningWhileNamesAreOffered() {
 
     typePath(driver, "txtTusworldScp", files.tusworldScp, listedBeforeLastKey);
     // Also for a user who pauses after keys that came before the listing.
-    QVERIFY(pathBox(driver, "txtTusworldScp")->completionList()->isVisible());
+    QVERIFY(pathBox(driver, "txtTusworldScp")->findChild<QListView*>()->isVisible());
     // Through the window, as a real key comes: an open popup would take it there.
     QTest::keyClick(driver.window().windowHandle(), key, modifiers);
 
@@ -227,7 +227,7 @@ void PathBoxTest::keysKeepTheirMeaningWhileNamesAreOffered() {
         QCOMPARE(folder.read(QStringLiteral("records.wf")), sampleWorld::records());
     }
     QCOMPARE(box->text(), files.tusworldScp);
-    QVERIFY(!pathBox(driver, "txtTusworldScp")->completionList()->isVisible());
+    QVERIFY(!pathBox(driver, "txtTusworldScp")->findChild<QListView*>()->isVisible());
 }
 
 void PathBoxTest::escapeClosesTheListAndKeepsTheText() {
@@ -236,7 +236,7 @@ void PathBoxTest::escapeClosesTheListAndKeepsTheText() {
     WindowDriver driver;
     QVERIFY(driver.showActive());
     typePath(driver, "txtTusworldScp", files.tusworldScp, true);
-    const QListView* list = pathBox(driver, "txtTusworldScp")->completionList();
+    const QListView* list = pathBox(driver, "txtTusworldScp")->findChild<QListView*>();
     QVERIFY(list->isVisible());
 
     QTest::keyClick(driver.window().windowHandle(), Qt::Key_Escape);

@@ -29,9 +29,6 @@ class PathLineEdit : public QLineEdit {
     explicit PathLineEdit(QWidget* parent = nullptr);
     ~PathLineEdit() override;
 
-    // The list of offered names; hidden while nothing is offered.
-    QListView* completionList() const { return m_list; }
-
     // Puts a button inside the box at its right end that asks for a file chooser, as F4 and
     // Ctrl+O in the box do. The button never takes the focus; name is what a screen reader
     // calls it.
