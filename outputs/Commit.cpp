@@ -137,15 +137,22 @@ Status Commit::replaceOne(OutputFile& output) {
 
 Status Commit::writeJournals(OutputFile& first, OutputFile& second) {
     OutputFile* const outputs[] = {&first, &second};
+    // Each journal names the other target's folder by its path when the two folders differ.
+    const bool twoFolders = first.target().folderInfo.id != second.target().folderInfo.id;
     Journal journal;
     journal.commitId = temporaryName();
     for (OutputFile* output : outputs) {
         const OutputTarget& target = output->target();
         FileInfo made;
-        if (Status described = output->describe(made); !described.isOk()) {
+        std::string folder;
+        Status described = output->describe(made);
+        if (described.isOk() && twoFolders) {
+            described = m_fileSystem.folderPath(target.folder, folder);
+        }
+        if (!described.isOk()) {
             return fail(target.path, described);
         }
-        journal.entries.push_back({{},
+        journal.entries.push_back({folder,
                                    target.folderInfo.id,
                                    target.name,
                                    output->temporary(),
@@ -170,16 +177,7 @@ Status Commit::writeJournals(OutputFile& first, OutputFile& second) {
     const int firstTaken = place(1) < place(0) ? 1 : 0;
     for (const int index : {firstTaken, 1 - firstTaken}) {
         Journal own = journal;
-        for (int i = 0; i < 2; ++i) {
-            if (outputs[i]->target().folderInfo.id == outputs[index]->target().folderInfo.id) {
-                continue;
-            }
-            if (Status located =
-                    m_fileSystem.folderPath(outputs[i]->target().folder, own.entries[i].folder);
-                !located.isOk()) {
-                return fail(outputs[i]->target().path, located);
-            }
-        }
+        own.entries[index].folder.clear();  // the folder that holds the journal
         const OutputTarget& target = outputs[index]->target();
         if (Status taken = takeTarget(target.folder, target.name, own.text()); !taken.isOk()) {
             return fail(target.path, taken);

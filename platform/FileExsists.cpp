@@ -1,5 +1,6 @@
 #include "FileExsists.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "PathText.h"
@@ -46,12 +47,8 @@ bool folderHasMatch(FileSystem& fileSystem, const FolderHandle& folder, std::str
         return false;
     }
     names.insert(names.end(), {".", ".."});
-    for (const std::string& name : names) {
-        if (matches(pattern, name)) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::any_of(
+        names, [pattern](const std::string& name) { return matches(pattern, name); });
 }
 
 // Where the system has no search of its own: the name looked up in its folder, or the folder

@@ -76,12 +76,9 @@ Status counted(ssize_t result, std::size_t& count) {
     return Status::ok();
 }
 
-int fd(const FileHandle& file) {
-    return file.native();
-}
-
-int fd(const FolderHandle& folder) {
-    return folder.native();
+// The descriptor of a FileHandle or a FolderHandle.
+int fd(const auto& handle) {
+    return handle.native();
 }
 
 // The mode a plain new file would get from the process's umask.

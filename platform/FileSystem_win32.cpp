@@ -247,7 +247,8 @@ Status describeHandle(HANDLE handle, FileInfo& info) {
 }
 
 // The name as its folder holds it: the long form in its real letter case, however path spelt
-// it. Empty for a drive's root, which has none.
+// it, and the first match where path holds wildcards. Empty where nothing matches and for a
+// drive's root, which has no name.
 std::string realName(const std::wstring& path) {
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW(path.c_str(), &found);
@@ -412,11 +413,7 @@ class Win32FileSystem final : public FileSystem {
     // (wildcards, trailing dots and spaces, short names). Nothing found and a search that
     // cannot be made are alike.
     Status search(const std::string& path, bool& found) override {
-        WIN32_FIND_DATAW findData{};
-        const HANDLE handle = FindFirstFileW(toUtf16(path).c_str(), &findData);
-        found = handle != INVALID_HANDLE_VALUE;
-        // Closed whatever the search returned; closing the invalid handle fails and is ignored.
-        FindClose(handle);
+        found = !realName(toUtf16(path)).empty();
         return Status::ok();
     }
 
