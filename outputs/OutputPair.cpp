@@ -15,16 +15,16 @@ OutputPair::Clash OutputPair::check(const std::string& records, const std::strin
     m_checkedNewScript = checkOutput(m_fileSystem, newScript);
     const OutputTarget checkedScript = checkOutput(m_fileSystem, script);
     const OutputTarget checkedList = checkOutput(m_fileSystem, list);
-    if (namesSameFile(m_checkedRecords, m_checkedNewScript)) {
+    if (sameFile(m_checkedRecords, m_checkedNewScript)) {
         return Clash::RecordsIsNewScript;
     }
-    if (namesSameFile(m_checkedRecords, checkedScript)) {
+    if (sameFile(m_checkedRecords, checkedScript)) {
         return Clash::RecordsIsScript;
     }
-    if (namesSameFile(m_checkedRecords, checkedList)) {
+    if (sameFile(m_checkedRecords, checkedList)) {
         return Clash::RecordsIsList;
     }
-    if (namesSameFile(m_checkedNewScript, checkedList)) {
+    if (sameFile(m_checkedNewScript, checkedList)) {
         return Clash::NewScriptIsList;
     }
     return Clash::None;

@@ -279,27 +279,20 @@ OutputTarget checkOutput(FileSystem& fileSystem, const std::string& path) {
 }
 
 bool sameFile(const OutputTarget& first, const OutputTarget& second) {
-    const bool bothFiles = first.existing.kind == FileInfo::Kind::Regular &&
-                           second.existing.kind == FileInfo::Kind::Regular;
-    if (first.inPlace() || second.inPlace()) {
-        return bothFiles && first.existing.id == second.existing.id;
+    if (!first.resolved.isOk() || !second.resolved.isOk()) {
+        namespace fs = std::filesystem;
+        std::error_code error;
+        return fs::absolute(first.path, error).lexically_normal() ==
+               fs::absolute(second.path, error).lexically_normal();
     }
-    const bool bothExist = first.existing.kind != FileInfo::Kind::Missing &&
-                           second.existing.kind != FileInfo::Kind::Missing;
-    if (bothExist) {
+    const auto isFile = [](const OutputTarget& target) {
+        return target.existing.kind == FileInfo::Kind::Regular;
+    };
+    if (isFile(first) && isFile(second)) {
         return first.existing.id == second.existing.id;
     }
-    return first.folderInfo.id == second.folderInfo.id && namesEqual(first.name, second.name);
-}
-
-bool namesSameFile(const OutputTarget& first, const OutputTarget& second) {
-    if (first.resolved.isOk() && second.resolved.isOk()) {
-        return sameFile(first, second);
-    }
-    namespace fs = std::filesystem;
-    std::error_code error;
-    return fs::absolute(first.path, error).lexically_normal() ==
-           fs::absolute(second.path, error).lexically_normal();
+    return !first.inPlace() && !second.inPlace() && first.folderInfo.id == second.folderInfo.id &&
+           namesEqual(first.name, second.name);
 }
 
 }  // namespace tus2wf

@@ -45,13 +45,10 @@ Status openInputFile(FileSystem& fileSystem, const std::string& path, FileHandle
 // once, and must be the one that was described; a FIFO that nobody reads is refused at once.
 Status openOutput(FileSystem& fileSystem, OutputTarget& target);
 
-// Whether two resolved outputs would end up as one file: one name in one folder, or two names
-// of one existing file, also where one is a stream of this process that opens that file.
-// Devices and FIFOs are never one file.
+// Whether two checked outputs would end up as one file: two names of one existing file, also
+// where one is a stream of this process that opens it, or one name in one folder; devices and
+// FIFOs never are. Names that could not be resolved are compared as written, made absolute and
+// normalised.
 bool sameFile(const OutputTarget& first, const OutputTarget& second);
-
-// Whether two checked names would end up as one file. Names that could not be resolved are
-// compared as written, made absolute and normalised.
-bool namesSameFile(const OutputTarget& first, const OutputTarget& second);
 
 }  // namespace tus2wf
