@@ -17,28 +17,28 @@ constexpr std::int64_t kGraceSeconds = 60;
 constexpr std::string_view kInTheWay =
     "is in the way; this program did not leave it there, or cannot finish what it was for";
 
-// Locks the file under name when it is a dead run's; the handle stays open, holding the lock.
-// Empty when the file is gone, a live run's, not ours to open, or was replaced meanwhile; busy
-// tells a live run's lock from the rest.
-std::optional<FileHandle> lockIfDead(FileSystem& fileSystem, const FolderHandle& folder,
-                                     const std::string& name, bool* busy = nullptr) {
-    FileHandle file;
+// Opens and locks the file under name when it is a dead run's; file stays open, holding the lock.
+// Busy while a live run holds it, NotFound when it is gone, another failure when it is not ours
+// to open or was replaced meanwhile.
+Status lockIfDead(FileSystem& fileSystem, const FolderHandle& folder, const std::string& name,
+                  FileHandle& file) {
     FileInfo held;
     FileInfo now;
-    if (!fileSystem.openToRead(folder, name, file).isOk()) {
-        return std::nullopt;
+    Status status = fileSystem.openToRead(folder, name, file);
+    if (status.isOk()) {
+        status = fileSystem.tryLock(file);
     }
-    if (Status locked = fileSystem.tryLock(file); !locked.isOk()) {
-        if (busy) {
-            *busy = locked.code() == Status::Code::Busy;
-        }
-        return std::nullopt;
+    if (status.isOk()) {
+        status = fileSystem.describeFile(file, held);
     }
-    if (!fileSystem.describeFile(file, held).isOk() ||
-        !fileSystem.describe(folder, name, now).isOk() || now.id != held.id) {
-        return std::nullopt;
+    if (status.isOk()) {
+        status = fileSystem.describe(folder, name, now);
     }
-    return file;
+    if (status.isOk() && now.id != held.id) {
+        return Status(now.kind == FileInfo::Kind::Missing ? Status::Code::NotFound
+                                                          : Status::Code::Other);
+    }
+    return status;
 }
 
 // What the settling of one dead run's commit works with.
@@ -113,9 +113,9 @@ class Settling {
             if (m_of[i] == &m_here && name == m_name) {
                 continue;
             }
-            std::optional<FileHandle> other = lockIfDead(m_fileSystem, *m_of[i], name);
-            if (other) {
-                const std::optional<Journal> parsed = Journal::readFrom(m_fileSystem, *other);
+            FileHandle other;
+            if (lockIfDead(m_fileSystem, *m_of[i], name, other).isOk()) {
+                const std::optional<Journal> parsed = Journal::readFrom(m_fileSystem, other);
                 if (parsed && parsed->commitId == m_journal.commitId) {
                     m_fileSystem.remove(*m_of[i], name);
                     m_fileSystem.syncFolder(*m_of[i]);
@@ -246,7 +246,7 @@ void removeDeadTemporaries(FileSystem& fileSystem, const FolderHandle& folder) {
             isYoungAndEmpty(fileSystem, info)) {
             continue;
         }
-        if (lockIfDead(fileSystem, folder, name)) {
+        if (FileHandle file; lockIfDead(fileSystem, folder, name, file).isOk()) {
             fileSystem.remove(folder, name);
         }
     }
@@ -268,17 +268,17 @@ std::variant<JournalFound, Journal> readJournal(FileSystem& fileSystem, const Fo
     if (info.kind != FileInfo::Kind::Regular || info.size > Journal::kMaxSize) {
         return JournalFound::InTheWay;
     }
-    bool busy = false;
-    std::optional<FileHandle> file = lockIfDead(fileSystem, folder, name, &busy);
-    if (!file) {
-        if (busy) {
+    FileHandle file;
+    switch (lockIfDead(fileSystem, folder, name, file).code()) {
+        case Status::Code::Ok:
+            break;
+        case Status::Code::Busy:
             return info.owner == fileSystem.currentUser() ? JournalFound::Live
                                                           : JournalFound::Others;
-        }
-        FileInfo now;
-        const bool gone =
-            fileSystem.describe(folder, name, now).isOk() && now.kind == FileInfo::Kind::Missing;
-        return gone ? JournalFound::Settled : JournalFound::InTheWay;
+        case Status::Code::NotFound:
+            return JournalFound::Settled;  // settled by another run meanwhile
+        default:
+            return JournalFound::InTheWay;
     }
     if (info.owner != fileSystem.currentUser()) {
         // Another user's: what it names is theirs to settle, never this user's (who may be
@@ -286,7 +286,7 @@ std::variant<JournalFound, Journal> readJournal(FileSystem& fileSystem, const Fo
         why = "is another user's unfinished commit, which only they can settle";
         return JournalFound::InTheWay;
     }
-    std::optional<Journal> parsed = Journal::readFrom(fileSystem, *file);
+    std::optional<Journal> parsed = Journal::readFrom(fileSystem, file);
     if (!parsed || parsed->entries.empty()) {
         return JournalFound::InTheWay;
     }

@@ -557,8 +557,7 @@ class Win32FileSystem final : public FileSystem {
     // Shared for writing and deleting too: the file is only read, and closed before the outputs
     // are made, so that even the world script itself can be replaced by the new one.
     Status openInput(const std::string& path, FileHandle& file) override {
-        file = FileHandle(CreateFileW(toUtf16(path).c_str(), GENERIC_READ, kShareAll, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        file = openExisting(toUtf16(path), GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN);
         return file.isOpen() ? Status::ok() : lastFailure();
     }
 
