@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FaultyFileSystem.h"
@@ -275,8 +277,7 @@ TEST_F(CommitLockTest, WaitIsStoppableAndSaysWhatItWaitsFor) {
     ASSERT_TRUE(fileSystem.folderPath(m_folder, folder).isOk());
     EXPECT_EQ(host.progressText(), "Waiting for another run to finish in '" + folder + "'...");
     EXPECT_EQ(records(), kOldRecords);
-    EXPECT_EQ(files.entries(),
-              (Names{kJournal, "ids.txt", "new.scp", "out.wf", "world.scp"}));
+    EXPECT_EQ(files.entries(), (Names{kJournal, "ids.txt", "new.scp", "out.wf", "world.scp"}));
 }
 
 TEST_F(CommitLockTest, RunGoesOnOnceTheOtherHasFinished) {
@@ -318,6 +319,34 @@ TEST_F(CommitLockTest, JournalOfOtherNamesStopsNoRun) {
     EXPECT_EQ(files.readFile("other.wf"), kNewRecords);
     EXPECT_EQ(files.entries(),
               (Names{kJournal, "ids.txt", "new.scp", "other.wf", "out.wf", "world.scp"}));
+}
+
+// The other run finishes just as this one opens its journal to see whether it still lives.
+TEST_F(CommitLockTest, JournalGoneAsItIsOpenedLetsTheRunGoOn) {
+    struct OtherRunFinishes : FaultyFileSystem {
+        std::function<void()> finish;
+        Status openToRead(const FolderHandle& folder, const std::string& name,
+                          FileHandle& file) override {
+            if (name == kJournal && finish) {
+                std::exchange(finish, nullptr)();
+            }
+            return FaultyFileSystem::openToRead(folder, name, file);
+        }
+    } racing;
+    host.onYield = [&] {
+        if (host.progress.kind == Progress::Kind::Waiting && m_journal.isOpen()) {
+            racing.finish = [this] {
+                fileSystem.remove(m_folder, kJournal);
+                m_journal.close();
+            };
+        }
+        return true;
+    };
+
+    ASSERT_TRUE(Converter(host, racing).convert().isOk());
+
+    EXPECT_EQ(records(), kNewRecords);
+    EXPECT_EQ(files.entries(), (Names{"ids.txt", "new.scp", "out.wf", "world.scp"}));
 }
 
 }  // namespace
