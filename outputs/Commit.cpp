@@ -205,7 +205,9 @@ Status Commit::takeTarget(const FolderHandle& folder, const std::string& target,
     std::string temporary;
     Status status = createJournal(folder, name, text, journal, temporary);
     for (int waitedMs = 0; status.isOk();) {
-        status = placeJournal(folder, name, journal, temporary);
+        // The journal appears whole under its name, or not at all; neither way replaces a file.
+        status = temporary.empty() ? m_fileSystem.giveName(journal, folder, name)
+                                   : renameNoReplace(m_fileSystem, folder, temporary, name);
         if (status.code() != Status::Code::Exists) {
             break;
         }
@@ -248,13 +250,6 @@ Status Commit::journalFailure(const FolderHandle& folder, const std::string& nam
                ? status
                : std::move(status).saying(concat(
                      {"the commit's journal '", journalPath(folder, name), "' was not written"}));
-}
-
-Status Commit::placeJournal(const FolderHandle& folder, const std::string& name,
-                            const FileHandle& file, const std::string& temporary) {
-    // The journal appears whole under its name, or not at all; neither way replaces a file.
-    return temporary.empty() ? m_fileSystem.giveName(file, folder, name)
-                             : renameNoReplace(m_fileSystem, folder, temporary, name);
 }
 
 Status Commit::waitForOtherRun(const FolderHandle& folder, const std::string& target,

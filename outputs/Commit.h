@@ -63,8 +63,6 @@ class Commit {
                       const std::string& text);
     Status createJournal(const FolderHandle& folder, const std::string& name,
                          const std::string& text, FileHandle& file, std::string& temporary);
-    Status placeJournal(const FolderHandle& folder, const std::string& name, const FileHandle& file,
-                        const std::string& temporary);
     Status waitForOtherRun(const FolderHandle& folder, const std::string& target, int& waitedMs);
     std::string journalPath(const FolderHandle& folder, const std::string& name);
     Status journalFailure(const FolderHandle& folder, const std::string& name, Status status);
