@@ -137,7 +137,9 @@ class Settling {
             return !backupIsOld || removeOwn(0, first.backup);
         }
         if (!backupIsOld) {
-            return target.kind == FileInfo::Kind::Missing ? refuseLost() : true;
+            // The old record file is neither in the target's place nor where it was kept.
+            return target.kind != FileInfo::Kind::Missing ||
+                   refuse(unfinished("the previous record file is not where it was kept"));
         }
         if (target.kind != FileInfo::Kind::Missing && !targetIsNew) {
             return changed(0, first.name);
@@ -180,10 +182,6 @@ class Settling {
 
     bool changed(std::size_t index, const std::string& name) {
         return refuse(unfinished(concat({"'", pathOf(index, name), "' has changed since"})));
-    }
-
-    bool refuseLost() {
-        return refuse(unfinished("the previous record file is not where it was kept"));
     }
 
     bool elsewhere(const Journal::Entry& entry) {

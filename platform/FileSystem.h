@@ -53,7 +53,6 @@ class FolderHandle {
     FolderHandle(FileHandle handle, std::string path)
         : m_handle(std::move(handle)), m_path(std::move(path)) {}
 
-    bool isOpen() const { return m_handle.isOpen(); }
     // What describeFile() tells of the folder itself.
     const FileHandle& handle() const { return m_handle; }
     NativeHandle native() const { return m_handle.native(); }
