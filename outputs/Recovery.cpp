@@ -231,25 +231,6 @@ bool isYoungAndEmpty(FileSystem& fileSystem, const FileInfo& info) {
     return info.size == 0 && fileSystem.now() - info.modified < kGraceSeconds;
 }
 
-void removeDeadTemporaries(FileSystem& fileSystem, const FolderHandle& folder) {
-    std::vector<std::string> names;
-    if (!fileSystem.listFolder(folder, names).isOk()) {
-        return;
-    }
-    const std::uint32_t user = fileSystem.currentUser();
-    for (const std::string& name : names) {
-        FileInfo info;
-        if (!isTemporaryName(name) || !fileSystem.describe(folder, name, info).isOk() ||
-            info.kind != FileInfo::Kind::Regular || info.owner != user ||
-            isYoungAndEmpty(fileSystem, info)) {
-            continue;
-        }
-        if (FileHandle file; lockIfDead(fileSystem, folder, name, file).isOk()) {
-            fileSystem.remove(folder, name);
-        }
-    }
-}
-
 // What stands under the journal's name: a dead run's journal of this user, read whole and
 // parsed, to be settled; otherwise what it is (Settled when it went meanwhile).
 std::variant<JournalFound, Journal> readJournal(FileSystem& fileSystem, const FolderHandle& folder,
@@ -291,11 +272,9 @@ std::variant<JournalFound, Journal> readJournal(FileSystem& fileSystem, const Fo
     return std::move(*parsed);
 }
 
-}  // namespace
-
-JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder,
-                           const std::string& target, std::string& why) {
-    const std::string name = journalName(target);
+// settleJournal() of the journal name in folder.
+JournalFound settleNamed(FileSystem& fileSystem, const FolderHandle& folder,
+                         const std::string& name, std::string& why) {
     const std::variant<JournalFound, Journal> read = readJournal(fileSystem, folder, name, why);
     if (const JournalFound* found = std::get_if<JournalFound>(&read)) {
         return *found;
@@ -310,12 +289,41 @@ JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder,
     return JournalFound::Settled;
 }
 
+// Settles what dead runs' commits of any names left in the folder, where it can be settled, and
+// removes their temporary files.
+void removeDeadRunsFiles(FileSystem& fileSystem, const FolderHandle& folder) {
+    std::vector<std::string> names;
+    if (!fileSystem.listFolder(folder, names).isOk()) {
+        return;
+    }
+    const std::uint32_t user = fileSystem.currentUser();
+    for (const std::string& name : names) {
+        FileInfo info;
+        if (std::string why; isJournalName(name)) {
+            settleNamed(fileSystem, folder, name, why);
+        } else if (isTemporaryName(name) && fileSystem.describe(folder, name, info).isOk() &&
+                   info.kind == FileInfo::Kind::Regular && info.owner == user &&
+                   !isYoungAndEmpty(fileSystem, info)) {
+            if (FileHandle file; lockIfDead(fileSystem, folder, name, file).isOk()) {
+                fileSystem.remove(folder, name);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder,
+                           const std::string& target, std::string& why) {
+    return settleNamed(fileSystem, folder, journalName(target), why);
+}
+
 void recoverFolder(FileSystem& fileSystem, const FolderHandle& folder, const std::string& target) {
     std::string why;
     // A live commit's temporary files are left alone until it has finished.
     const JournalFound found = settleJournal(fileSystem, folder, target, why);
     if (found != JournalFound::Live && found != JournalFound::Others) {
-        removeDeadTemporaries(fileSystem, folder);
+        removeDeadRunsFiles(fileSystem, folder);
     }
 }
 

@@ -30,10 +30,11 @@ JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder,
                            const std::string& target, std::string& why);
 
 // Before a run makes anything in folder for target: settles a dead run's commit of target, then,
-// unless a live run's commit of target is under way, removes the temporary files of dead runs. Only
-// files that are certainly a dead run's go: named as this program names them, owned by the user
-// running, and unlocked. A failure here is no reason not to run: whatever is left stays for the
-// next run to try again, and the commit reports a journal it cannot settle.
+// unless a live run's commit of target is under way, settles the other commits that dead runs
+// left in the folder and removes their temporary files. Only files that are certainly a dead
+// run's go: named as this program names them, owned by the user running, and unlocked. A failure
+// here is no reason not to run: whatever is left stays for the next run to try again, and the
+// commit reports a journal of target that it cannot settle; one of other names stops no run.
 void recoverFolder(FileSystem& fileSystem, const FolderHandle& folder, const std::string& target);
 
 }  // namespace tus2wf

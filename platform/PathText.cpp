@@ -102,6 +102,11 @@ std::string journalName(std::string_view target) {
     return concat({kPrefix, digits, kJournalSuffix});
 }
 
+bool isJournalName(std::string_view name) {
+    return name.size() > 1 + kJournalSuffix.size() && name.starts_with('.') &&
+           name.ends_with(kJournalSuffix);
+}
+
 bool isTemporaryName(std::string_view name) {
     return isRandomName(name, kTemporarySuffix);
 }

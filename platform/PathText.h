@@ -33,6 +33,8 @@ bool isPlainName(std::string_view name);
 // where that would be too long a name, one made of the target's hash. Each target has its own, so
 // that a journal stops no run but those that write the names it covers.
 std::string journalName(std::string_view target);
+// Whether name is one that journalName() makes.
+bool isJournalName(std::string_view name);
 
 // The parts one after the other, for messages.
 std::string concat(std::initializer_list<std::string_view> parts);

@@ -142,6 +142,20 @@ TEST_F(RecoveryTest, RecordFileSavedSinceTheCrashIsNotReplaced) {
     EXPECT_EQ(files.readFile("b/new.scp"), kOldNewScript);
 }
 
+// A run that writes other names into a folder settles a dead run's commit there all the same, so
+// that nothing of it is left behind.
+TEST_F(RecoveryTest, CrashedCommitIsSettledByTheNextRunIntoItsFolder) {
+    dieBetweenTheRenames();
+    host.setPath(PathBox::Worldforge, files.path("a/other.wf"));
+    host.setPath(PathBox::NewTusworldScp, files.path("a/other.scp"));
+
+    ASSERT_TRUE(converter.convert().isOk());
+
+    EXPECT_EQ(files.readFile("a/out.wf"), kOldRecords);
+    EXPECT_EQ(files.entries("a"), (Names{"other.scp", "other.wf", "out.wf"}));
+    EXPECT_EQ(files.entries("b"), Names{"new.scp"});
+}
+
 TEST_F(RecoveryTest, FolderMovedAwaySinceTheCrashIsNotTouched) {
     const std::string folder = fs::canonical(files.dir() / "a").string();
     dieBetweenTheRenames();
