@@ -290,8 +290,9 @@ JournalFound settleNamed(FileSystem& fileSystem, const FolderHandle& folder,
 }
 
 // Settles what dead runs' commits of any names left in the folder, where it can be settled, and
-// removes their temporary files.
-void removeDeadRunsFiles(FileSystem& fileSystem, const FolderHandle& folder) {
+// removes their temporary files; the journal lookedAt has been settled already, as far as it can.
+void removeDeadRunsFiles(FileSystem& fileSystem, const FolderHandle& folder,
+                         const std::string& lookedAt) {
     std::vector<std::string> names;
     if (!fileSystem.listFolder(folder, names).isOk()) {
         return;
@@ -299,8 +300,10 @@ void removeDeadRunsFiles(FileSystem& fileSystem, const FolderHandle& folder) {
     const std::uint32_t user = fileSystem.currentUser();
     for (const std::string& name : names) {
         FileInfo info;
-        if (std::string why; isJournalName(name)) {
-            settleNamed(fileSystem, folder, name, why);
+        if (isJournalName(name)) {
+            if (std::string why; name != lookedAt) {
+                settleNamed(fileSystem, folder, name, why);
+            }
         } else if (isTemporaryName(name) && fileSystem.describe(folder, name, info).isOk() &&
                    info.kind == FileInfo::Kind::Regular && info.owner == user &&
                    !isYoungAndEmpty(fileSystem, info)) {
@@ -320,10 +323,11 @@ JournalFound settleJournal(FileSystem& fileSystem, const FolderHandle& folder,
 
 void recoverFolder(FileSystem& fileSystem, const FolderHandle& folder, const std::string& target) {
     std::string why;
+    const std::string journal = journalName(target);
     // A live commit's temporary files are left alone until it has finished.
-    const JournalFound found = settleJournal(fileSystem, folder, target, why);
+    const JournalFound found = settleNamed(fileSystem, folder, journal, why);
     if (found != JournalFound::Live && found != JournalFound::Others) {
-        removeDeadRunsFiles(fileSystem, folder);
+        removeDeadRunsFiles(fileSystem, folder, journal);
     }
 }
 
